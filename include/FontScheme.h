@@ -1,0 +1,21 @@
+#pragma once
+// The host's font object: the font of the chosen language.
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class FontScheme
+{
+public:
+    virtual ~FontScheme() = default;
+    virtual void SetLanguage(const QString &strLanguage) = 0;
+    virtual QString Charset() = 0; // character-set number as text
+    virtual QString FontName() = 0;
+    virtual qint16 FontSize() = 0; // points
+};
+
+using FontSchemeFactory = std::function<std::shared_ptr<FontScheme>()>;
+
+void SetFontSchemeFactory(FontSchemeFactory factory);
+std::shared_ptr<FontScheme> CreateFontScheme();

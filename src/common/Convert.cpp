@@ -1,0 +1,70 @@
+#include "Convert.h"
+
+#include "ArdentaError.h"
+
+#include <QRegularExpression>
+#include <cfenv>
+#include <cmath>
+
+bool IsNumericText(const QString &text)
+{
+    static const QRegularExpression number(
+        QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$)"));
+    return number.match(text).hasMatch();
+}
+
+qint32 ToLong(const QString &text)
+{
+    if (!IsNumericText(text))
+        throw ArdentaError(QStringLiteral("Type mismatch"));
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        throw ArdentaError(QStringLiteral("Overflow"));
+    const int savedMode = std::fegetround();
+    std::fesetround(FE_TONEAREST); // halves go to the even neighbour
+    const double rounded = std::nearbyint(value);
+    std::fesetround(savedMode);
+    if (rounded > 2147483647.0 || rounded < -2147483648.0)
+        throw ArdentaError(QStringLiteral("Overflow"));
+    return qint32(rounded);
+}
+
+std::optional<QDateTime> ParseDateText(const QString &input)
+{
+    static const QRegularExpression dateTime(QStringLiteral(
+        R"(^\s*(\d{4})([-/.])(\d{1,2})\2(\d{1,2})(?:[ T]+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
+    static const QRegularExpression timeOnly(
+        QStringLiteral(R"(^\s*(\d{1,2}):(\d{2})(?::(\d{2}))?\s*$)"));
+
+    if (const auto m = dateTime.match(input); m.hasMatch()) {
+        const QDate date(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+        if (!date.isValid())
+            return std::nullopt;
+        QTime time(0, 0, 0);
+        if (m.hasCaptured(5))
+            time = QTime(m.captured(5).toInt(), m.captured(6).toInt(),
+                         m.hasCaptured(7) ? m.captured(7).toInt() : 0);
+        if (!time.isValid())
+            return std::nullopt;
+        return QDateTime(date, time);
+    }
+    if (const auto m = timeOnly.match(input); m.hasMatch()) {
+        const QTime time(m.captured(1).toInt(), m.captured(2).toInt(),
+                         m.hasCaptured(3) ? m.captured(3).toInt() : 0);
+        if (!time.isValid())
+            return std::nullopt;
+        return QDateTime(ZeroDate(), time);
+    }
+    return std::nullopt;
+}
+
+QString GeneralDateText(const QDateTime &value)
+{
+    return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString ShortDateText(const QDate &value)
+{
+    return value.toString(QStringLiteral("yyyy-MM-dd"));
+}

@@ -1,0 +1,110 @@
+#pragma once
+// The grid control of every list window: a QTableView over a row-vector text model that offers
+// the operations of the original grid by their names. Grid row 0 is the header row (shown in the
+// horizontal header); grid row r >= 1 is model row r - 1. Lengths are in twips.
+
+#include <QTableView>
+
+class Recordset;
+class FlexGridModel;
+
+class FlexGrid : public QTableView
+{
+    Q_OBJECT
+public:
+    // Alignment codes of the original grid.
+    enum Alignment { flexAlignLeftCenter = 1, flexAlignCenterCenter = 4 };
+
+    explicit FlexGrid(QWidget *parent = nullptr);
+    ~FlexGrid() override;
+
+    int Rows() const;         // header row included
+    void setRows(int rows);   // grows with empty rows or cuts at the bottom (never below 1)
+    int Cols() const;
+    void setCols(int cols);
+    int FixedRows() const { return 1; }
+    int FixedCols() const { return 0; }
+
+    // The current cell. Row() is 0 when there is no data row.
+    int Row() const;
+    void setRow(int row);
+    int Col() const;
+    void setCol(int col);
+
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString &text);
+
+    // All header texts at once, "|"-separated; also sets the number of columns.
+    void setFormatString(const QString &format);
+
+    int ColWidth(int col) const; // twips
+    void setColWidth(int col, int twips);
+    bool ColHidden(int col) const;
+    void setColHidden(int col, bool hidden);
+    int ColAlignment(int col) const;
+    void setColAlignment(int col, int alignment);
+    int FixedAlignment(int col) const;
+    void setFixedAlignment(int col, int alignment); // col -1: all header cells
+    QString ColFormat(int col) const;
+    void setColFormat(int col, const QString &format); // Qt date-time pattern for shown dates
+
+    // Copies the record set: its column names become row 0, one data row per record; no link
+    // remains. An empty pointer leaves a grid with the header row only.
+    void setDataSource(const std::shared_ptr<Recordset> &records);
+
+    // Appends a row; the text is split at tabs into the first cells.
+    void AddItem(const QString &text = QString());
+    void RemoveItem(int row);
+
+    void Select(int row, int col);
+    void ShowCell(int row, int col);
+
+    // Geometry of the current cell relative to the grid widget, in twips.
+    int CellLeft() const;
+    int CellTop() const;
+    int CellWidth() const;
+    int CellHeight() const;
+    // Pixel rectangle of any cell relative to the grid widget (empty when not visible).
+    QRect cellRect(int row, int col) const;
+
+    // Colours in the Windows layout &H00BBGGRR.
+    void setForeColor(qint32 color);
+    void setForeColorFixed(qint32 color);
+    void setBackColor(qint32 color);
+    void setBackColorAlternate(qint32 color);
+    qint32 ForeColor() const;
+    qint32 ForeColorFixed() const;
+    qint32 BackColor() const;
+    qint32 BackColorAlternate() const;
+
+    // Selection by whole row (list grids) or by cell (the staff grid).
+    void setSelectionByRow(bool byRow);
+
+    // Row height in twips, fixed for every row.
+    static constexpr int RowHeightTwips = 300;
+
+Q_SIGNALS:
+    // The current cell moved.
+    void AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
+    void RowColChange();
+    // A mouse click on a cell.
+    void Click();
+    // Key pressed while the grid has the focus: original key code (46 Delete, 13 Enter, ...) and
+    // modifier mask (1 Shift, 2 Ctrl, 4 Alt). Delete and Enter are not handled by the view itself.
+    void KeyDown(int KeyCode, int Shift);
+    // Notifications that move cells under anything laid over the grid.
+    void AfterScroll(int OldTopRow, int OldLeftCol, int NewTopRow, int NewLeftCol);
+    void AfterUserResize(int Row, int Col);
+    void AfterMoveColumn(int Col, int Position);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    FlexGridModel *m_model;
+    QColor m_fixedFore;
+    int m_topRowBeforeScroll = 0;
+};

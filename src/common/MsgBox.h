@@ -1,0 +1,30 @@
+#pragma once
+// Message and input boxes of the module, all titled gstrPopupTitle.
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+// Shows a modal message box; returns the button pressed (QMessageBox::Ok, Yes or No).
+QMessageBox::StandardButton MsgBox(const QString &text, QMessageBox::Icon icon,
+                                   QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                   QWidget *parent = nullptr);
+
+inline void MsgInfo(const QString &text, QWidget *parent = nullptr)
+{
+    MsgBox(text, QMessageBox::Information, QMessageBox::Ok, parent);
+}
+inline void MsgCritical(const QString &text, QWidget *parent = nullptr)
+{
+    MsgBox(text, QMessageBox::Critical, QMessageBox::Ok, parent);
+}
+inline bool MsgYesNo(const QString &text, QWidget *parent = nullptr)
+{
+    return MsgBox(text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, parent) ==
+           QMessageBox::Yes;
+}
+
+// The original's input box: returns the text entered, or "" when cancelled.
+QString InputBox(const QString &prompt, const QString &title, const QString &defaultText = {},
+                 QWidget *parent = nullptr);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// Turns a typed value into the text of an SQL literal: blank gives Null, numbers stay as typed,
+// dates become yyyy-MM-dd HH:mm:ss, single quotes are doubled, and quotes are put around it.
+QString FormatStr(const QString &strValue, bool blnQuote = true);
+
+// A database field as display text: null gives "", anything else its trimmed text.
+QString Nulltostr(const QVariant &varValue);
