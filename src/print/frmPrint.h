@@ -1,0 +1,72 @@
+#pragma once
+// The staff list preview: the cryClerk report in a print preview, with Print, Export and Exit.
+
+#include <memory>
+#include <QPointer>
+#include <QWidget>
+
+class QAction;
+class QPrintDialog;
+class QPrinter;
+class QPrintPreviewWidget;
+class QToolBar;
+class Recordset;
+class cryClerk;
+
+class frmPrint : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The one shared window, created (and loaded) on first use. An exception escaping Form_Load
+    // propagates to the caller and leaves no instance behind.
+    static frmPrint *instance();
+    // The shared window if it is loaded, otherwise nullptr; never creates one.
+    static frmPrint *loadedInstance();
+    // Closes and destroys the shared window if it is loaded.
+    static void Unload();
+
+    ~frmPrint() override;
+
+    void SetFormLanuage();
+    // Reads Vw_Clerk and hands it to the report; true when the report has data and is shown.
+    bool LoadReport();
+
+    // The export routines behind the Export button, usable without the file dialog.
+    // Both return false (logged) when the report has no data or the file cannot be written.
+    bool ExportPdf(const QString &fileName);
+    bool ExportCsv(const QString &fileName);
+
+    // The report the window shows; nullptr after unloading.
+    cryClerk *report() const { return mobjReport.get(); }
+    // The print dialog the window owns, created on first printing.
+    QPrintDialog *printDialog() const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    frmPrint();
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+    void tlbMain_ButtonClick(QAction *button);
+    // The viewer's and the toolbar's print: always through the print dialog.
+    void crvMain_PrintButtonClicked(bool &UseDefault);
+    void exportReport();
+    void paintPreview(QPrinter *printer);
+
+    static QPointer<frmPrint> s_instance;
+
+    QToolBar *tlbMain = nullptr;
+    QAction *m_actPrint = nullptr;
+    QAction *m_actExport = nullptr;
+    QAction *m_actExit = nullptr;
+    QWidget *crvMain = nullptr;
+    QPrintPreviewWidget *m_preview = nullptr;
+    QPrinter *m_previewPrinter = nullptr;
+    QPointer<QPrintDialog> m_printDialog;
+    std::unique_ptr<cryClerk> mobjReport;
+    bool m_unloaded = false;
+};
