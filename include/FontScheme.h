@@ -1,9 +1,9 @@
 #pragma once
 // The host's font object: the font of the chosen language.
 
-#include <QString>
 #include <functional>
 #include <memory>
+#include <QString>
 
 class FontScheme
 {

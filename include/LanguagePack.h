@@ -1,10 +1,10 @@
 #pragma once
 // The host's language object: caption and message texts by four-digit id.
 
-#include <QString>
-#include <QVariant>
 #include <functional>
 #include <memory>
+#include <QString>
+#include <QVariant>
 
 class LanguagePack
 {

@@ -2,9 +2,9 @@
 
 #include "ArdentaError.h"
 
-#include <QRegularExpression>
 #include <cfenv>
 #include <cmath>
+#include <QRegularExpression>
 
 bool IsNumericText(const QString &text)
 {

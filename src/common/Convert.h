@@ -7,9 +7,9 @@
 // yyyy.M.d), optionally followed by a blank or "T" and a time H:mm or H:mm:ss; a time alone
 // (H:mm or H:mm:ss) lies on the zero date 1899-12-30.
 
+#include <optional>
 #include <QDateTime>
 #include <QString>
-#include <optional>
 
 bool IsNumericText(const QString &text);
 
@@ -27,4 +27,7 @@ QString GeneralDateText(const QDateTime &value);
 QString ShortDateText(const QDate &value);
 
 // The zero date of the original platform, on which a time alone lies.
-inline QDate ZeroDate() { return QDate(1899, 12, 30); }
+inline QDate ZeroDate()
+{
+    return QDate(1899, 12, 30);
+}

@@ -1,8 +1,8 @@
 #pragma once
 // Process-wide session state. Every window reads these directly; clsMain::ShowForm fills them.
 
-#include <QString>
 #include <memory>
+#include <QString>
 
 class LanguagePack;
 class FontScheme;

@@ -1,8 +1,8 @@
 #include "Twips.h"
 
+#include <cmath>
 #include <QGuiApplication>
 #include <QScreen>
-#include <cmath>
 
 namespace {
 double logicalDpi()

@@ -2,12 +2,12 @@
 // Helpers every test program shares: a throwaway application folder, a clean session, and a
 // user who answers the module's message and input boxes.
 
+#include <deque>
+#include <functional>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QTemporaryDir>
-#include <deque>
-#include <functional>
 #include <vector>
 
 // Puts the session state back to what a freshly loaded module has.

@@ -1,0 +1,104 @@
+#include "BuiltinLanguagePack.h"
+
+#include "ErrLog.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+LanguagePackFactory &languagePackFactory()
+{
+    static LanguagePackFactory factory;
+    return factory;
+}
+
+FontSchemeFactory &fontSchemeFactory()
+{
+    static FontSchemeFactory factory;
+    return factory;
+}
+} // namespace
+
+QString BuiltinLanguagePack::PackPath(const QString &language)
+{
+    const QString code = language.trimmed().toUpper();
+    if (!code.isEmpty() && !code.contains(QLatin1Char('/'))) {
+        const QString installed =
+            QDir(AppPath()).filePath(QStringLiteral("lang/") + code + QStringLiteral(".lang"));
+        if (QFileInfo::exists(installed))
+            return installed;
+        const QString compiled = QStringLiteral(":/lang/") + code + QStringLiteral(".lang");
+        if (QFileInfo::exists(compiled))
+            return compiled;
+    }
+    return QStringLiteral(":/lang/ENG.lang");
+}
+
+int BuiltinLanguagePack::Init(const QString &, const QString &strLanguage, const QVariant &varPack)
+{
+    const QString hostFile = varPack.toString().trimmed();
+    if (!hostFile.isEmpty() && QFileInfo(hostFile).isFile()) {
+        m_pack = std::make_unique<IniFile>(hostFile);
+        return 0;
+    }
+    m_pack = std::make_unique<IniFile>(PackPath(strLanguage));
+    return hostFile.isEmpty() ? 0 : 1;
+}
+
+QString BuiltinLanguagePack::GetText(const QString &strId)
+{
+    return m_pack ? m_pack->value(QStringLiteral("Text"), strId.trimmed()) : QString();
+}
+
+void BuiltinFontScheme::SetLanguage(const QString &strLanguage)
+{
+    const IniFile pack(BuiltinLanguagePack::PackPath(strLanguage));
+    const QString charset = pack.value(QStringLiteral("Font"), QStringLiteral("Charset"));
+    const QString face = pack.value(QStringLiteral("Font"), QStringLiteral("FontName"));
+    const int size = pack.value(QStringLiteral("Font"), QStringLiteral("FontSize")).toInt();
+    if (!charset.isEmpty())
+        m_charset = charset;
+    if (!face.isEmpty())
+        m_face = face;
+    if (size > 0)
+        m_size = qint16(size);
+}
+
+QString BuiltinFontScheme::Charset()
+{
+    return m_charset;
+}
+
+QString BuiltinFontScheme::FontName()
+{
+    return m_face;
+}
+
+qint16 BuiltinFontScheme::FontSize()
+{
+    return m_size;
+}
+
+void SetLanguagePackFactory(LanguagePackFactory factory)
+{
+    languagePackFactory() = std::move(factory);
+}
+
+std::shared_ptr<LanguagePack> CreateLanguagePack()
+{
+    if (const auto &factory = languagePackFactory())
+        return factory();
+    return std::make_shared<BuiltinLanguagePack>();
+}
+
+void SetFontSchemeFactory(FontSchemeFactory factory)
+{
+    fontSchemeFactory() = std::move(factory);
+}
+
+std::shared_ptr<FontScheme> CreateFontScheme()
+{
+    if (const auto &factory = fontSchemeFactory())
+        return factory();
+    return std::make_shared<BuiltinFontScheme>();
+}

@@ -1,0 +1,45 @@
+#include "IniFile.h"
+
+#include <QFile>
+
+IniFile::IniFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    m_exists = true;
+    const QString text = QString::fromUtf8(file.readAll());
+
+    QHash<QString, QString> *current = nullptr;
+    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            const qsizetype close = line.indexOf(QLatin1Char(']'));
+            const QString name = line.mid(1, close < 0 ? -1 : close - 1).trimmed().toString();
+            current = &m_sections[name.toLower()];
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (!current || equals < 0)
+            continue;
+        const QString key = line.left(equals).trimmed().toString().toLower();
+        if (current->contains(key))
+            continue;
+        QStringView found = line.mid(equals + 1).trimmed();
+        if (found.size() >= 2 &&
+            (found.front() == QLatin1Char('"') || found.front() == QLatin1Char('\'')) &&
+            found.back() == found.front())
+            found = found.mid(1, found.size() - 2);
+        current->insert(key, found.left(MaxValueLength).trimmed().toString());
+    }
+}
+
+QString IniFile::value(const QString &section, const QString &key) const
+{
+    const auto found = m_sections.constFind(section.toLower());
+    if (found == m_sections.cend())
+        return QString();
+    return found->value(key.toLower());
+}
