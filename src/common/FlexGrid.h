@@ -3,6 +3,8 @@
 // the operations of the original grid by their names. Grid row 0 is the header row (shown in the
 // horizontal header); grid row r >= 1 is model row r - 1. Lengths are in twips.
 
+#include <memory>
+#include <optional>
 #include <QTableView>
 
 class Recordset;
@@ -18,8 +20,8 @@ public:
     explicit FlexGrid(QWidget *parent = nullptr);
     ~FlexGrid() override;
 
-    int Rows() const;         // header row included
-    void setRows(int rows);   // grows with empty rows or cuts at the bottom (never below 1)
+    int Rows() const;       // header row included
+    void setRows(int rows); // grows with empty rows or cuts at the bottom (never below 1)
     int Cols() const;
     void setCols(int cols);
     int FixedRows() const { return 1; }
@@ -31,13 +33,15 @@ public:
     int Col() const;
     void setCol(int col);
 
+    // Rows and columns out of range read as "" and are ignored when written.
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
 
-    // All header texts at once, "|"-separated; also sets the number of columns.
+    // All header texts at once, "|"-separated; also sets the number of columns. A text starting
+    // with "<", "^" or ">" sets that column's alignment to left, centre or right.
     void setFormatString(const QString &format);
 
-    int ColWidth(int col) const; // twips
+    int ColWidth(int col) const; // twips; 0 while the column is hidden
     void setColWidth(int col, int twips);
     bool ColHidden(int col) const;
     void setColHidden(int col, bool hidden);
@@ -72,10 +76,23 @@ public:
     void setForeColorFixed(qint32 color);
     void setBackColor(qint32 color);
     void setBackColorAlternate(qint32 color);
+    void setBackColorFixed(qint32 color); // header background
     qint32 ForeColor() const;
     qint32 ForeColorFixed() const;
     qint32 BackColor() const;
     qint32 BackColorAlternate() const;
+    qint32 BackColorFixed() const;
+
+    // &H00BBGGRR to QColor; &H800000nn system colours map to the palette.
+    static QColor ColorFromOle(qint32 color);
+    static qint32 OleFromColor(const QColor &color);
+    // The Windows virtual-key code of a key event (0 when it has none) and the modifier mask
+    // (1 Shift, 2 Ctrl, 4 Alt), for KeyDown here and in editors laid over the grid.
+    static int KeyCode(const QKeyEvent *event);
+    static int ShiftMask(Qt::KeyboardModifiers modifiers);
+
+    // Type-to-search is off: letters are KeyDown codes for the window, not row jumps.
+    void keyboardSearch(const QString &search) override;
 
     // Selection by whole row (list grids) or by cell (the staff grid).
     void setSelectionByRow(bool byRow);
@@ -104,7 +121,20 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    QModelIndex modelIndex(int row, int col) const;
+    static int gridRow(const QModelIndex &index) { return index.isValid() ? index.row() + 1 : 0; }
+    QRect currentCellRect();
+    void updateRow(int modelRow);
+    int topRow() const;
+    int leftCol() const;
+    void setPaletteColor(QPalette::ColorRole role, const QColor &color);
+    void sectionResized(int col);
+
     FlexGridModel *m_model;
     QColor m_fixedFore;
-    int m_topRowBeforeScroll = 0;
+    int m_topRowBeforeScroll = 1;
+    int m_leftColBeforeScroll = 0;
+    bool m_ownResize = false; // width changes made by code are no user resize
+    std::optional<qint32> m_foreColor, m_foreColorFixed, m_backColor, m_backColorAlternate,
+        m_backColorFixed;
 };

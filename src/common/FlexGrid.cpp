@@ -1,0 +1,663 @@
+#include "FlexGrid.h"
+
+#include "FlexGridModel.h"
+#include "Recordset.h"
+#include "Twips.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Tints the current row so that it stays visible when only one cell is selected.
+class CurrentRowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto *view = qobject_cast<const QAbstractItemView *>(option->widget);
+        if (!view || option->state.testFlag(QStyle::State_Selected) ||
+            view->currentIndex().row() != index.row())
+            return;
+        const QColor base = option->palette.color(QPalette::Base);
+        const QColor mark = option->palette.color(QPalette::Highlight);
+        option->backgroundBrush =
+            QColor((base.red() * 3 + mark.red()) / 4, (base.green() * 3 + mark.green()) / 4,
+                   (base.blue() * 3 + mark.blue()) / 4);
+    }
+};
+
+} // namespace
+
+FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridModel(this))
+{
+    setModel(m_model);
+    setItemDelegate(new CurrentRowDelegate(this));
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(SingleSelection);
+    setSelectionBehavior(SelectItems);
+    setTabKeyNavigation(false); // Tab leaves the grid, as in any other control of the window
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setVerticalScrollMode(ScrollPerItem);
+    setHorizontalScrollMode(ScrollPerPixel);
+
+    // Every row has the same fixed height: no per-row measuring, however many rows there are.
+    const int rowHeight = TwipsToPixels(RowHeightTwips);
+    QHeaderView *rows = verticalHeader();
+    rows->setMinimumSectionSize(qMin(rows->minimumSectionSize(), rowHeight));
+    rows->setDefaultSectionSize(rowHeight);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->hide();
+
+    QHeaderView *columns = horizontalHeader();
+    columns->setSectionsMovable(true);
+    columns->setSectionsClickable(false); // a press on a header starts a column move only
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    connect(columns, &QHeaderView::sectionResized, this,
+            [this](int col, int, int) { sectionResized(col); });
+    connect(columns, &QHeaderView::sectionMoved, this,
+            [this](int col, int, int newVisual) { Q_EMIT AfterMoveColumn(col, newVisual); });
+}
+
+FlexGrid::~FlexGrid() = default;
+
+int FlexGrid::Rows() const
+{
+    return m_model->rowCount() + 1;
+}
+
+void FlexGrid::setRows(int rows)
+{
+    m_model->setDataRowCount(qMax(1, rows) - 1);
+}
+
+int FlexGrid::Cols() const
+{
+    return m_model->columnCount();
+}
+
+void FlexGrid::setCols(int cols)
+{
+    m_model->setColumnCountTo(cols);
+}
+
+int FlexGrid::Row() const
+{
+    return gridRow(currentIndex());
+}
+
+void FlexGrid::setRow(int row)
+{
+    if (row == 0) {
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+        return;
+    }
+    Select(row, currentIndex().isValid() ? currentIndex().column() : 0);
+}
+
+int FlexGrid::Col() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() : 0;
+}
+
+void FlexGrid::setCol(int col)
+{
+    if (Row() >= 1)
+        Select(Row(), col);
+}
+
+QString FlexGrid::TextMatrix(int row, int col) const
+{
+    return row == 0 ? m_model->headerText(col) : m_model->text(row - 1, col);
+}
+
+void FlexGrid::setTextMatrix(int row, int col, const QString &text)
+{
+    if (row == 0)
+        m_model->setHeaderText(col, text);
+    else
+        m_model->setText(row - 1, col, text);
+}
+
+void FlexGrid::setFormatString(const QString &format)
+{
+    QStringList texts = format.split(QLatin1Char('|'));
+    std::vector<int> alignments(size_t(texts.size()), 0);
+    for (qsizetype c = 0; c < texts.size(); ++c) {
+        QString &text = texts[c];
+        if (text.startsWith(QLatin1Char('<')))
+            alignments[size_t(c)] = 1;
+        else if (text.startsWith(QLatin1Char('^')))
+            alignments[size_t(c)] = 4;
+        else if (text.startsWith(QLatin1Char('>')))
+            alignments[size_t(c)] = 7;
+        if (alignments[size_t(c)] != 0)
+            text.remove(0, 1);
+    }
+    m_model->setHeaderTexts(texts);
+    for (size_t c = 0; c < alignments.size(); ++c) {
+        if (alignments[c] != 0)
+            m_model->setAlignment(int(c), alignments[c]);
+    }
+}
+
+int FlexGrid::ColWidth(int col) const
+{
+    return PixelsToTwips(columnWidth(col));
+}
+
+void FlexGrid::setColWidth(int col, int twips)
+{
+    if (col < 0 || col >= Cols())
+        return;
+    m_ownResize = true;
+    horizontalHeader()->resizeSection(col, TwipsToPixels(qMax(0, twips)));
+    m_ownResize = false;
+}
+
+bool FlexGrid::ColHidden(int col) const
+{
+    return isColumnHidden(col);
+}
+
+void FlexGrid::setColHidden(int col, bool hidden)
+{
+    if (col < 0 || col >= Cols())
+        return;
+    m_ownResize = true;
+    // A fixed section offers no handle, so no drag or double-click can pull it back into view.
+    horizontalHeader()->setSectionResizeMode(col, hidden ? QHeaderView::Fixed
+                                                         : QHeaderView::Interactive);
+    setColumnHidden(col, hidden);
+    m_ownResize = false;
+}
+
+int FlexGrid::ColAlignment(int col) const
+{
+    return m_model->alignment(col);
+}
+
+void FlexGrid::setColAlignment(int col, int alignment)
+{
+    m_model->setAlignment(col, alignment);
+}
+
+int FlexGrid::FixedAlignment(int col) const
+{
+    return m_model->fixedAlignment(col < 0 ? 0 : col);
+}
+
+void FlexGrid::setFixedAlignment(int col, int alignment)
+{
+    if (col >= 0) {
+        m_model->setFixedAlignment(col, alignment);
+        return;
+    }
+    for (int c = 0; c < Cols(); ++c)
+        m_model->setFixedAlignment(c, alignment);
+}
+
+QString FlexGrid::ColFormat(int col) const
+{
+    return m_model->format(col);
+}
+
+void FlexGrid::setColFormat(int col, const QString &format)
+{
+    m_model->setFormat(col, format);
+}
+
+void FlexGrid::setDataSource(const std::shared_ptr<Recordset> &records)
+{
+    m_ownResize = true;
+    m_model->load(records.get());
+    m_ownResize = false;
+}
+
+void FlexGrid::AddItem(const QString &text)
+{
+    m_model->appendRow(text.isEmpty() ? QStringList() : text.split(QLatin1Char('\t')));
+}
+
+void FlexGrid::RemoveItem(int row)
+{
+    if (row >= 1)
+        m_model->removeDataRow(row - 1);
+}
+
+QModelIndex FlexGrid::modelIndex(int row, int col) const
+{
+    return m_model->index(row - 1, col);
+}
+
+void FlexGrid::Select(int row, int col)
+{
+    const QModelIndex target = modelIndex(row, col);
+    if (!target.isValid())
+        return;
+    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
+    if (selectionBehavior() == SelectRows)
+        flags |= QItemSelectionModel::Rows;
+    selectionModel()->setCurrentIndex(target, flags);
+}
+
+void FlexGrid::ShowCell(int row, int col)
+{
+    if (col < 0 || col >= Cols() || isColumnHidden(col))
+        return;
+    if (row >= 1) {
+        const QModelIndex target = modelIndex(row, col);
+        if (target.isValid())
+            scrollTo(target, EnsureVisible);
+        return;
+    }
+    // The header row is always in view; only the column may need bringing in.
+    const QHeaderView *header = horizontalHeader();
+    const int left = header->sectionPosition(col);
+    const int right = left + header->sectionSize(col);
+    QScrollBar *bar = horizontalScrollBar();
+    if (left < bar->value())
+        bar->setValue(left);
+    else if (right > bar->value() + viewport()->width())
+        bar->setValue(qMin(left, right - viewport()->width()));
+}
+
+QRect FlexGrid::currentCellRect()
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || isColumnHidden(current.column()))
+        return {};
+    // Reading the cell position brings the cell into view first, so that an editor laid over
+    // it lands on screen.
+    scrollTo(current, EnsureVisible);
+    return visualRect(current).translated(viewport()->pos());
+}
+
+int FlexGrid::CellLeft() const
+{
+    return PixelsToTwips(const_cast<FlexGrid *>(this)->currentCellRect().left());
+}
+
+int FlexGrid::CellTop() const
+{
+    return PixelsToTwips(const_cast<FlexGrid *>(this)->currentCellRect().top());
+}
+
+int FlexGrid::CellWidth() const
+{
+    return PixelsToTwips(const_cast<FlexGrid *>(this)->currentCellRect().width());
+}
+
+int FlexGrid::CellHeight() const
+{
+    return PixelsToTwips(const_cast<FlexGrid *>(this)->currentCellRect().height());
+}
+
+QRect FlexGrid::cellRect(int row, int col) const
+{
+    if (col < 0 || col >= Cols() || isColumnHidden(col))
+        return {};
+    const QHeaderView *header = horizontalHeader();
+    if (row == 0) {
+        const QRect section(header->sectionViewportPosition(col), 0, header->sectionSize(col),
+                            header->height());
+        if (!section.intersects(header->rect()))
+            return {};
+        return section.translated(header->pos());
+    }
+    const QModelIndex target = modelIndex(row, col);
+    if (!target.isValid())
+        return {};
+    const QRect cell = visualRect(target);
+    if (!cell.intersects(viewport()->rect()))
+        return {};
+    return cell.translated(viewport()->pos());
+}
+
+QColor FlexGrid::ColorFromOle(qint32 color)
+{
+    if (quint32(color) & 0x80000000u) {
+        // System colours by their Windows index.
+        const QPalette palette = QGuiApplication::palette();
+        switch (quint32(color) & 0xFFu) {
+        case 1:  // desktop
+        case 2:  // active caption
+        case 13: // highlight
+            return palette.color(QPalette::Highlight);
+        case 5: // window
+            return palette.color(QPalette::Base);
+        case 7: // menu text
+        case 8: // window text
+            return palette.color(QPalette::Text);
+        case 9:  // caption text
+        case 14: // highlight text
+            return palette.color(QPalette::HighlightedText);
+        case 16: // button shadow
+            return palette.color(QPalette::Dark);
+        case 17: // grey text
+            return palette.color(QPalette::Disabled, QPalette::Text);
+        case 18: // button text
+            return palette.color(QPalette::ButtonText);
+        case 20: // 3D highlight
+            return palette.color(QPalette::Light);
+        case 23:
+            return palette.color(QPalette::ToolTipText);
+        case 24:
+            return palette.color(QPalette::ToolTipBase);
+        case 15: // button face
+        default:
+            return palette.color(QPalette::Button);
+        }
+    }
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+qint32 FlexGrid::OleFromColor(const QColor &color)
+{
+    return qint32(color.red() | (color.green() << 8) | (color.blue() << 16));
+}
+
+void FlexGrid::setPaletteColor(QPalette::ColorRole role, const QColor &color)
+{
+    QPalette changed = palette();
+    changed.setColor(QPalette::Active, role, color);
+    changed.setColor(QPalette::Inactive, role, color);
+    setPalette(changed);
+}
+
+void FlexGrid::setForeColor(qint32 color)
+{
+    m_foreColor = color;
+    setPaletteColor(QPalette::Text, ColorFromOle(color));
+}
+
+void FlexGrid::setForeColorFixed(qint32 color)
+{
+    m_foreColorFixed = color;
+    m_fixedFore = ColorFromOle(color);
+    m_model->setFixedForeground(m_fixedFore);
+}
+
+void FlexGrid::setBackColor(qint32 color)
+{
+    m_backColor = color;
+    setPaletteColor(QPalette::Base, ColorFromOle(color));
+}
+
+void FlexGrid::setBackColorAlternate(qint32 color)
+{
+    m_backColorAlternate = color;
+    setPaletteColor(QPalette::AlternateBase, ColorFromOle(color));
+    setAlternatingRowColors(true);
+}
+
+void FlexGrid::setBackColorFixed(qint32 color)
+{
+    m_backColorFixed = color;
+    m_model->setFixedBackground(ColorFromOle(color));
+}
+
+qint32 FlexGrid::ForeColor() const
+{
+    return m_foreColor.value_or(OleFromColor(palette().color(QPalette::Text)));
+}
+
+qint32 FlexGrid::ForeColorFixed() const
+{
+    return m_foreColorFixed.value_or(
+        OleFromColor(horizontalHeader()->palette().color(QPalette::ButtonText)));
+}
+
+qint32 FlexGrid::BackColor() const
+{
+    return m_backColor.value_or(OleFromColor(palette().color(QPalette::Base)));
+}
+
+qint32 FlexGrid::BackColorAlternate() const
+{
+    return m_backColorAlternate.value_or(OleFromColor(palette().color(QPalette::AlternateBase)));
+}
+
+qint32 FlexGrid::BackColorFixed() const
+{
+    return m_backColorFixed.value_or(
+        OleFromColor(horizontalHeader()->palette().color(QPalette::Button)));
+}
+
+int FlexGrid::KeyCode(const QKeyEvent *event)
+{
+    const int key = event->key();
+    if (event->modifiers().testFlag(Qt::KeypadModifier)) {
+        if (key >= Qt::Key_0 && key <= Qt::Key_9)
+            return 96 + (key - Qt::Key_0);
+        switch (key) {
+        case Qt::Key_Asterisk:
+            return 106;
+        case Qt::Key_Plus:
+            return 107;
+        case Qt::Key_Minus:
+            return 109;
+        case Qt::Key_Period:
+            return 110;
+        case Qt::Key_Slash:
+            return 111;
+        default:
+            break;
+        }
+    }
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return key; // the same codes as the Windows keys
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 112 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Pause:
+        return 19;
+    case Qt::Key_CapsLock:
+        return 20;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    // Shifted characters report the key they are on (US layout).
+    case Qt::Key_ParenRight:
+        return 48;
+    case Qt::Key_Exclam:
+        return 49;
+    case Qt::Key_At:
+        return 50;
+    case Qt::Key_NumberSign:
+        return 51;
+    case Qt::Key_Dollar:
+        return 52;
+    case Qt::Key_Percent:
+        return 53;
+    case Qt::Key_AsciiCircum:
+        return 54;
+    case Qt::Key_Ampersand:
+        return 55;
+    case Qt::Key_Asterisk:
+        return 56;
+    case Qt::Key_ParenLeft:
+        return 57;
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon:
+        return 186;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
+        return 187;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        return 188;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+        return 189;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        return 190;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+        return 191;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde:
+        return 192;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+        return 219;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar:
+        return 220;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+        return 221;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl:
+        return 222;
+    default:
+        return 0;
+    }
+}
+
+int FlexGrid::ShiftMask(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
+           (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+void FlexGrid::keyboardSearch(const QString &) {}
+
+void FlexGrid::setSelectionByRow(bool byRow)
+{
+    setSelectionBehavior(byRow ? SelectRows : SelectItems);
+    const QModelIndex current = currentIndex();
+    if (current.isValid())
+        Select(gridRow(current), current.column());
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent *event)
+{
+    const QPointer<FlexGrid> alive(this);
+    if (const int code = KeyCode(event))
+        Q_EMIT KeyDown(code, ShiftMask(event->modifiers()));
+    if (!alive)
+        return;
+    switch (event->key()) {
+    case Qt::Key_Delete:
+        event->accept(); // deleting rows is the window's decision, taken on KeyDown
+        return;
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->ignore(); // for the window's cancel and default buttons
+        return;
+    default:
+        QTableView::keyPressEvent(event);
+    }
+}
+
+void FlexGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QPointer<FlexGrid> alive(this);
+    QTableView::mousePressEvent(event);
+    if (alive && indexAt(event->position().toPoint()).isValid())
+        Q_EMIT Click();
+}
+
+void FlexGrid::updateRow(int modelRow)
+{
+    if (modelRow < 0)
+        return;
+    viewport()->update(
+        QRect(0, rowViewportPosition(modelRow), viewport()->width(), rowHeight(modelRow)));
+}
+
+void FlexGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    updateRow(previous.row());
+    updateRow(current.row());
+    const int oldRow = gridRow(previous);
+    const int oldCol = previous.isValid() ? previous.column() : 0;
+    const int newRow = gridRow(current);
+    const int newCol = current.isValid() ? current.column() : 0;
+    if (oldRow == newRow && oldCol == newCol)
+        return;
+    const QPointer<FlexGrid> alive(this);
+    Q_EMIT AfterRowColChange(oldRow, oldCol, newRow, newCol);
+    if (alive)
+        Q_EMIT RowColChange();
+}
+
+int FlexGrid::topRow() const
+{
+    const int row = rowAt(0);
+    return row < 0 ? FixedRows() : row + 1;
+}
+
+int FlexGrid::leftCol() const
+{
+    return qMax(0, columnAt(0));
+}
+
+void FlexGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    if (dx == 0 && dy == 0)
+        return;
+    const int oldTop = m_topRowBeforeScroll;
+    const int oldLeft = m_leftColBeforeScroll;
+    m_topRowBeforeScroll = topRow();
+    m_leftColBeforeScroll = leftCol();
+    Q_EMIT AfterScroll(oldTop, oldLeft, m_topRowBeforeScroll, m_leftColBeforeScroll);
+}
+
+void FlexGrid::sectionResized(int col)
+{
+    if (!m_ownResize && !isColumnHidden(col))
+        Q_EMIT AfterUserResize(-1, col);
+}

@@ -1,0 +1,293 @@
+#include "FlexGridModel.h"
+
+#include "Convert.h"
+#include "Recordset.h"
+
+#include <QBrush>
+
+FlexGridModel::FlexGridModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+int FlexGridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int FlexGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant FlexGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return displayText(index.row(), index.column());
+    case Qt::EditRole:
+        return m_rows[size_t(index.row())].at(index.column());
+    case Qt::TextAlignmentRole:
+        // Views of this Qt read the alignment as an int.
+        return int(alignmentFlags(m_columns[size_t(index.column())].alignment,
+                                  m_rows[size_t(index.row())].at(index.column())));
+    default:
+        return {};
+    }
+}
+
+QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical)
+        return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
+    if (section < 0 || section >= columnCount())
+        return {};
+    const Column &column = m_columns[size_t(section)];
+    switch (role) {
+    case Qt::DisplayRole:
+        return column.header;
+    case Qt::TextAlignmentRole:
+        return int(alignmentFlags(column.fixedAlignment, column.header));
+    case Qt::ForegroundRole:
+        return m_fixedFore.isValid() ? QVariant(QBrush(m_fixedFore)) : QVariant();
+    case Qt::BackgroundRole:
+        return m_fixedBack.isValid() ? QVariant(QBrush(m_fixedBack)) : QVariant();
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags FlexGridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+QString FlexGridModel::text(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return {};
+    return m_rows[size_t(row)].at(column);
+}
+
+void FlexGridModel::setText(int row, int column, const QString &text)
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return;
+    m_rows[size_t(row)][column] = text;
+    const QModelIndex changed = index(row, column);
+    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+}
+
+QString FlexGridModel::headerText(int column) const
+{
+    if (column < 0 || column >= columnCount())
+        return {};
+    return m_columns[size_t(column)].header;
+}
+
+void FlexGridModel::setHeaderText(int column, const QString &text)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    m_columns[size_t(column)].header = text;
+    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void FlexGridModel::setHeaderTexts(const QStringList &texts)
+{
+    setColumnCountTo(int(texts.size()));
+    for (int c = 0; c < texts.size(); ++c)
+        m_columns[size_t(c)].header = texts.at(c);
+    if (!texts.isEmpty())
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(texts.size()) - 1);
+}
+
+void FlexGridModel::setDataRowCount(int rows)
+{
+    rows = qMax(0, rows);
+    const int old = rowCount();
+    if (rows > old) {
+        beginInsertRows(QModelIndex(), old, rows - 1);
+        QStringList empty;
+        empty.resize(columnCount());
+        m_rows.resize(size_t(rows), empty);
+        endInsertRows();
+    } else if (rows < old) {
+        beginRemoveRows(QModelIndex(), rows, old - 1);
+        m_rows.resize(size_t(rows));
+        endRemoveRows();
+    }
+}
+
+void FlexGridModel::resizeColumns(int columns)
+{
+    m_columns.resize(size_t(columns));
+    for (QStringList &row : m_rows)
+        row.resize(columns);
+}
+
+void FlexGridModel::setColumnCountTo(int columns)
+{
+    columns = qMax(0, columns);
+    const int old = columnCount();
+    if (columns > old) {
+        beginInsertColumns(QModelIndex(), old, columns - 1);
+        resizeColumns(columns);
+        endInsertColumns();
+    } else if (columns < old) {
+        beginRemoveColumns(QModelIndex(), columns, old - 1);
+        resizeColumns(columns);
+        endRemoveColumns();
+    }
+}
+
+void FlexGridModel::appendRow(const QStringList &cells)
+{
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    QStringList texts = cells.mid(0, columnCount());
+    texts.resize(columnCount());
+    m_rows.push_back(std::move(texts));
+    endInsertRows();
+}
+
+void FlexGridModel::removeDataRow(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
+void FlexGridModel::load(const Recordset *records)
+{
+    beginResetModel();
+    m_rows.clear();
+    if (records) {
+        const int columns = records->ColumnCount();
+        m_columns.resize(size_t(columns));
+        for (int c = 0; c < columns; ++c)
+            m_columns[size_t(c)].header = records->ColumnNames().at(c);
+        const qsizetype count = records->RecordCount();
+        m_rows.reserve(size_t(count));
+        for (qsizetype r = 0; r < count; ++r) {
+            QStringList row;
+            row.reserve(columns);
+            for (int c = 0; c < columns; ++c)
+                row.append(valueText(records->value(r, c)));
+            m_rows.push_back(std::move(row));
+        }
+    }
+    endResetModel();
+}
+
+int FlexGridModel::alignment(int column) const
+{
+    return column >= 0 && column < columnCount() ? m_columns[size_t(column)].alignment : 1;
+}
+
+void FlexGridModel::setAlignment(int column, int code)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    m_columns[size_t(column)].alignment = code;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column),
+                           {Qt::TextAlignmentRole});
+}
+
+int FlexGridModel::fixedAlignment(int column) const
+{
+    return column >= 0 && column < columnCount() ? m_columns[size_t(column)].fixedAlignment : 4;
+}
+
+void FlexGridModel::setFixedAlignment(int column, int code)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    m_columns[size_t(column)].fixedAlignment = code;
+    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
+
+QString FlexGridModel::format(int column) const
+{
+    return column >= 0 && column < columnCount() ? m_columns[size_t(column)].format : QString();
+}
+
+void FlexGridModel::setFormat(int column, const QString &pattern)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    m_columns[size_t(column)].format = pattern;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
+}
+
+void FlexGridModel::setFixedForeground(const QColor &color)
+{
+    m_fixedFore = color;
+    if (columnCount() > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+void FlexGridModel::setFixedBackground(const QColor &color)
+{
+    m_fixedBack = color;
+    if (columnCount() > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+QString FlexGridModel::displayText(int row, int column) const
+{
+    const QString &text = m_rows[size_t(row)].at(column);
+    const QString &pattern = m_columns[size_t(column)].format;
+    if (pattern.isEmpty() || text.isEmpty())
+        return text;
+    std::optional<QDateTime> date = ParseDateText(text);
+    if (!date) {
+        // SQLite hands back what Qt wrote, ISO with a "T" and milliseconds.
+        const QDateTime iso = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
+        if (iso.isValid())
+            date = iso;
+    }
+    return date ? date->toString(pattern) : text;
+}
+
+QString FlexGridModel::valueText(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString();
+    case QMetaType::QDateTime:
+        return GeneralDateText(value.toDateTime());
+    case QMetaType::QDate:
+        return ShortDateText(value.toDate());
+    case QMetaType::QTime:
+        return value.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        // 15 significant digits: 0.1 + 0.2 shows as 0.3, not as its binary expansion.
+        return QString::number(value.toDouble(), 'g', 15);
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default:
+        return value.toString();
+    }
+}
+
+Qt::Alignment FlexGridModel::alignmentFlags(int code, const QString &text)
+{
+    if (code == 9) // general: numbers to the right, anything else to the left
+        return (IsNumericText(text) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+    if (code < 0 || code > 8)
+        code = 1;
+    static constexpr Qt::AlignmentFlag horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter,
+                                                       Qt::AlignRight};
+    static constexpr Qt::AlignmentFlag vertical[] = {Qt::AlignTop, Qt::AlignVCenter,
+                                                     Qt::AlignBottom};
+    return horizontal[code / 3] | vertical[code % 3];
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The text behind a FlexGrid: the header texts and one vector of cell texts per data row, plus
+// the per-column display settings. Model row r is grid row r + 1.
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QStringList>
+#include <vector>
+
+class Recordset;
+
+class FlexGridModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit FlexGridModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // Cell texts by model row; out-of-range reads give "" and writes are dropped.
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString &text);
+    QString headerText(int column) const;
+    void setHeaderText(int column, const QString &text);
+    // Sets the column count to texts.size() and every header text.
+    void setHeaderTexts(const QStringList &texts);
+
+    void setDataRowCount(int rows);
+    void setColumnCountTo(int columns);
+    void appendRow(const QStringList &cells);
+    void removeDataRow(int row);
+
+    // Replaces everything with a copy of the record set (null: keeps the header, no rows).
+    void load(const Recordset *records);
+
+    int alignment(int column) const;
+    void setAlignment(int column, int code);
+    int fixedAlignment(int column) const;
+    void setFixedAlignment(int column, int code);
+    QString format(int column) const;
+    void setFormat(int column, const QString &pattern);
+
+    void setFixedForeground(const QColor &color);
+    void setFixedBackground(const QColor &color);
+
+    // A database value as cell text: null "", dates in the general form, numbers plain.
+    static QString valueText(const QVariant &value);
+    // Qt alignment flags of an alignment code (0..8: left/centre/right x top/centre/bottom).
+    static Qt::Alignment alignmentFlags(int code, const QString &text);
+
+private:
+    struct Column
+    {
+        QString header;
+        int alignment = 1;      // left, vertically centred
+        int fixedAlignment = 4; // centred both ways
+        QString format;
+    };
+    QString displayText(int row, int column) const;
+    void resizeColumns(int columns);
+
+    std::vector<Column> m_columns;
+    std::vector<QStringList> m_rows; // each exactly m_columns.size() long
+    QColor m_fixedFore;
+    QColor m_fixedBack;
+};
