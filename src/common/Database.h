@@ -1,9 +1,13 @@
 #pragma once
 
-#include <QString>
+#include <functional>
 #include <memory>
+#include <QString>
 
+class QSqlDatabase;
+class QSqlQuery;
 class Recordset;
+enum class SqlEngine;
 
 // Runs a query on a fresh connection made from gstrConnection and returns its rows, or an empty
 // pointer (the original's Nothing) when the query could not run; failures are logged.
@@ -13,3 +17,22 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strSQL);
 // when there was nothing to run, false on failure (logged). A failure to connect is thrown as
 // ConnectionError, unlogged, for the caller's own handler.
 bool ExcuteSQL(const QString &strSQL);
+
+// The services below serve schema setup, the demo database and tests; they take the connection
+// string explicitly and throw instead of logging.
+
+// Runs work on a fresh, uniquely named connection and removes the connection afterwards, also
+// when work throws. Throws ConnectionError when the string is not understood or the database
+// does not open. A missing SQLite file is an error unless createFile is set.
+void WithConnection(const QString &connection, const std::function<void(QSqlDatabase &)> &work,
+                    bool createFile = false);
+
+// Which dialect adaptation an open connection needs.
+SqlEngine EngineOf(const QSqlDatabase &db);
+
+// Runs one adapted statement; throws ArdentaError with the database's description on failure.
+void ExecStatement(QSqlQuery &query, const QString &statement);
+
+// Copies the rows of an executed query into a Recordset (empty, without columns, when the
+// statement returned no rows at all).
+std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query, SqlEngine engine);

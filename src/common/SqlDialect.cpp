@@ -1,0 +1,209 @@
+#include "SqlDialect.h"
+
+#include "Convert.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// One stretch of a statement: code, or something to copy untouched (literal, name, comment).
+struct Segment
+{
+    QString text;
+    bool code = true;
+};
+
+// Cuts a text into code and non-code segments, and at separators into statements.
+// A separator is a ";" in code, and a CR in code when splitAtCr is set; a line reading GO when
+// splitAtGo is set.
+class Lexer
+{
+public:
+    static std::vector<std::vector<Segment>> run(const QString &sql, bool splitAtCr, bool splitAtGo)
+    {
+        std::vector<std::vector<Segment>> statements(1);
+        auto append = [&](QChar c, bool code) {
+            auto &segments = statements.back();
+            if (segments.empty() || segments.back().code != code)
+                segments.push_back({QString(), code});
+            segments.back().text += c;
+        };
+        auto cut = [&] {
+            if (!statements.back().empty())
+                statements.emplace_back();
+        };
+
+        const qsizetype n = sql.size();
+        qsizetype i = 0;
+        while (i < n) {
+            const QChar c = sql.at(i);
+            const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
+            if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
+                // Literal or quoted name; a doubled closing character stays inside.
+                const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+                append(c, false);
+                ++i;
+                while (i < n) {
+                    const QChar d = sql.at(i);
+                    append(d, false);
+                    ++i;
+                    if (d == close) {
+                        if (i < n && sql.at(i) == close) {
+                            append(close, false);
+                            ++i;
+                            continue;
+                        }
+                        break;
+                    }
+                }
+            } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+                while (i < n && sql.at(i) != QLatin1Char('\r') && sql.at(i) != QLatin1Char('\n'))
+                    append(sql.at(i++), false);
+            } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+                const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+                const qsizetype stop = end < 0 ? n : end + 2;
+                while (i < stop)
+                    append(sql.at(i++), false);
+            } else if (c == QLatin1Char(';') || (splitAtCr && c == QLatin1Char('\r'))) {
+                cut();
+                ++i;
+            } else if (splitAtGo && atGoLine(sql, i)) {
+                cut();
+                i = skipLine(sql, i);
+            } else {
+                append(c, true);
+                ++i;
+            }
+        }
+
+        std::vector<std::vector<Segment>> kept;
+        for (auto &statement : statements) {
+            bool hasCode = false;
+            for (const auto &segment : statement)
+                hasCode = hasCode || (segment.code && !segment.text.trimmed().isEmpty());
+            if (hasCode)
+                kept.push_back(std::move(statement));
+        }
+        return kept;
+    }
+
+private:
+    // At the start of a line that holds only "GO" (any case) and blanks.
+    static bool atGoLine(const QString &sql, qsizetype i)
+    {
+        if (i > 0 && sql.at(i - 1) != QLatin1Char('\n'))
+            return false;
+        const qsizetype end = skipLine(sql, i);
+        return sql.mid(i, end - i).trimmed().compare(QLatin1String("GO"), Qt::CaseInsensitive) == 0;
+    }
+    static qsizetype skipLine(const QString &sql, qsizetype i)
+    {
+        const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+        return end < 0 ? sql.size() : end + 1;
+    }
+};
+
+QString join(const std::vector<Segment> &segments)
+{
+    QString text;
+    for (const auto &segment : segments)
+        text += segment.text;
+    return text.trimmed();
+}
+
+QString adaptCode(QString code, SqlEngine engine)
+{
+    static const QRegularExpression getdate(QStringLiteral(R"(\bgetdate\s*\(\s*\))"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression dateLiteral(QStringLiteral(R"(#([^#\r\n]*)#)"));
+    static const QRegularExpression like(QStringLiteral(R"(\b(not\s+)?like\b)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+
+    code.replace(getdate, engine == SqlEngine::SQLite
+                              ? QStringLiteral("strftime('%Y-%m-%d %H:%M:%S','now','localtime')")
+                              : QStringLiteral("date_trunc('second',LOCALTIMESTAMP)"));
+
+    QString adapted;
+    qsizetype last = 0;
+    for (auto it = dateLiteral.globalMatch(code); it.hasNext();) {
+        const auto match = it.next();
+        const QString moment = DateLiteralText(match.captured(1));
+        if (moment.isNull())
+            continue; // not a date: the engine will say what is wrong
+        adapted += QStringView(code).mid(last, match.capturedStart() - last);
+        adapted += QLatin1Char('\'') + moment + QLatin1Char('\'');
+        last = match.capturedEnd();
+    }
+    adapted += QStringView(code).mid(last);
+
+    if (engine == SqlEngine::PostgreSQL)
+        adapted.replace(like, QStringLiteral("\\1ILIKE"));
+    return adapted;
+}
+
+} // namespace
+
+QStringList SplitBatch(const QString &sql)
+{
+    QStringList result;
+    for (const auto &statement : Lexer::run(sql, true, false))
+        result << join(statement);
+    return result;
+}
+
+QStringList SplitScript(const QString &script)
+{
+    QStringList result;
+    for (const auto &statement : Lexer::run(script, false, true))
+        result << join(statement);
+    return result;
+}
+
+QString AdaptStatement(const QString &statement, SqlEngine engine)
+{
+    if (engine == SqlEngine::Passthrough)
+        return statement;
+    QString text;
+    for (const auto &segments : Lexer::run(statement, false, false)) {
+        if (!text.isEmpty())
+            text += QLatin1Char(';');
+        for (const auto &segment : segments)
+            text += segment.code ? adaptCode(segment.text, engine) : segment.text;
+    }
+    return text.trimmed();
+}
+
+QStringList AdaptBatch(const QString &sql, SqlEngine engine)
+{
+    if (engine == SqlEngine::Passthrough)
+        return sql.trimmed().isEmpty() ? QStringList() : QStringList{sql};
+    QStringList result;
+    for (const auto &segments : Lexer::run(sql, true, false)) {
+        QString text;
+        for (const auto &segment : segments)
+            text += segment.code ? adaptCode(segment.text, engine) : segment.text;
+        result << text.trimmed();
+    }
+    return result;
+}
+
+QString DateLiteralText(const QString &inside)
+{
+    if (const auto moment = ParseDateText(inside))
+        return GeneralDateText(*moment);
+    // Jet reads a slashed date with the year last as month/day/year.
+    static const QRegularExpression us(QStringLiteral(
+        R"(^\s*(\d{1,2})/(\d{1,2})/(\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
+    const auto match = us.match(inside);
+    if (!match.hasMatch())
+        return QString();
+    const QDate date(match.captured(3).toInt(), match.captured(1).toInt(),
+                     match.captured(2).toInt());
+    const QTime time = match.hasCaptured(4)
+                           ? QTime(match.captured(4).toInt(), match.captured(5).toInt(),
+                                   match.hasCaptured(6) ? match.captured(6).toInt() : 0)
+                           : QTime(0, 0);
+    if (!date.isValid() || !time.isValid())
+        return QString();
+    return GeneralDateText(QDateTime(date, time));
+}
