@@ -1,0 +1,338 @@
+#include "Report.h"
+
+#include "ArdentaError.h"
+#include "Clock.h"
+#include "Recordset.h"
+#include "ValueFormat.h"
+
+#include <algorithm>
+#include <numeric>
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+namespace {
+
+// Inner space between a text and the edges of its box, in millimetres.
+constexpr double textPadding = 1.0;
+
+// Report lines are single lines: a stored line break must not push text into the next band.
+QString oneLine(QString text)
+{
+    for (QChar &c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+template <typename Pred>
+std::vector<const ReportObject *> textObjects(const ReportDefinition &def, SectionKind kind,
+                                              Pred pred)
+{
+    std::vector<const ReportObject *> objects;
+    for (const ReportSection &section : def.Sections) {
+        if (section.Kind != kind)
+            continue;
+        for (const ReportObject &o : section.Objects) {
+            if (pred(o))
+                objects.push_back(&o);
+        }
+    }
+    std::stable_sort(objects.begin(), objects.end(),
+                     [](auto *a, auto *b) { return a->Rect.left() < b->Rect.left(); });
+    return objects;
+}
+
+} // namespace
+
+Report::Report(ReportDefinition definition) : m_def(std::move(definition)) {}
+
+ReportTextObject &Report::TextObject(const QString &name)
+{
+    return const_cast<ReportTextObject &>(std::as_const(*this).TextObject(name));
+}
+
+const ReportTextObject &Report::TextObject(const QString &name) const
+{
+    for (const ReportSection &section : m_def.Sections) {
+        for (const ReportObject &o : section.Objects) {
+            if (o.Kind == ObjectKind::Text && o.Object.Name == name)
+                return o.Object;
+        }
+    }
+    throw ArdentaError(QStringLiteral("The report has no text object \"%1\"").arg(name));
+}
+
+void Report::DiscardSavedData()
+{
+    m_records.reset();
+    m_order.clear();
+    m_pages.clear();
+}
+
+void Report::SetDataSource(std::shared_ptr<Recordset> records)
+{
+    DiscardSavedData();
+    m_records = std::move(records);
+}
+
+qsizetype Report::RecordCount() const
+{
+    return m_records ? m_records->RecordCount() : 0;
+}
+
+void Report::ReadRecords()
+{
+    m_order.clear();
+    m_pages.clear();
+    if (!m_records)
+        throw ArdentaError(QStringLiteral("The report has no data source"));
+    for (const ReportSection &section : m_def.Sections) {
+        for (const ReportObject &o : section.Objects) {
+            if (o.Kind == ObjectKind::Field && m_records->FieldIndex(o.Column) < 0)
+                throw ArdentaError(
+                    QStringLiteral("The report's data has no column \"%1\"").arg(o.Column));
+        }
+    }
+    if (!m_def.GroupColumn.isEmpty() && m_records->FieldIndex(m_def.GroupColumn) < 0)
+        throw ArdentaError(
+            QStringLiteral("The report's data has no column \"%1\"").arg(m_def.GroupColumn));
+
+    m_order.resize(size_t(m_records->RecordCount()));
+    std::iota(m_order.begin(), m_order.end(), qsizetype(0));
+    if (!m_def.GroupColumn.isEmpty()) {
+        // Stable, so that rows keep the view's order inside their group.
+        const int column = m_records->FieldIndex(m_def.GroupColumn);
+        std::vector<QString> keys(m_order.size());
+        for (size_t i = 0; i < keys.size(); ++i)
+            keys[i] = Nulltostr(m_records->value(qsizetype(i), column));
+        std::stable_sort(m_order.begin(), m_order.end(),
+                         [&keys](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+    }
+    if (m_printDate.isNull())
+        m_printDate = Today();
+    layOut();
+}
+
+QString Report::groupValue(qsizetype row) const
+{
+    if (m_def.GroupColumn.isEmpty())
+        return {};
+    return Nulltostr(
+        m_records->value(m_order[size_t(row)], m_records->FieldIndex(m_def.GroupColumn)));
+}
+
+void Report::layOut()
+{
+    if (m_order.empty())
+        return;
+    const double bottomOfPage = m_def.bodySize().height();
+    double footerHeight = 0;
+    for (const ReportSection &s : m_def.Sections) {
+        if (s.Kind == SectionKind::PageFooter)
+            footerHeight += s.Height;
+    }
+    const double bottom = bottomOfPage - footerHeight;
+
+    double y = 0;
+    bool pageHasBody = false;
+    auto heightOf = [this](SectionKind kind) {
+        double h = 0;
+        for (const ReportSection &s : m_def.Sections) {
+            if (s.Kind == kind)
+                h += s.Height;
+        }
+        return h;
+    };
+    auto place = [&](SectionKind kind, qsizetype record, qsizetype serial) {
+        for (int i = 0; i < int(m_def.Sections.size()); ++i) {
+            const ReportSection &s = m_def.Sections[size_t(i)];
+            if (s.Kind != kind)
+                continue;
+            m_pages.back().push_back({i, record, y, serial, serial % 2 == 0 && serial > 0});
+            y += s.Height;
+        }
+    };
+    auto startPage = [&] {
+        const bool first = m_pages.empty();
+        m_pages.emplace_back();
+        y = 0;
+        pageHasBody = false;
+        if (first)
+            place(SectionKind::ReportHeader, 0, 0);
+        place(SectionKind::PageHeader, -1, 0);
+    };
+    // A band that does not fit goes to a new page, unless the page is still empty: an oversized
+    // band is printed (and reported by the layout check) rather than looping for ever.
+    auto placeBody = [&](SectionKind kind, qsizetype record, qsizetype serial, double needed) {
+        if (y + needed > bottom + 1e-9 && pageHasBody)
+            startPage();
+        place(kind, record, serial);
+        pageHasBody = true;
+    };
+
+    startPage();
+    const double detailHeight = heightOf(SectionKind::Detail);
+    const double groupHeaderHeight = heightOf(SectionKind::GroupHeader);
+    QString previousGroup;
+    for (qsizetype row = 0; row < qsizetype(m_order.size()); ++row) {
+        const QString group = groupValue(row);
+        if (!m_def.GroupColumn.isEmpty() && (row == 0 || group != previousGroup)) {
+            if (row > 0)
+                placeBody(SectionKind::GroupFooter, row - 1, 0, heightOf(SectionKind::GroupFooter));
+            // The group header stays with its first line.
+            placeBody(SectionKind::GroupHeader, row, 0, groupHeaderHeight + detailHeight);
+        }
+        previousGroup = group;
+        placeBody(SectionKind::Detail, row, row + 1, detailHeight);
+    }
+    if (!m_def.GroupColumn.isEmpty())
+        placeBody(SectionKind::GroupFooter, qsizetype(m_order.size()) - 1, 0,
+                  heightOf(SectionKind::GroupFooter));
+    placeBody(SectionKind::ReportFooter, -1, 0, heightOf(SectionKind::ReportFooter));
+
+    for (auto &page : m_pages) {
+        double top = bottom;
+        for (int i = 0; i < int(m_def.Sections.size()); ++i) {
+            const ReportSection &s = m_def.Sections[size_t(i)];
+            if (s.Kind == SectionKind::PageFooter) {
+                page.push_back({i, -1, top, 0, false});
+                top += s.Height;
+            }
+        }
+    }
+}
+
+QString Report::objectText(const ReportObject &o, const Band &band, int page) const
+{
+    switch (o.Kind) {
+    case ObjectKind::Text:
+        return o.Object.Text;
+    case ObjectKind::Field:
+        if (band.Record < 0 || !m_records)
+            return {};
+        return Nulltostr(
+            m_records->value(m_order[size_t(band.Record)], m_records->FieldIndex(o.Column)));
+    case ObjectKind::Special: {
+        QString text = o.Object.Text;
+        text.replace(QLatin1String("{SerialNumber}"), QString::number(band.Serial));
+        text.replace(QLatin1String("{PageNumber}"), QString::number(page));
+        text.replace(QLatin1String("{PageCount}"), QString::number(PageCount()));
+        text.replace(QLatin1String("{PrintDate}"), m_printDate.toString(m_def.DateFormat));
+        if (text.contains(QLatin1String("{GroupValue}")))
+            text.replace(QLatin1String("{GroupValue}"),
+                         band.Record >= 0 ? groupValue(band.Record) : QString());
+        return text;
+    }
+    case ObjectKind::Line:
+    case ObjectKind::Box:
+        break;
+    }
+    return {};
+}
+
+void Report::Render(QPagedPaintDevice *device, int first, int last) const
+{
+    if (!HasData())
+        throw ArdentaError(QStringLiteral("The report has no data to print"));
+    if (last <= 0 || last > PageCount())
+        last = PageCount();
+    first = std::max(first, 1);
+    device->setPageLayout(PageLayout());
+    QPainter painter;
+    if (!painter.begin(device))
+        throw ArdentaError(QStringLiteral("Cannot paint on the output device"));
+    for (int page = first; page <= last; ++page) {
+        if (page > first && !device->newPage())
+            throw ArdentaError(QStringLiteral("Cannot start a new page on the output device"));
+        PaintPage(painter, page);
+    }
+    painter.end();
+}
+
+void Report::PaintPage(QPainter &painter, int page) const
+{
+    if (page < 1 || page > PageCount())
+        return;
+    const double dx = painter.device()->logicalDpiX() / 25.4;
+    const double dy = painter.device()->logicalDpiY() / 25.4;
+    const double width = m_def.bodySize().width();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const Band &band : m_pages[size_t(page - 1)]) {
+        const ReportSection &section = m_def.Sections[size_t(band.Section)];
+        const double top = band.Top * dy;
+        if (band.Alternate && section.AlternateBackground.isValid())
+            painter.fillRect(QRectF(0, top, width * dx, section.Height * dy),
+                             section.AlternateBackground);
+        for (const ReportObject &o : section.Objects) {
+            const QRectF rect(o.Rect.x() * dx, top + o.Rect.y() * dy, o.Rect.width() * dx,
+                              o.Rect.height() * dy);
+            switch (o.Kind) {
+            case ObjectKind::Box:
+                painter.fillRect(rect, o.Color);
+                break;
+            case ObjectKind::Line:
+                painter.setPen(QPen(o.Color, o.Thickness * dy, Qt::SolidLine, Qt::FlatCap));
+                painter.drawLine(rect.topLeft(), rect.topRight());
+                break;
+            default: {
+                painter.setFont(o.Object.Font);
+                painter.setPen(o.Color);
+                const QRectF inner = rect.adjusted(textPadding * dx, 0, -textPadding * dx, 0);
+                const QFontMetricsF metrics(painter.font(), painter.device());
+                const QString text = metrics.elidedText(oneLine(objectText(o, band, page)),
+                                                        Qt::ElideRight, inner.width());
+                // Clipped to its box: a font taller than planned must not spill over.
+                painter.drawText(inner, int(o.Align) | Qt::TextSingleLine, text);
+                break;
+            }
+            }
+        }
+    }
+    painter.restore();
+}
+
+std::vector<Report::PlacedText> Report::PageTexts(int page) const
+{
+    std::vector<PlacedText> texts;
+    if (page < 1 || page > PageCount())
+        return texts;
+    const QPointF origin(m_def.Margins.left(), m_def.Margins.top());
+    for (const Band &band : m_pages[size_t(page - 1)]) {
+        const ReportSection &section = m_def.Sections[size_t(band.Section)];
+        for (const ReportObject &o : section.Objects) {
+            if (o.showsText())
+                texts.push_back({section.Name, o.Object.Name,
+                                 o.Rect.translated(origin + QPointF(0, band.Top)),
+                                 objectText(o, band, page)});
+        }
+    }
+    return texts;
+}
+
+QStringList Report::CaptionRow() const
+{
+    QStringList captions;
+    for (const ReportObject *o : textObjects(m_def, SectionKind::GroupHeader,
+                                             [](auto &o) { return o.Kind == ObjectKind::Text; }))
+        captions << o->Object.Text;
+    return captions;
+}
+
+std::vector<QStringList> Report::DetailRows() const
+{
+    std::vector<QStringList> rows;
+    const auto objects =
+        textObjects(m_def, SectionKind::Detail, [](auto &o) { return o.showsText(); });
+    rows.reserve(m_order.size());
+    for (qsizetype row = 0; row < qsizetype(m_order.size()); ++row) {
+        const Band band{0, row, 0, row + 1, false};
+        QStringList values;
+        for (const ReportObject *o : objects)
+            values << objectText(*o, band, 0);
+        rows.push_back(values);
+    }
+    return rows;
+}
