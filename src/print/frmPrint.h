@@ -6,9 +6,11 @@
 #include <QWidget>
 
 class QAction;
+class QLabel;
 class QPrintDialog;
 class QPrinter;
 class QPrintPreviewWidget;
+class QSpinBox;
 class QToolBar;
 class Recordset;
 class cryClerk;
@@ -56,6 +58,8 @@ private:
     void crvMain_PrintButtonClicked(bool &UseDefault);
     void exportReport();
     void paintPreview(QPrinter *printer);
+    void updatePageControls();
+    void setReportActionsEnabled(bool enabled);
 
     static QPointer<frmPrint> s_instance;
 
@@ -65,8 +69,10 @@ private:
     QAction *m_actExit = nullptr;
     QWidget *crvMain = nullptr;
     QPrintPreviewWidget *m_preview = nullptr;
-    QPrinter *m_previewPrinter = nullptr;
+    QAction *m_viewerPrint = nullptr;
+    QSpinBox *m_pageNumber = nullptr;
+    QLabel *m_pageCount = nullptr;
+    std::unique_ptr<QPrinter> m_printer; // shared by the preview and the print dialog
     QPointer<QPrintDialog> m_printDialog;
     std::unique_ptr<cryClerk> mobjReport;
-    bool m_unloaded = false;
 };
