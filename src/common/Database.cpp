@@ -119,7 +119,7 @@ void ExecStatement(QSqlQuery &query, const QString &statement)
         throw ArdentaError(errorText(query.lastError()));
 }
 
-std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query, SqlEngine engine)
+std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query)
 {
     if (!query.isSelect())
         return std::make_shared<Recordset>();
@@ -136,12 +136,6 @@ std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query, SqlEngine engine)
                 continue;
             }
             values[i] = query.value(i);
-            // QPSQL reads a timestamp without time zone as UTC and hands it over in local time;
-            // the stored wall-clock time is what the module shows and compares.
-            if (engine == SqlEngine::PostgreSQL && values[i].typeId() == QMetaType::QDateTime) {
-                const QDateTime utc = values[i].toDateTime().toUTC();
-                values[i] = QDateTime(utc.date(), utc.time());
-            }
         }
         rows->appendRecord(values);
     }
@@ -166,7 +160,7 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strSQL)
             for (const QString &piece : AdaptBatch(statement, engine)) {
                 ExecStatement(query, piece);
                 if (!result && query.isSelect())
-                    result = ReadRecordset(query, engine);
+                    result = ReadRecordset(query);
             }
             if (!result)
                 result = std::make_shared<Recordset>();

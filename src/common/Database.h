@@ -35,4 +35,4 @@ void ExecStatement(QSqlQuery &query, const QString &statement);
 
 // Copies the rows of an executed query into a Recordset (empty, without columns, when the
 // statement returned no rows at all).
-std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query, SqlEngine engine);
+std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query);
