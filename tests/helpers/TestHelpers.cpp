@@ -58,7 +58,8 @@ QString TestHome::logText() const
 
 int TestHome::logEntryCount() const
 {
-    return int(logBytes().count(QByteArray(79, '=') + "\r\n"));
+    const QByteArray separator = QByteArray(79, '=') + QByteArrayLiteral("\r\n");
+    return int(logBytes().count(separator));
 }
 
 void TestHome::writeConfig(const QByteArray &iniText) const
