@@ -48,7 +48,7 @@ bool isControl(const QWidget *widget)
 
 QString ReadConfigValue(const QString &strSection, const QString &strKey)
 {
-    return IniFile(AppFile(QStringLiteral("SystemConfig.ini"))).value(strSection, strKey);
+    return IniFile(ConfigFilePath()).value(strSection, strKey);
 }
 
 void GetSpecialConfig()

@@ -23,10 +23,13 @@ QString BuiltinLanguagePack::PackPath(const QString &language)
 {
     const QString code = language.trimmed().toUpper();
     if (!code.isEmpty() && !code.contains(QLatin1Char('/'))) {
-        const QString installed =
-            QDir(AppPath()).filePath(QStringLiteral("lang/") + code + QStringLiteral(".lang"));
-        if (QFileInfo::exists(installed))
-            return installed;
+        const QString file = QStringLiteral("lang/") + code + QStringLiteral(".lang");
+        // A copy beside the module, then an installed one, replaces the compiled-in pack.
+        for (const QString &folder : {AppPath(), DataPath()}) {
+            const QString installed = QDir(folder).filePath(file);
+            if (QFileInfo::exists(installed))
+                return installed;
+        }
         const QString compiled = QStringLiteral(":/lang/") + code + QStringLiteral(".lang");
         if (QFileInfo::exists(compiled))
             return compiled;

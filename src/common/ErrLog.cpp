@@ -45,15 +45,44 @@ QString AppPath()
     return folder;
 }
 
-QString AppFile(const QString &name)
+namespace {
+// A file of the application folder, or of the user's own folder when the application folder
+// cannot be written.
+QString sessionFile(const QString &name, const char *xdgVariable, const char *fallback)
 {
-    return QDir(AppPath()).filePath(name);
+    const QString home = AppPath();
+    if (!qEnvironmentVariableIsEmpty("ARDENTA_HOME") || QFileInfo(home).isWritable())
+        return QDir(home).filePath(name);
+    QString base = qEnvironmentVariable(xdgVariable);
+    if (base.isEmpty())
+        base = QDir::homePath() + QLatin1String(fallback);
+    const QString folder = base + QStringLiteral("/ardenta");
+    QDir().mkpath(folder);
+    return folder + QLatin1Char('/') + name;
+}
+} // namespace
+
+QString ConfigFilePath()
+{
+    return sessionFile(QStringLiteral("SystemConfig.ini"), "XDG_CONFIG_HOME", "/.config");
+}
+
+QString ErrLogFilePath()
+{
+    return sessionFile(QStringLiteral("Errlog.txt"), "XDG_STATE_HOME", "/.local/state");
+}
+
+QString DataPath()
+{
+    static const QString folder =
+        QDir::cleanPath(folderOfThisCode() + QStringLiteral("/../share/ardenta"));
+    return folder;
 }
 
 void WriteErrLog(const QString &strDescription, const QString &strProcedure,
                  const QString &strModule, const QString &strDetail)
 {
-    QFile log(AppFile(QStringLiteral("Errlog.txt")));
+    QFile log(ErrLogFilePath());
     const QByteArray bytes = entryBytes(strDescription, strProcedure, strModule, strDetail);
     const bool written =
         log.open(QIODevice::WriteOnly | QIODevice::Append) && log.write(bytes) == bytes.size();

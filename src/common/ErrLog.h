@@ -7,9 +7,14 @@
 void WriteErrLog(const QString &strDescription, const QString &strProcedure,
                  const QString &strModule, const QString &strDetail = QString());
 
-// The folder that holds the library (or ARDENTA_HOME when set); Errlog.txt and
-// SystemConfig.ini live there.
+// The application folder: ARDENTA_HOME when set, else the folder that holds the library.
 QString AppPath();
 
-// Full path of a file in the application folder.
-QString AppFile(const QString &name);
+// Where SystemConfig.ini and Errlog.txt are: in the application folder, unless that folder is
+// not writable (an installed library under /usr/lib), when each user gets his own under the XDG
+// config and state folders (~/.config/ardenta, ~/.local/state/ardenta).
+QString ConfigFilePath();
+QString ErrLogFilePath();
+
+// The folder of installed data (language packs, schema scripts): <prefix>/share/ardenta.
+QString DataPath();

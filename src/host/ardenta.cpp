@@ -195,9 +195,7 @@ int main(int argc, char **argv)
     for (QWidget *widget : QApplication::topLevelWidgets())
         windowShown = windowShown || (widget->isWindow() && widget->isVisible());
     if (!windowShown)
-        return fail(QStringLiteral("the window did not open; see %1")
-                        .arg(AppFile(QStringLiteral("Errlog.txt"))),
-                    1);
+        return fail(QStringLiteral("the window did not open; see %1").arg(ErrLogFilePath()), 1);
 
     if (parser.isSet(QStringLiteral("screenshot")))
         scheduleScreenshot(parser.value(QStringLiteral("screenshot")));
