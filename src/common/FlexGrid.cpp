@@ -281,7 +281,14 @@ QRect FlexGrid::currentCellRect()
     // Reading the cell position brings the cell into view first, so that an editor laid over
     // it lands on screen.
     scrollTo(current, EnsureVisible);
-    return visualRect(current).translated(viewport()->pos());
+    return sectionRect(current).translated(viewport()->pos());
+}
+
+QRect FlexGrid::sectionRect(const QModelIndex &index) const
+{
+    // The whole row and column sections, grid line included (visualRect leaves it out).
+    return QRect(columnViewportPosition(index.column()), rowViewportPosition(index.row()),
+                 columnWidth(index.column()), rowHeight(index.row()));
 }
 
 int FlexGrid::CellLeft() const
@@ -319,7 +326,7 @@ QRect FlexGrid::cellRect(int row, int col) const
     const QModelIndex target = modelIndex(row, col);
     if (!target.isValid())
         return {};
-    const QRect cell = visualRect(target);
+    const QRect cell = sectionRect(target);
     if (!cell.intersects(viewport()->rect()))
         return {};
     return cell.translated(viewport()->pos());

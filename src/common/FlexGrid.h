@@ -124,6 +124,7 @@ private:
     QModelIndex modelIndex(int row, int col) const;
     static int gridRow(const QModelIndex &index) { return index.isValid() ? index.row() + 1 : 0; }
     QRect currentCellRect();
+    QRect sectionRect(const QModelIndex &index) const;
     void updateRow(int modelRow);
     int topRow() const;
     int leftCol() const;
