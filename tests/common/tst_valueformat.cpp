@@ -1,0 +1,105 @@
+// FormatStr and Nulltostr: the literals every statement is built from, and display texts.
+
+#include "TestHelpers.h"
+#include "ValueFormat.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QTest>
+
+class tst_ValueFormat : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void formatStr_data();
+    void formatStr();
+    void formatStrIgnoresLocale_data() { formatStr_data(); }
+    void formatStrIgnoresLocale();
+    void nulltostr_data();
+    void nulltostr();
+    void nulltostrLogsUnconvertible();
+};
+
+void tst_ValueFormat::formatStr_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("quote");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("blank_is_null") << "   " << true << "Null";
+    QTest::newRow("blank_is_null_unquoted") << " " << false << "Null";
+    QTest::newRow("empty_is_null") << "" << true << "Null";
+    QTest::newRow("number_trimmed") << " 42 " << true << "'42'";
+    QTest::newRow("number_unquoted") << " 42 " << false << "42";
+    QTest::newRow("number_exponent") << "-2.5E-3" << true << "'-2.5E-3'";
+    QTest::newRow("eight_digits_stay_number") << "20240105" << true << "'20240105'";
+    QTest::newRow("quote_doubled") << "O'Neil" << true << "'O''Neil'";
+    QTest::newRow("quote_doubled_unquoted") << "O'Neil" << false << "O''Neil";
+    QTest::newRow("quote_at_start") << "'abc" << true << "'''abc'";
+    QTest::newRow("quote_at_end") << "abc'" << true << "'abc'''";
+    QTest::newRow("only_quotes") << "'''" << true << "''''''''";
+    QTest::newRow("date_short") << "2024-1-5" << true << "'2024-01-05 00:00:00'";
+    QTest::newRow("date_slashes_time") << "2024/1/5 9:07" << true << "'2024-01-05 09:07:00'";
+    QTest::newRow("date_with_seconds") << "2024-01-06 23:59:59" << true << "'2024-01-06 23:59:59'";
+    QTest::newRow("time_alone_zero_date") << "13:45" << true << "'1899-12-30 13:45:00'";
+    QTest::newRow("impossible_date_is_text") << "2024-2-30" << true << "'2024-2-30'";
+    QTest::newRow("cjk_text") << " 张伟，研发部 " << true << "'张伟，研发部'";
+    QTest::newRow("tab_is_not_a_blank") << "\tx " << true << "'\tx'";
+    QTest::newRow("injection") << "x'); Delete From Clerk; --" << true
+                               << "'x''); Delete From Clerk; --'";
+}
+
+void tst_ValueFormat::formatStr()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, quote);
+    TestHome home;
+    QTEST(FormatStr(value, quote), "expected");
+    QCOMPARE(home.logEntryCount(), 0);
+}
+
+void tst_ValueFormat::formatStrIgnoresLocale()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, quote);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // "," decimals, d.M.yyyy
+    const QString result = FormatStr(value, quote);
+    QLocale::setDefault(previous);
+    QTEST(result, "expected");
+}
+
+void tst_ValueFormat::nulltostr_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("null_field") << QVariant() << "";
+    QTest::newRow("typed_null") << QVariant(QMetaType::fromType<QString>()) << "";
+    QTest::newRow("trimmed") << QVariant(QStringLiteral("  abc ")) << "abc";
+    QTest::newRow("number") << QVariant(7) << "7";
+    QTest::newRow("decimal") << QVariant(2.5) << "2.5";
+    QTest::newRow("cjk") << QVariant(QStringLiteral(" 李娜 ")) << "李娜";
+    QTest::newRow("timestamp") << QVariant(QDateTime(QDate(2024, 1, 5), QTime(9, 3, 7)))
+                               << "2024-01-05 09:03:07";
+    QTest::newRow("midnight_keeps_time")
+        << QVariant(QDateTime(QDate(2024, 1, 5), QTime(0, 0))) << "2024-01-05 00:00:00";
+    QTest::newRow("date") << QVariant(QDate(2024, 12, 31)) << "2024-12-31";
+    QTest::newRow("boolean") << QVariant(true) << "True";
+}
+
+void tst_ValueFormat::nulltostr()
+{
+    QFETCH(QVariant, value);
+    QTEST(Nulltostr(value), "expected");
+}
+
+void tst_ValueFormat::nulltostrLogsUnconvertible()
+{
+    TestHome home;
+    QCOMPARE(Nulltostr(QVariant(QVariantMap{{QStringLiteral("a"), 1}})), QString());
+    QCOMPARE(home.logEntryCount(), 1);
+    QVERIFY(home.logText().startsWith(QStringLiteral("函数/过程:Nulltostr,模块:modPublic\r\n")));
+}
+
+QTEST_GUILESS_MAIN(tst_ValueFormat)
+#include "tst_valueformat.moc"
