@@ -1,0 +1,115 @@
+#include "StaffStatements.h"
+
+#include "ValueFormat.h"
+
+const char *const StaffStatements::FieldNames[FieldCount] = {
+    "Clerk_NO",    "Clerk_Ext",    "Clerk_UserName", "Clerk_Dept", "Clerk_Address",
+    "Clerk_Phone", "Clerk_Mobile", "Clerk_Email",    "Clerk_IP",   "Clerk_QQ",
+    "Clerk_MSN",   "Clerk_SKP",    "Clerk_Computer", "Clerk_Memo"};
+
+namespace {
+const QChar CR(u'\r');
+
+// The original trims blanks, not every kind of white space.
+bool IsBlankText(const QString &text)
+{
+    for (QChar c : text) {
+        if (c != u' ')
+            return false;
+    }
+    return true;
+}
+
+QString TrimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+void AppendUpdate(QString &text, const QString &key, const QStringList &cells)
+{
+    text += QLatin1String("Update Clerk Set ");
+    for (int field = 0; field < StaffStatements::FieldCount; ++field) {
+        if (field > 0)
+            text += u',';
+        text += QLatin1String(StaffStatements::FieldNames[field]) % u'=' %
+                FormatStr(cells.at(field + 1), true);
+    }
+    // Two blanks before Where, as the statement has always been written.
+    text += QLatin1String("  Where Clerk_ID=") % key % CR;
+}
+
+void AppendInsert(QString &text, const QStringList &cells)
+{
+    text += QLatin1String("Insert Into Clerk(");
+    for (int field = 0; field < StaffStatements::FieldCount; ++field) {
+        if (field > 0)
+            text += u',';
+        text += QLatin1String(StaffStatements::FieldNames[field]);
+    }
+    text += QLatin1String(") Values(");
+    for (int field = 0; field < StaffStatements::FieldCount; ++field) {
+        if (field > 0)
+            text += u',';
+        text += FormatStr(cells.at(field + 1), true);
+    }
+    text += u')' % CR;
+}
+} // namespace
+
+QString StaffStatements::LoadQuery()
+{
+    return QStringLiteral("Select '' as List,* From Vw_Clerk");
+}
+
+bool StaffStatements::IsPlainKey(const QString &key)
+{
+    qsizetype start = key.startsWith(u'-') ? 1 : 0;
+    // More digits than a 64-bit key can hold is no key of ours either.
+    if (key.size() == start || key.size() - start > 18)
+        return false;
+    for (qsizetype i = start; i < key.size(); ++i) {
+        if (key.at(i) < u'0' || key.at(i) > u'9')
+            return false;
+    }
+    return true;
+}
+
+StaffStatements::RowKind StaffStatements::Classify(const QStringList &cells)
+{
+    Q_ASSERT(cells.size() == FieldCount + 1);
+    const QString key = TrimBlanks(cells.at(0));
+    if (!key.isEmpty())
+        return IsPlainKey(key) ? RowKind::Update : RowKind::BadKey;
+    for (int field = 1; field <= FieldCount; ++field) {
+        if (!IsBlankText(cells.at(field)))
+            return RowKind::Insert;
+    }
+    return RowKind::Blank;
+}
+
+StaffStatements::RowKind StaffStatements::AppendRow(QString &text, const QStringList &cells)
+{
+    const RowKind kind = Classify(cells);
+    if (kind == RowKind::Update)
+        AppendUpdate(text, TrimBlanks(cells.at(0)), cells);
+    else if (kind == RowKind::Insert)
+        AppendInsert(text, cells);
+    return kind;
+}
+
+QString StaffStatements::DeleteAll()
+{
+    return QStringLiteral("Delete From Clerk");
+}
+
+QString StaffStatements::DeleteOne(const QString &key)
+{
+    Q_ASSERT(IsPlainKey(key));
+    return QStringLiteral("Delete From Clerk Where Clerk_ID=") + key;
+}

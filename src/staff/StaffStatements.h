@@ -1,0 +1,37 @@
+#pragma once
+// The SQL text the staff window sends to table Clerk. Kept free of widgets so that the exact
+// statement forms can be checked on their own.
+
+#include <QString>
+#include <QStringList>
+
+class StaffStatements
+{
+public:
+    // Grid columns 2 to 15 hold these fields, in this order; column 1 holds the key.
+    static constexpr int FieldCount = 14;
+    static const char *const FieldNames[FieldCount];
+
+    enum class RowKind {
+        Update, // saved record: rewritten whole
+        Insert, // new record with something typed in it
+        Blank,  // new record with nothing but blanks: left out
+        BadKey  // a key that is not a plain whole number: never put into a statement
+    };
+
+    // The grid's load query: an empty leading column for the serial numbers, then the view.
+    static QString LoadQuery();
+
+    // cells: the texts of grid columns 1 (key) to 15, FieldCount + 1 entries.
+    static RowKind Classify(const QStringList &cells);
+
+    // Appends the row's statement and a CR to text; appends nothing for Blank and BadKey rows.
+    static RowKind AppendRow(QString &text, const QStringList &cells);
+
+    // Only a plain whole number may stand unquoted in a statement.
+    static bool IsPlainKey(const QString &key);
+
+    static QString DeleteAll();
+    // key must pass IsPlainKey.
+    static QString DeleteOne(const QString &key);
+};
