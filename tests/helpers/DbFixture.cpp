@@ -46,7 +46,7 @@ QTestData &AddEngineRow(const QString &name, const QString &engine)
     return QTest::newRow(qPrintable(name + QLatin1Char('@') + engine)) << engine;
 }
 
-DbFixture::DbFixture(const QString &engine) : m_engine(engine)
+DbFixture::DbFixture(const QString &engine, bool withSchema) : m_engine(engine)
 {
     QString message;
     try {
@@ -76,7 +76,7 @@ DbFixture::DbFixture(const QString &engine) : m_engine(engine)
             m_problem = QStringLiteral("unknown engine ") + engine;
             return;
         }
-        if (!InitDatabase(m_connection, &message)) {
+        if (withSchema && !InitDatabase(m_connection, &message)) {
             m_problem = message;
             return;
         }

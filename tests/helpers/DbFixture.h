@@ -21,7 +21,8 @@ QStringList TestEngines();
 class DbFixture
 {
 public:
-    explicit DbFixture(const QString &engine);
+    // withSchema false leaves the database empty (SQLite: the file does not exist yet).
+    explicit DbFixture(const QString &engine, bool withSchema = true);
     ~DbFixture();
     DbFixture(const DbFixture &) = delete;
     DbFixture &operator=(const DbFixture &) = delete;
@@ -52,9 +53,10 @@ private:
 
 // Prepares `name` for the row's engine and points gstrConnection at it; skips or fails the test
 // when the engine is not available. Create the TestHome before it (TestHome resets the session).
-#define DB_FIXTURE(name)                                                                           \
+#define DB_FIXTURE(name) DB_FIXTURE_WITH(name, true)
+#define DB_FIXTURE_WITH(name, withSchema)                                                          \
     QFETCH(QString, engine);                                                                       \
-    DbFixture name(engine);                                                                        \
+    DbFixture name(engine, withSchema);                                                            \
     if (name.skipped())                                                                            \
         QSKIP(qPrintable(name.problem()));                                                         \
     if (!name.ready())                                                                             \
