@@ -30,6 +30,8 @@ qint32 ToLong(const QString &text)
     return qint32(rounded);
 }
 
+// The moment is kept as written, without a time zone (UTC spec): a local time that falls into
+// a daylight-saving gap would otherwise be invalid or shifted.
 std::optional<QDateTime> ParseDateText(const QString &input)
 {
     static const QRegularExpression dateTime(QStringLiteral(
@@ -47,14 +49,14 @@ std::optional<QDateTime> ParseDateText(const QString &input)
                          m.hasCaptured(7) ? m.captured(7).toInt() : 0);
         if (!time.isValid())
             return std::nullopt;
-        return QDateTime(date, time);
+        return QDateTime(date, time, Qt::UTC);
     }
     if (const auto m = timeOnly.match(input); m.hasMatch()) {
         const QTime time(m.captured(1).toInt(), m.captured(2).toInt(),
                          m.hasCaptured(3) ? m.captured(3).toInt() : 0);
         if (!time.isValid())
             return std::nullopt;
-        return QDateTime(ZeroDate(), time);
+        return QDateTime(ZeroDate(), time, Qt::UTC);
     }
     return std::nullopt;
 }

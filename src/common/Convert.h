@@ -17,7 +17,8 @@ bool IsNumericText(const QString &text);
 // ArdentaError("Overflow") past 32 bits and ArdentaError("Type mismatch") for a non-number.
 qint32 ToLong(const QString &text);
 
-// A recognisable date and/or time, or nothing.
+// A recognisable date and/or time, or nothing. The result carries the wall-clock time as written
+// (UTC spec), never shifted by the local time zone.
 std::optional<QDateTime> ParseDateText(const QString &text);
 
 // The module's general date form, yyyy-MM-dd HH:mm:ss.

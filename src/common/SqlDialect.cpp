@@ -205,5 +205,5 @@ QString DateLiteralText(const QString &inside)
                            : QTime(0, 0);
     if (!date.isValid() || !time.isValid())
         return QString();
-    return GeneralDateText(QDateTime(date, time));
+    return GeneralDateText(QDateTime(date, time, Qt::UTC));
 }

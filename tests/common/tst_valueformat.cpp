@@ -3,6 +3,7 @@
 #include "TestHelpers.h"
 #include "ValueFormat.h"
 
+#include <ctime>
 #include <QDateTime>
 #include <QLocale>
 #include <QTest>
@@ -16,6 +17,7 @@ private Q_SLOTS:
     void formatStr();
     void formatStrIgnoresLocale_data() { formatStr_data(); }
     void formatStrIgnoresLocale();
+    void formatStrInDaylightSavingGap();
     void nulltostr_data();
     void nulltostr();
     void nulltostrLogsUnconvertible();
@@ -67,6 +69,18 @@ void tst_ValueFormat::formatStrIgnoresLocale()
     const QString result = FormatStr(value, quote);
     QLocale::setDefault(previous);
     QTEST(result, "expected");
+}
+
+void tst_ValueFormat::formatStrInDaylightSavingGap()
+{
+    // 02:30 does not exist on that day in New York; the typed text is still a valid value.
+    const QByteArray previous = qgetenv("TZ");
+    qputenv("TZ", "America/New_York");
+    tzset();
+    const QString result = FormatStr(QStringLiteral("2024-3-10 2:30"));
+    qputenv("TZ", previous);
+    tzset();
+    QCOMPARE(result, QStringLiteral("'2024-03-10 02:30:00'"));
 }
 
 void tst_ValueFormat::nulltostr_data()
