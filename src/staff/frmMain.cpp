@@ -1,0 +1,626 @@
+#include "frmMain.h"
+
+#include "Appearance.h"
+#include "ArdentaError.h"
+#include "BusyCursor.h"
+#include "Database.h"
+#include "ErrLog.h"
+#include "FlexGrid.h"
+#include "frmPrint.h"
+#include "Language.h"
+#include "LengthLimiter.h"
+#include "MsgBox.h"
+#include "Session.h"
+#include "StaffStatements.h"
+#include "Twips.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QShortcut>
+
+frmMain *frmMain::s_instance = nullptr;
+
+namespace {
+const QString ModuleName = QStringLiteral("frmMain");
+
+// Grid columns: 0 serial number, 1 hidden key, 2 to 15 the record's fields.
+constexpr int ColumnCount = 16;
+constexpr int KeyCol = 1;
+constexpr int FirstFieldCol = 2;
+constexpr int UserNameCol = 4;
+constexpr int LastFieldCol = 15;
+constexpr int ColumnWidths[ColumnCount] = {600,  0,    1200, 700, 1200, 1000, 2000, 1000,
+                                           1000, 1200, 800,  800, 1000, 1000, 1000, 2500};
+
+// Design layout in twips.
+constexpr int ClientWidth = 9870;
+constexpr int ClientHeight = 4920;
+constexpr int GridWidth = 9765;
+constexpr int GridHeight = 4275;
+constexpr int EditorWidth = 900;
+constexpr int EditorHeight = 315; // a little more than a 300-twip row, so it covers the cell
+constexpr int BarWidth = 8940;
+constexpr int BarHeight = 450;
+constexpr int BarGap = 95;
+constexpr int ButtonWidth = 1455;
+constexpr int ButtonHeight = 375;
+constexpr int ButtonTop = 15;
+
+const QColor WindowColor(255, 224, 192);
+const QColor ButtonColor(255, 255, 192);
+
+QString ErrorText(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const ArdentaError *>(&error))
+        return own->description();
+    return QString::fromLocal8Bit(error.what());
+}
+
+// Blanks in the original's sense are spaces only.
+bool HasNonBlank(const QString &text)
+{
+    for (QChar c : text) {
+        if (c != u' ')
+            return true;
+    }
+    return false;
+}
+
+void Paint(QWidget *widget, QPalette::ColorRole role, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+} // namespace
+
+frmMain *frmMain::instance()
+{
+    if (!s_instance) {
+        // Until loading succeeds nobody else sees the window; a failed load deletes it.
+        std::unique_ptr<frmMain> window(new frmMain);
+        window->Form_Load();
+        s_instance = window.release();
+    }
+    return s_instance;
+}
+
+frmMain *frmMain::loadedInstance()
+{
+    return s_instance;
+}
+
+void frmMain::Unload()
+{
+    if (s_instance)
+        s_instance->close();
+}
+
+frmMain::frmMain()
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setProperty("Tag", QStringLiteral("0421"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Internal Information Management"));
+    Paint(this, QPalette::Window, WindowColor);
+    setAutoFillBackground(true);
+    resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
+
+    vfgMain = new FlexGrid(this);
+    vfgMain->setObjectName(QStringLiteral("vfgMain"));
+    vfgMain->setGeometry(TwipsRect(0, 0, GridWidth, GridHeight));
+    vfgMain->setSelectionByRow(false);
+
+    // Created after the grid so that it lies above it.
+    txtInput = new QLineEdit(this);
+    txtInput->setObjectName(QStringLiteral("txtInput"));
+    txtInput->setGeometry(TwipsRect(0, 0, EditorWidth, EditorHeight));
+    m_limiter = new LengthLimiter(txtInput);
+    txtInput->setValidator(m_limiter);
+    txtInput->hide();
+    txtInput->installEventFilter(this);
+
+    picControl = new QWidget(this);
+    picControl->setObjectName(QStringLiteral("picControl"));
+    picControl->resize(TwipsToPixels(BarWidth), TwipsToPixels(BarHeight));
+    Paint(picControl, QPalette::Window, WindowColor);
+    picControl->setAutoFillBackground(true);
+
+    auto makeButton = [this](const char *name, const char *tag, const char *caption, int left) {
+        auto *button = new QPushButton(QString::fromLatin1(caption), picControl);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setProperty("Tag", QString::fromLatin1(tag));
+        button->setGeometry(TwipsRect(left, ButtonTop, ButtonWidth, ButtonHeight));
+        Paint(button, QPalette::Button, ButtonColor);
+        return button;
+    };
+    cmdFind = makeButton("cmdFind", "0158", "&Find", 0);
+    cmdDelete = makeButton("cmdDelete", "0010", "&Delete", 1488);
+    cmdSave = makeButton("cmdSave", "0083", "&Save", 2976);
+    cmdRefresh = makeButton("cmdRefresh", "0037", "&Refresh", 4464);
+    cmdPrint = makeButton("cmdPrint", "0159", "Print", 5925);
+    cmdExit = makeButton("cmdExit", "0082", "&Exit", 7440);
+
+    // Print is the window's cancel button: Escape anywhere in the window presses it, also while
+    // the editor has the focus.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, cmdPrint, &QPushButton::click);
+
+    connect(cmdFind, &QPushButton::clicked, this, &frmMain::cmdFind_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmMain::cmdDelete_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmMain::cmdSave_Click);
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmMain::cmdRefresh_Click);
+    connect(cmdPrint, &QPushButton::clicked, this, &frmMain::cmdPrint_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+
+    connect(txtInput, &QLineEdit::textChanged, this, &frmMain::txtInput_Change);
+    // An input method commits text without key releases of its own; grow the grid there too.
+    connect(txtInput, &QLineEdit::textEdited, this, &frmMain::txtInput_KeyUp);
+
+    connect(vfgMain, &FlexGrid::Click, this, &frmMain::editorTrigger);
+    connect(vfgMain, &FlexGrid::RowColChange, this, &frmMain::editorTrigger);
+    connect(vfgMain, &FlexGrid::AfterScroll, this, &frmMain::HideInput);
+    connect(vfgMain, &FlexGrid::AfterUserResize, this, &frmMain::HideInput);
+    connect(vfgMain, &FlexGrid::AfterMoveColumn, this, &frmMain::HideInput);
+    connect(vfgMain, &FlexGrid::KeyDown, this, &frmMain::vfgMain_KeyDown);
+
+    ResetControls();
+}
+
+frmMain::~frmMain()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+void frmMain::Form_Load()
+{
+    iniFormFonts(this);
+    LoadData();
+    FormatGrid();
+    SetControlsLanguage();
+    if (!gblnEditInnerInfo) {
+        cmdDelete->setEnabled(false);
+        cmdSave->setEnabled(false);
+    }
+    SetGridColor(vfgMain);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // The window is gone for everybody from now on, even before its deferred deletion.
+    if (s_instance == this)
+        s_instance = nullptr;
+    QWidget::closeEvent(event);
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    ResetControls();
+}
+
+// The grid fills the client area from its top-left corner (the editor relies on that) down to a
+// small gap above the button bar, which sits centred on the bottom edge. A window too small for
+// that skips the steps whose sizes would come out negative.
+void frmMain::ResetControls()
+{
+    const int width = this->width();
+    const int height = this->height();
+    const int barWidth = picControl->width();
+    const int barHeight = picControl->height();
+    picControl->move((width - barWidth) / 2, height - barHeight);
+    const int gridHeight = height - barHeight - TwipsToPixels(BarGap);
+    if (gridHeight >= 0)
+        vfgMain->setGeometry(0, 0, width, gridHeight);
+    else
+        vfgMain->setGeometry(0, 0, width, vfgMain->height());
+}
+
+void frmMain::SetControlsLanguage()
+{
+    // The suffixes give the same access keys in every language.
+    struct Caption
+    {
+        QPushButton *button;
+        const char *defaultText;
+        const char *suffix;
+    };
+    const Caption captions[] = {{cmdFind, "Find", "(&Q)"}, {cmdDelete, "Delete", "(&D)"},
+                                {cmdSave, "&Save", ""},    {cmdRefresh, "&Refresh", "(&R)"},
+                                {cmdExit, "&Exit", ""},    {cmdPrint, "Print", "(&P)"}};
+    for (const Caption &caption : captions) {
+        caption.button->setText(GetLangText(caption.button->property("Tag").toString(),
+                                            QString::fromLatin1(caption.defaultText)) +
+                                QLatin1String(caption.suffix));
+    }
+    setWindowTitle(
+        GetLangText(property("Tag").toString(), QStringLiteral("Internal Information Management")));
+}
+
+// ---- Grid loading ----
+
+void frmMain::LoadData()
+{
+    const QString strSQL = StaffStatements::LoadQuery();
+    QScopedValueRollback<bool> quiet(m_blnQuiet, true);
+    HideInput();
+    try {
+        BusyCursor busy;
+        vfgMain->setDataSource(GetRecordset(strSQL));
+        // A failed query leaves no columns; the new-entry row still needs its serial number.
+        if (vfgMain->Cols() < ColumnCount)
+            vfgMain->setCols(ColumnCount);
+        AddRow();
+        ResetSN();
+    } catch (const std::exception &error) {
+        WriteErrLog(ErrorText(error), QStringLiteral("LoadData"), ModuleName, strSQL);
+    }
+}
+
+void frmMain::FormatGrid()
+{
+    // Each step on its own: one that fails does not keep the others from running.
+    auto step = [](auto &&action) {
+        try {
+            action();
+        } catch (const std::exception &) {
+        }
+    };
+    step([this] { vfgMain->setFixedAlignment(-1, FlexGrid::flexAlignCenterCenter); });
+    step([this] {
+        vfgMain->setFormatString(GetLangText(
+            QStringLiteral("0419"),
+            QStringLiteral("SN|ID|NO.|Ext|Username|Department|Address|Phone|Mobile|Email|IP|QQ|"
+                           "MSN|SKP|Computer|Memo")));
+    });
+    step([this] {
+        for (int col = 0; col < ColumnCount; ++col) {
+            if (col != KeyCol)
+                vfgMain->setColWidth(col, ColumnWidths[col]);
+        }
+    });
+    step([this] { vfgMain->setColHidden(KeyCol, true); });
+    step([this] {
+        vfgMain->setColAlignment(0, FlexGrid::flexAlignCenterCenter);
+        for (int col = FirstFieldCol; col <= LastFieldCol; ++col)
+            vfgMain->setColAlignment(col, FlexGrid::flexAlignLeftCenter);
+    });
+}
+
+void frmMain::RefreshDB()
+{
+    LoadData();
+    FormatGrid();
+}
+
+void frmMain::ResetSN()
+{
+    const int rows = vfgMain->Rows();
+    for (int row = vfgMain->FixedRows(); row < rows; ++row)
+        vfgMain->setTextMatrix(row, 0, QString::number(row));
+}
+
+void frmMain::AddRow()
+{
+    vfgMain->AddItem(QString());
+    const int last = vfgMain->Rows() - 1;
+    vfgMain->setTextMatrix(last, 0, QString::number(last));
+}
+
+// ---- The in-cell editor ----
+
+int frmMain::ColumnMaxLength(int col)
+{
+    switch (col) {
+    case 2:
+    case 3:
+    case 10:
+        return 50;
+    case 5:
+        return 150;
+    case 11:
+    case 12:
+    case 13:
+        return 100;
+    case 15:
+        return 0;
+    default:
+        return 200;
+    }
+}
+
+void frmMain::editorTrigger()
+{
+    if (!m_blnQuiet)
+        ShowInput();
+}
+
+void frmMain::HideInput()
+{
+    const bool hadFocus = txtInput->hasFocus();
+    txtInput->hide();
+    if (hadFocus)
+        vfgMain->setFocus();
+}
+
+void frmMain::ShowInput()
+{
+    HideInput();
+    try {
+        if (!gblnEditInnerInfo)
+            return;
+        const int row = vfgMain->Row();
+        const int col = vfgMain->Col();
+        if (row < vfgMain->FixedRows() || col == 0)
+            return;
+        txtInput->setGeometry(vfgMain->x() + TwipsToPixels(vfgMain->CellLeft()),
+                              vfgMain->y() + TwipsToPixels(vfgMain->CellTop()),
+                              TwipsToPixels(vfgMain->CellWidth()), TwipsToPixels(EditorHeight));
+        const QString text = vfgMain->TextMatrix(row, col);
+        // The limit is for typing: the stored text opens whole even when it is longer.
+        m_limiter->reset(ColumnMaxLength(col), text.size());
+        txtInput->setText(text);
+        txtInput->show();
+        txtInput->raise();
+        txtInput->setFocus();
+        txtInput->setCursorPosition(int(text.size()));
+    } catch (const std::exception &) {
+        // Opening the editor is a convenience; failing to do so needs no report.
+    }
+}
+
+void frmMain::txtInput_Change()
+{
+    m_limiter->textAccepted(txtInput->text());
+    vfgMain->setTextMatrix(vfgMain->Row(), vfgMain->Col(), txtInput->text());
+}
+
+bool frmMain::txtInput_KeyDown(const QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    const int row = vfgMain->Row();
+    const int col = vfgMain->Col();
+    int nextRow = row;
+    int nextCol = col + 1;
+    if (col >= LastFieldCol) {
+        if (row >= vfgMain->Rows() - 1)
+            return true; // Enter never makes a row by itself
+        nextRow = row + 1;
+        nextCol = FirstFieldCol;
+    }
+    {
+        QScopedValueRollback<bool> quiet(m_blnQuiet, true);
+        vfgMain->Select(nextRow, nextCol);
+        vfgMain->ShowCell(nextRow, nextCol);
+    }
+    ShowInput();
+    return true;
+}
+
+// The first non-blank character typed into the new-entry row makes the next new-entry row.
+void frmMain::txtInput_KeyUp()
+{
+    if (HasNonBlank(txtInput->text()) && vfgMain->Row() >= vfgMain->Rows() - 1)
+        AddRow();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtInput) {
+        if (event->type() == QEvent::KeyPress)
+            return txtInput_KeyDown(static_cast<QKeyEvent *>(event));
+        if (event->type() == QEvent::KeyRelease)
+            txtInput_KeyUp();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- Saving, deleting, finding ----
+
+QStringList frmMain::RowCells(int row) const
+{
+    QStringList cells;
+    cells.reserve(ColumnCount - KeyCol);
+    for (int col = KeyCol; col <= LastFieldCol; ++col)
+        cells.append(vfgMain->TextMatrix(row, col));
+    return cells;
+}
+
+void frmMain::SaveData()
+{
+    HideInput();
+    if (vfgMain->Rows() <= vfgMain->FixedRows())
+        return;
+    const qint16 dialect = gintDBType;
+    QString strSQL;
+    bool blnCommitted = true;
+    bool blnWroteAny = false;
+    try {
+        BusyCursor busy;
+        const int rows = vfgMain->Rows();
+        if (dialect == 0)
+            strSQL.reserve(qsizetype(rows) * 320);
+        for (int row = vfgMain->FixedRows(); row < rows; ++row) {
+            const QStringList cells = RowCells(row);
+            if (dialect == 1)
+                strSQL.clear();
+            const auto kind = StaffStatements::AppendRow(strSQL, cells);
+            if (kind == StaffStatements::RowKind::BadKey) {
+                WriteErrLog(QStringLiteral("Key is not a whole number, row not saved"),
+                            QStringLiteral("SaveData"), ModuleName,
+                            QStringLiteral("Row %1, Clerk_ID=%2").arg(row).arg(cells.at(0)));
+                continue;
+            }
+            if (dialect == 1 && (kind == StaffStatements::RowKind::Update ||
+                                 kind == StaffStatements::RowKind::Insert)) {
+                blnWroteAny = true;
+                // Rows before a failure stay written; the rest are not tried.
+                if (!ExcuteSQL(strSQL)) {
+                    blnCommitted = false;
+                    break;
+                }
+            }
+        }
+        if (dialect == 0 && !strSQL.isEmpty()) {
+            blnWroteAny = true;
+            blnCommitted = ExcuteSQL(strSQL);
+        }
+        // New rows get their keys from the reload, so a second save cannot insert them again.
+        if (blnCommitted && blnWroteAny)
+            ReloadKeepingCell();
+    } catch (const std::exception &error) {
+        WriteErrLog(ErrorText(error), QStringLiteral("SaveData"), ModuleName, strSQL);
+        MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), this);
+        return;
+    }
+    if (!blnCommitted) {
+        // The grid keeps what was typed, so nothing is lost.
+        MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), this);
+        return;
+    }
+    MsgInfo(GetLangText(QStringLiteral("0068"), QStringLiteral("Saved!")), this);
+}
+
+void frmMain::ReloadKeepingCell()
+{
+    const int row = vfgMain->Row();
+    const int col = vfgMain->Col();
+    RefreshDB();
+    QScopedValueRollback<bool> quiet(m_blnQuiet, true);
+    if (row >= vfgMain->FixedRows()) {
+        const int keptRow = qMin(row, vfgMain->Rows() - 1);
+        vfgMain->Select(keptRow, col);
+        vfgMain->ShowCell(keptRow, col);
+    }
+}
+
+void frmMain::DeleteData(bool blnDeleteAll)
+{
+    if (vfgMain->Rows() <= vfgMain->FixedRows())
+        return;
+    HideInput();
+    const QString question =
+        GetLangText(QStringLiteral("0077"), QStringLiteral("Are You Want To Delete All Records?"));
+    QString strSQL;
+    try {
+        if (blnDeleteAll) {
+            if (MsgYesNo(question, this)) {
+                strSQL = StaffStatements::DeleteAll();
+                ExcuteSQL(strSQL);
+                RefreshDB();
+            }
+            ResetSN();
+            return;
+        }
+        const int row = vfgMain->Row();
+        if (row < vfgMain->FixedRows())
+            return;
+        const QString id = vfgMain->TextMatrix(row, KeyCol);
+        if (!id.isEmpty()) {
+            if (!StaffStatements::IsPlainKey(id)) {
+                WriteErrLog(QStringLiteral("Key is not a whole number, row not deleted"),
+                            QStringLiteral("DeleteData"), ModuleName,
+                            QStringLiteral("Row %1, Clerk_ID=%2").arg(row).arg(id));
+                return;
+            }
+            if (MsgYesNo(question, this)) {
+                strSQL = StaffStatements::DeleteOne(id);
+                ExcuteSQL(strSQL);
+                vfgMain->RemoveItem(row);
+            }
+        } else if (row < vfgMain->Rows() - 1) {
+            // Never saved, so nothing to ask; the new-entry row at the bottom always stays.
+            vfgMain->RemoveItem(row);
+        }
+        ResetSN();
+    } catch (const std::exception &error) {
+        WriteErrLog(ErrorText(error), QStringLiteral("DeleteData"), ModuleName, strSQL);
+    }
+}
+
+void frmMain::vfgMain_KeyDown(int KeyCode, int Shift)
+{
+    constexpr int vbKeyDelete = 46;
+    constexpr int vbShiftMask = 1;
+    // Deleting by key needs the same right as the Delete button.
+    if (KeyCode != vbKeyDelete || !gblnEditInnerInfo)
+        return;
+    DeleteData(Shift == vbShiftMask);
+}
+
+void frmMain::Query()
+{
+    QString strName;
+    try {
+        strName =
+            InputBox(GetLangText(QStringLiteral("0422"), QStringLiteral("Input User Name")),
+                     GetLangText(QStringLiteral("0158"), QStringLiteral("Find")), QString(), this);
+        if (strName.isEmpty())
+            return;
+        const int rows = vfgMain->Rows();
+        if (vfgMain->Row() >= rows - 1)
+            vfgMain->setRow(vfgMain->FixedRows());
+        // The last match from the starting row down wins; moving only once keeps a long
+        // directory from scrolling through every match.
+        int found = -1;
+        for (int row = qMax(vfgMain->Row(), vfgMain->FixedRows()); row < rows; ++row) {
+            if (vfgMain->TextMatrix(row, UserNameCol).contains(strName, Qt::CaseSensitive))
+                found = row;
+        }
+        if (found >= 0) {
+            // Scrolling first: a scroll after the move would close the editor it opens.
+            const int col = vfgMain->Col();
+            vfgMain->ShowCell(found, col);
+            vfgMain->Select(found, col);
+        }
+    } catch (const std::exception &error) {
+        WriteErrLog(ErrorText(error), QStringLiteral("Query"), ModuleName, strName);
+    }
+}
+
+// ---- Commands ----
+
+void frmMain::cmdFind_Click()
+{
+    Query();
+}
+
+void frmMain::cmdDelete_Click()
+{
+    DeleteData(false);
+}
+
+void frmMain::cmdSave_Click()
+{
+    SaveData();
+}
+
+void frmMain::cmdRefresh_Click()
+{
+    RefreshDB();
+}
+
+void frmMain::cmdPrint_Click()
+{
+    // Only worth a report when there is a record besides the new-entry row.
+    if (vfgMain->Rows() <= vfgMain->FixedRows() + 1)
+        return;
+    try {
+        frmPrint *preview = frmPrint::instance();
+        preview->show();
+        preview->raise();
+        preview->activateWindow();
+    } catch (const std::exception &error) {
+        WriteErrLog(ErrorText(error), QStringLiteral("cmdPrint_Click"), ModuleName);
+    }
+}
+
+void frmMain::cmdExit_Click()
+{
+    close();
+}

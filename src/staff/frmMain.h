@@ -1,0 +1,91 @@
+#pragma once
+// The staff directory window: the staff grid with its in-cell editor and the command bar.
+
+#include <QWidget>
+
+class FlexGrid;
+class LengthLimiter;
+class QKeyEvent;
+class QLineEdit;
+class QPushButton;
+
+class frmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    // The one shared window, loaded on first use. An exception from loading reaches the caller
+    // and leaves no window behind.
+    static frmMain *instance();
+    // The shared window, or nullptr when it is not loaded.
+    static frmMain *loadedInstance();
+    // Closes the shared window if it is loaded.
+    static void Unload();
+
+    ~frmMain() override;
+
+    // Grid loading.
+    void LoadData();
+    void FormatGrid();
+    void RefreshDB();
+    void ResetSN();
+    void AddRow();
+
+    // The in-cell editor.
+    void ShowInput();
+    void HideInput();
+
+    // Writing back, deleting, finding.
+    void SaveData();
+    void DeleteData(bool blnDeleteAll = false);
+    void Query();
+
+    void ResetControls();
+    void SetControlsLanguage();
+
+    // Character limit of the editor in a grid column; 0 means none.
+    static int ColumnMaxLength(int col);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    frmMain();
+    void Form_Load();
+
+    void txtInput_Change();
+    bool txtInput_KeyDown(const QKeyEvent *event);
+    void txtInput_KeyUp();
+    void vfgMain_KeyDown(int KeyCode, int Shift);
+    void editorTrigger();
+
+    void cmdFind_Click();
+    void cmdDelete_Click();
+    void cmdSave_Click();
+    void cmdRefresh_Click();
+    void cmdPrint_Click();
+    void cmdExit_Click();
+
+    // Texts of grid columns 1 (key) to 15 of a row.
+    QStringList RowCells(int row) const;
+    // Reloads the grid and puts the current cell back where it was.
+    void ReloadKeepingCell();
+
+    FlexGrid *vfgMain;
+    QLineEdit *txtInput;
+    LengthLimiter *m_limiter;
+    QWidget *picControl;
+    QPushButton *cmdFind;
+    QPushButton *cmdDelete;
+    QPushButton *cmdSave;
+    QPushButton *cmdRefresh;
+    QPushButton *cmdPrint;
+    QPushButton *cmdExit;
+
+    // Set while the grid is being refilled or moved by the code, so that its cell changes do
+    // not open the editor.
+    bool m_blnQuiet = false;
+
+    static frmMain *s_instance;
+};
