@@ -41,7 +41,7 @@ void ExportReportCsv(const Report &report, const QString &fileName)
 {
     if (!report.HasData())
         throw ArdentaError(QStringLiteral("The report has no data to export"));
-    auto line = [](const QStringList &fields) {
+    auto line = [](const QStringList &fields) -> QString {
         QStringList quoted;
         quoted.reserve(fields.size());
         for (const QString &field : fields)
