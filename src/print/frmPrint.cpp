@@ -77,7 +77,7 @@ frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolu
     tlbMain = new QToolBar(this);
     tlbMain->setObjectName(QStringLiteral("tlbMain"));
     tlbMain->setMovable(false);
-    tlbMain->setIconSize(QSize(32, 32));
+    tlbMain->setIconSize(QSize(24, 24));
     tlbMain->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_actPrint = toolButton(tlbMain, "Print", "0159");
     m_actExport = toolButton(tlbMain, "Export", "0274");
