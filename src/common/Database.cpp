@@ -183,8 +183,10 @@ bool ExcuteSQL(const QString &strSQL)
 
     QString failure;
     WithConnection(gstrConnection, [&](QSqlDatabase &db) {
-        // Failing to begin is a connection failure: it travels, unlogged.
-        if (!db.transaction())
+        // Failing to begin is a connection failure: it travels, unlogged. (An ODBC source
+        // without transactions runs the statement on its own.)
+        const bool transactions = db.driver()->hasFeature(QSqlDriver::Transactions);
+        if (transactions && !db.transaction())
             throw ConnectionError(errorText(db.lastError()));
         try {
             const SqlEngine engine = EngineOf(db);
@@ -192,11 +194,12 @@ bool ExcuteSQL(const QString &strSQL)
             for (const QString &statement : AdaptBatch(strSQL, engine))
                 ExecStatement(query, statement);
             query.finish();
-            if (!db.commit())
+            if (transactions && !db.commit())
                 throw ArdentaError(errorText(db.lastError()));
         } catch (const std::exception &e) {
             failure = QString::fromStdString(e.what());
-            db.rollback();
+            if (transactions)
+                db.rollback();
         }
     });
     if (failure.isNull())
