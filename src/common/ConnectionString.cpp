@@ -276,7 +276,8 @@ ConnectionSettings ParseConnectionString(const QString &connection)
         if (source.trimmed().isEmpty())
             return invalid(QStringLiteral("The SQLite connection string names no file."));
         for (const auto &pair : pairs) {
-            if (pair.first != QLatin1String("provider") &&
+            // "Version=3" comes with many SQLite strings written for other tools.
+            if (pair.first != QLatin1String("provider") && pair.first != QLatin1String("version") &&
                 pair.first != QLatin1String("data source") &&
                 pair.first != QLatin1String("datasource"))
                 return invalid(QStringLiteral("The SQLite connection string has an unknown "

@@ -113,6 +113,9 @@ void tst_Database::connectionStrings_data()
         << "Provider=SQLite; data source = \"/tmp/x;y.db\"" << sqlite << "/tmp/x;y.db"
         << "" << -1 << ""
         << "";
+    QTest::newRow("sqlite_with_version") << "Data Source=a.db;Version=3" << sqlite << "a.db"
+                                         << "" << -1 << ""
+                                         << "";
     QTest::newRow("sqlite_scheme") << "sqlite:/var/lib/a.sqlite" << sqlite << "/var/lib/a.sqlite"
                                    << "" << -1 << ""
                                    << "";
@@ -248,10 +251,14 @@ void tst_Database::blankInputTouchesNothing()
 void tst_Database::connectionFailureTravels_data()
 {
     QTest::addColumn<QString>("connection");
-    QTest::newRow("missing_sqlite_file") << "Data Source=/nonexistent/ardenta.db";
+    QTest::addColumn<QString>("description");
+    QTest::newRow("missing_sqlite_file") << "Data Source=/nonexistent/ardenta.db"
+                                         << "\"/nonexistent/ardenta.db\" does not exist";
     QTest::newRow("no_postgresql_server")
-        << "Provider=PostgreSQL;Host=/nonexistent;Port=5;Database=x;User ID=u";
-    QTest::newRow("unknown_form") << "Server=127.0.0.1;Database=x";
+        << "Provider=PostgreSQL;Host=/nonexistent;Port=5;Database=x;User ID=u"
+        << "/nonexistent/.s.PGSQL.5";
+    QTest::newRow("unknown_form") << "Server=127.0.0.1;Database=x"
+                                  << "is not understood";
 }
 
 void tst_Database::connectionFailureTravels()
@@ -264,6 +271,8 @@ void tst_Database::connectionFailureTravels()
     // The query side logs instead, with a description that says what is wrong.
     QVERIFY(!GetRecordset(QStringLiteral("Select 1")));
     QCOMPARE(home.logEntryCount(), 1);
+    QFETCH(QString, description);
+    QVERIFY2(home.logText().contains(description), qPrintable(home.logText()));
 }
 
 void tst_Database::recordsetIsClientSide()
