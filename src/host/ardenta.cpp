@@ -10,8 +10,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTimer>
+#include <QWidget>
 
 namespace {
 int fail(const QString &message, int code = 2)
@@ -23,7 +23,8 @@ int fail(const QString &message, int code = 2)
 bool hasArgument(int argc, char **argv, const char *name)
 {
     for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], name) == 0 || QByteArray(argv[i]).startsWith(QByteArray(name) + '='))
+        const QByteArray argument(argv[i]);
+        if (argument == name || argument.startsWith(QByteArray(name).append('=')))
             return true;
     }
     return false;
@@ -71,9 +72,8 @@ void scheduleScreenshot(const QString &file)
 
 QString demoConnection(QString *error)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(folder);
-    const QString path = QDir(folder).filePath(QStringLiteral("demo.sqlite"));
+    const QString path = DefaultDemoDatabasePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
     if (!QFileInfo::exists(path)) {
         QString message;
         if (!CreateDemoDatabase(path, &message)) {
@@ -98,8 +98,9 @@ int main(int argc, char **argv)
 
     if (!headlessJob && !haveDisplay())
         return fail(QStringLiteral(
-            "no display found (DISPLAY is not set). Run it on a desktop, under xvfb-run, or save "
-            "a picture of the window instead:\n  ardenta --demo --screenshot staff.png"));
+            "no display found (DISPLAY is not set). Run it on a desktop or under xvfb-run, or "
+            "save a picture of the window instead:\n  scripts/run --screenshot staff.png\n  "
+            "ardenta --demo --screenshot staff.png"));
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ardenta"));

@@ -99,7 +99,7 @@ void tst_host::badArgumentsFailClearly_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown_option") << QStringList{"--colour"} << "--colour";
+    QTest::newRow("unknown_option") << QStringList{"--colour"} << "colour";
     QTest::newRow("no_connection") << QStringList{"--operator", "ops"} << "--connection";
     QTest::newRow("flag_not_a_number")
         << QStringList{"--connection", "sqlite:x.db", "--flag", "staff"} << "--flag";
@@ -179,7 +179,7 @@ void tst_host::demoDatabaseMadeOnceAndOpened()
     const QString png = m_home->file(QStringLiteral("demo.png"));
     const Run first = runArdenta({"--demo", "--screenshot", png}, m_env);
     QVERIFY2(first.exitCode == 0, qPrintable(first.err));
-    const QString demo = m_home->file(QStringLiteral("data/ardenta/demo.sqlite"));
+    const QString demo = m_home->file(QStringLiteral("data/QLX_Ardenta/demo.sqlite"));
     QVERIFY2(QFile::exists(demo), qPrintable(demo));
     const QDateTime made = QFileInfo(demo).lastModified();
     QVERIFY(!QImage(png).isNull());
