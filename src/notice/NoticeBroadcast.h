@@ -1,0 +1,39 @@
+#pragma once
+// Sends notice datagrams over UDP: one socket bound to the configured local port per recipient,
+// closed again before the next, so the port is free between sends.
+
+#include <functional>
+#include <QByteArray>
+#include <QString>
+
+class NoticeBroadcast
+{
+public:
+    // SystemConfig.ini section Notice; a missing or unusable value gives the default.
+    struct Settings
+    {
+        quint16 localPort = 999;
+        quint16 remotePort = 9999;
+        QString encoding = QStringLiteral("UTF-8");
+    };
+    static Settings ReadSettings();
+
+    // The machine's first non-loopback IPv4 address, "" when it has none.
+    static QString LocalIP();
+    // Replaces the address LocalIP reports (tests run on machines whose address is unknown to
+    // them); an empty function restores the real one.
+    static void SetLocalIPSource(std::function<QString()> source);
+
+    explicit NoticeBroadcast(Settings settings = ReadSettings());
+
+    // The notice text in the configured encoding; throws ArdentaError for an unknown encoding.
+    QByteArray Datagram(const QString &strPublisher, const QString &strContent) const;
+
+    // Binds the local port (never shared with another socket), sends to the address's remote
+    // port and closes; throws ArdentaError when the port is taken, the address is not an IP
+    // address, or the send fails.
+    void SendTo(const QString &address, const QByteArray &datagram) const;
+
+private:
+    Settings m_settings;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// The text of a notice datagram: "###Notice###" "~!" publisher "~!" content, nothing else. There
+// is no escaping, so a publisher holding "~!" shifts the fields for the receiver; the sender
+// passes both values on unchanged all the same, as receivers already in use expect.
+
+#include <optional>
+#include <QString>
+
+namespace NoticeMessage {
+
+inline constexpr char16_t Marker[] = u"###Notice###";
+inline constexpr char16_t Separator[] = u"~!";
+
+QString Compose(const QString &strPublisher, const QString &strContent);
+
+struct Fields
+{
+    QString publisher;
+    QString content;
+};
+
+// Splits a received text at its first two separators; nothing when the first field is not the
+// marker or a separator is missing.
+std::optional<Fields> Parse(const QString &text);
+
+// At most the first count characters of text; a surrogate pair is never cut in half.
+QString LeftChars(const QString &text, int count);
+
+} // namespace NoticeMessage

@@ -1,0 +1,70 @@
+#pragma once
+// The notice window: the list of notices on the left, the text of the current one on the right,
+// and the commands to find, add, delete, save, refresh and close.
+
+#include <QString>
+#include <QWidget>
+
+class FlexGrid;
+class QPushButton;
+class QTextEdit;
+
+class frmNotice : public QWidget
+{
+    Q_OBJECT
+public:
+    // The one shared window, created and loaded on first use. A failure while loading
+    // propagates and leaves no instance.
+    static frmNotice *instance();
+    // The shared window when it is loaded, else nullptr.
+    static frmNotice *loadedInstance();
+    // Closes the shared window if it is loaded; while composing the user may refuse.
+    static void Unload();
+
+    ~frmNotice() override;
+
+    // List and viewer.
+    void LoadData();
+    void FormatGrid();
+    void ResetSN();
+    void RefreshDB(const QString &strID = QString());
+    void ShowNotice();
+    void SearchNotice(const QString &strID);
+
+    // Composing, saving, deleting, and the broadcast to online users.
+    void AddNew();
+    void SaveData();
+    void DeleteData();
+    void SendAllUserMsg(const QString &strPublisher, const QString &strContent);
+
+    void SetControlsLanguage();
+    void ResetControls();
+
+    // "" while viewing, "AddNew" while composing a new notice.
+    QString Mode() const { return mstrMode; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    frmNotice();
+    void Form_Load();
+    void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
+    void cmdFind_Click();
+    void setTextBackground(quint32 oleColor);
+
+    FlexGrid *vfgMain;
+    QTextEdit *txtNotice;
+    QWidget *picControl;
+    QPushButton *cmdFind;
+    QPushButton *cmdAdd;
+    QPushButton *cmdDelete;
+    QPushButton *cmdSave;
+    QPushButton *cmdRefresh;
+    QPushButton *cmdExit;
+
+    QString mstrMode;
+
+    static frmNotice *s_instance;
+};

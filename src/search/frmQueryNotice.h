@@ -1,0 +1,59 @@
+#pragma once
+// The notice search window: part of a publisher's name and an optional range of days. It hands
+// what it finds to the notice window, and widens to list the matches when there are several.
+
+#include <QWidget>
+
+class FlexGrid;
+class QCheckBox;
+class QDateEdit;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class frmQueryNotice : public QWidget
+{
+    Q_OBJECT
+public:
+    // The one shared window, created and loaded on first use. A failure while loading
+    // propagates and leaves no instance.
+    static frmQueryNotice *instance();
+    static frmQueryNotice *loadedInstance();
+    static void Unload();
+
+    ~frmQueryNotice() override;
+
+    void InitControls();
+    void Query();
+    void FormatGrid();
+    void ResetSN();
+    void SetControlsLanguage();
+
+    // Outer width of the window in twips: 3615 narrow, 6405 with the result grid.
+    int WidthTwips() const;
+
+    static constexpr int NarrowTwips = 3615;
+    static constexpr int WideTwips = 6405;
+
+private:
+    frmQueryNotice();
+    void Form_Load();
+    void setWidthTwips(int outerTwips);
+    void chkTime_Click();
+    void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
+
+    QLineEdit *txtPublisher;
+    QLabel *lblPublisher;
+    QFrame *fraDate;
+    QCheckBox *chkTime;
+    QDateEdit *dtpFrom;
+    QDateEdit *dtpTo;
+    QLabel *lblFrom;
+    QLabel *lblTo;
+    QPushButton *cmdQuery;
+    QPushButton *cmdExit;
+    FlexGrid *vfgMain;
+
+    static frmQueryNotice *s_instance;
+};
