@@ -1,0 +1,392 @@
+#include "Scenarios.h"
+
+#include "ArdentaError.h"
+#include "BenchSupport.h"
+#include "cryClerk.h"
+#include "Database.h"
+#include "DatagramCounter.h"
+#include "DataSets.h"
+#include "FlexGrid.h"
+#include "frmMain.h"
+#include "frmNotice.h"
+#include "frmQueryNotice.h"
+#include "NoticeQuery.h"
+#include "Recordset.h"
+#include "ReportExport.h"
+#include "Session.h"
+#include "SqlDialect.h"
+#include "StaffStatements.h"
+
+#include <algorithm>
+#include <functional>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUdpSocket>
+
+namespace {
+
+// The notice window's list query; the baseline must fetch exactly what the window fetches.
+const QString NoticeListSql = QStringLiteral("Select '' as List,Notice_ID,Notice_DateTime,"
+                                             "Notice_Publisher From Notice Order By "
+                                             "Notice_DateTime Desc");
+const QString ReportSql = QStringLiteral("Select * From Vw_Clerk");
+const QString BenchOperator = QStringLiteral("bench");
+
+double Seconds(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+class Measurement
+{
+public:
+    explicit Measurement(const ScenarioSpec &spec) : m_spec(spec) {}
+
+    void baseline(const std::function<double()> &run) { repeat(m_baseline, run); }
+    void module(const std::function<double()> &run) { repeat(m_module, run); }
+    void check(bool ok, const QString &what)
+    {
+        if (!ok && !m_failures.contains(what))
+            m_failures << what;
+    }
+    QJsonObject &extra() { return m_extra; }
+    double moduleMedian() const { return Median(m_module); }
+
+    QJsonObject result(const BenchHome &home) const
+    {
+        QStringList failures = m_failures;
+        const QString log = home.errorLog();
+        if (!log.isEmpty())
+            failures << QStringLiteral("Errlog.txt: ") + log.left(400);
+        const double median = Median(m_module);
+        const double base = Median(m_baseline);
+        return QJsonObject{{QStringLiteral("median_s"), median},
+                           {QStringLiteral("baseline_s"), base},
+                           {QStringLiteral("ratio"), base > 0 ? median / base : 0.0},
+                           {QStringLiteral("runs"), int(m_module.size())},
+                           {QStringLiteral("peak_mb"), PeakMemoryMb()},
+                           {QStringLiteral("extra"), m_extra},
+                           {QStringLiteral("failures"), QJsonArray::fromStringList(failures)}};
+    }
+
+private:
+    void repeat(std::vector<double> &into, const std::function<double()> &run) const
+    {
+        double total = 0;
+        for (int i = 0; i < m_spec.runs && total <= m_spec.budgetSeconds; ++i) {
+            into.push_back(run());
+            total += into.back();
+        }
+    }
+
+    const ScenarioSpec &m_spec;
+    std::vector<double> m_module;
+    std::vector<double> m_baseline;
+    QStringList m_failures;
+    QJsonObject m_extra;
+};
+
+// Forward-only fetch of every value, on a fresh connection as the module's own calls make.
+// Returns the seconds taken; *rows gets the row count.
+double BareFetch(const QString &connection, const QString &sql, qint64 *rows = nullptr)
+{
+    QElapsedTimer timer;
+    timer.start();
+    qint64 count = 0;
+    qint64 values = 0;
+    WithConnection(connection, [&](QSqlDatabase &db) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        ExecStatement(query, AdaptStatement(sql, EngineOf(db)));
+        const int columns = query.record().count();
+        while (query.next()) {
+            ++count;
+            for (int i = 0; i < columns; ++i)
+                values += query.value(i).isValid();
+        }
+    });
+    if (rows)
+        *rows = count;
+    return Seconds(timer);
+}
+
+void ShowAndPaint(QWidget *window)
+{
+    window->show();
+    QCoreApplication::processEvents();
+    window->repaint();
+}
+
+void CloseAndDelete(QWidget *window)
+{
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+FlexGrid *GridOf(QWidget *window)
+{
+    return window ? window->findChild<FlexGrid *>(QStringLiteral("vfgMain")) : nullptr;
+}
+
+// ---- staff window ----
+
+void StaffLoad(const ScenarioSpec &spec, Measurement &m)
+{
+    m.baseline([&] { return BareFetch(spec.connection, StaffStatements::LoadQuery()); });
+    m.module([&] {
+        QElapsedTimer timer;
+        timer.start();
+        frmMain *window = frmMain::instance();
+        ShowAndPaint(window);
+        const double seconds = Seconds(timer);
+        const FlexGrid *grid = GridOf(window);
+        // header, the records, and the new-entry row
+        m.check(grid && grid->Rows() == spec.n + 2, QStringLiteral("staff grid row count"));
+        CloseAndDelete(window);
+        return seconds;
+    });
+}
+
+void StaffSave(const ScenarioSpec &spec, Measurement &m, qint16 dialect)
+{
+    const QList<QVariantList> rows = QueryRows(spec.connection, ReportSql);
+    m.check(rows.size() == spec.n, QStringLiteral("staff rows before saving"));
+    m.baseline([&] {
+        QElapsedTimer timer;
+        timer.start();
+        WithConnection(spec.connection, [&](QSqlDatabase &db) {
+            if (!db.transaction())
+                throw ArdentaError(QStringLiteral("Cannot begin a transaction"));
+            QSqlQuery query(db);
+            QString sql = QStringLiteral("Update Clerk Set ");
+            for (int f = 0; f < StaffStatements::FieldCount; ++f)
+                sql += QLatin1String(StaffStatements::FieldNames[f]) +
+                       QLatin1String(f + 1 < StaffStatements::FieldCount ? "=?," : "=?");
+            query.prepare(sql + QStringLiteral(" Where Clerk_ID=?"));
+            for (const QVariantList &row : rows) {
+                for (int f = 0; f < StaffStatements::FieldCount; ++f)
+                    query.bindValue(f, row.at(f + 1));
+                query.bindValue(StaffStatements::FieldCount, row.at(0));
+                if (!query.exec())
+                    throw ArdentaError(QStringLiteral("Bound update failed"));
+            }
+            db.commit();
+        });
+        return Seconds(timer);
+    });
+
+    gintDBType = dialect;
+    frmMain *window = frmMain::instance();
+    ShowAndPaint(window);
+    MessageAnswerer answerer;
+    m.module([&] {
+        answerer.clear();
+        const qint64 start = answerer.clock().nsecsElapsed();
+        window->SaveData();
+        const qint64 end = answerer.clock().nsecsElapsed();
+        const auto &seen = answerer.seen();
+        const bool saved = seen.size() == 1 && seen.front().icon == QMessageBox::Information;
+        m.check(saved, QStringLiteral("SaveData did not answer with one \"Saved!\" box"));
+        // The save ends where its confirmation appears; the answer's wait is left out.
+        return double((saved ? seen.front().shownAtNs : end) - start) / 1e9;
+    });
+    CloseAndDelete(window);
+    m.check(QueryCount(spec.connection, QStringLiteral("Select Count(*) From Clerk")) == spec.n,
+            QStringLiteral("staff row count after saving"));
+    m.check(QueryCount(spec.connection,
+                       QStringLiteral("Select Count(*) From Clerk Where Clerk_Memo="
+                                      "'Memo for staff member '||Clerk_ID And Clerk_NO='E'||"
+                                      "Clerk_ID")) == spec.n,
+            QStringLiteral("staff values changed by saving them unchanged"));
+}
+
+// ---- notice and search windows ----
+
+void NoticeLoad(const ScenarioSpec &spec, Measurement &m)
+{
+    m.baseline([&] { return BareFetch(spec.connection, NoticeListSql); });
+    m.module([&] {
+        QElapsedTimer timer;
+        timer.start();
+        frmNotice *window = frmNotice::instance();
+        ShowAndPaint(window);
+        const double seconds = Seconds(timer);
+        const FlexGrid *grid = GridOf(window);
+        m.check(grid && grid->Rows() == spec.n + 1, QStringLiteral("notice grid row count"));
+        CloseAndDelete(window);
+        return seconds;
+    });
+}
+
+void NoticeSearch(const ScenarioSpec &spec, Measurement &m)
+{
+    const QString sql = NoticeQuerySQL(DataSets::SearchPublisher(), true, DataSets::SearchFrom(),
+                                       DataSets::SearchTo(), gintDBType);
+    qint64 expected = 0;
+    m.baseline([&] { return BareFetch(spec.connection, sql, &expected); });
+    m.extra().insert(QStringLiteral("found"), expected);
+
+    // The search window is opened from the notice window, which is loaded by then.
+    frmNotice::instance();
+    frmQueryNotice *window = frmQueryNotice::instance();
+    window->findChild<QLineEdit *>(QStringLiteral("txtPublisher"))
+        ->setText(DataSets::SearchPublisher());
+    window->findChild<QCheckBox *>(QStringLiteral("chkTime"))->setChecked(true);
+    window->findChild<QDateEdit *>(QStringLiteral("dtpFrom"))->setDate(DataSets::SearchFrom());
+    window->findChild<QDateEdit *>(QStringLiteral("dtpTo"))->setDate(DataSets::SearchTo());
+    // One match would close the window after the first run.
+    m.check(expected > 1, QStringLiteral("the search data finds fewer than two notices"));
+    if (expected <= 1)
+        return;
+    m.module([&] {
+        QElapsedTimer timer;
+        timer.start();
+        window->Query();
+        const double seconds = Seconds(timer);
+        const FlexGrid *grid = GridOf(window);
+        m.check(grid && grid->Rows() - 1 == expected, QStringLiteral("search result count"));
+        return seconds;
+    });
+    frmNotice::Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// ---- broadcast ----
+
+void Broadcast(const ScenarioSpec &spec, Measurement &m, const BenchHome &home)
+{
+    const quint16 remotePort = FreeUdpPort();
+    DatagramCounter counter(remotePort);
+    quint16 localPort = FreeUdpPort();
+    while (localPort == remotePort)
+        localPort = FreeUdpPort();
+    home.writeConfig(localPort, remotePort);
+
+    qint64 baselineLost = 0;
+    m.baseline([&] {
+        const qint64 before = counter.count();
+        QElapsedTimer timer;
+        timer.start();
+        const QList<QVariantList> users =
+            QueryRows(spec.connection, QStringLiteral("Select * From OnLine"));
+        QUdpSocket socket;
+        socket.bind(QHostAddress::AnyIPv4, 0);
+        const QByteArray datagram = QByteArrayLiteral("###Notice###~!bench~!Broadcast");
+        for (const QVariantList &user : users)
+            socket.writeDatagram(datagram, QHostAddress(user.at(0).toString()), remotePort);
+        const double seconds = Seconds(timer);
+        baselineLost = std::max(baselineLost, spec.n - (counter.waitFor(before + spec.n) - before));
+        return seconds;
+    });
+
+    frmNotice *window = frmNotice::instance();
+    qint64 lost = 0;
+    m.module([&] {
+        const qint64 before = counter.count();
+        QElapsedTimer timer;
+        timer.start();
+        window->SendAllUserMsg(BenchOperator, QStringLiteral("Broadcast"));
+        const double seconds = Seconds(timer);
+        lost = std::max(lost, spec.n - (counter.waitFor(before + spec.n) - before));
+        return seconds;
+    });
+    CloseAndDelete(window);
+    m.check(counter.lastDatagram() == QByteArrayLiteral("###Notice###~!bench~!Broadcast"),
+            QStringLiteral("datagram text"));
+    m.check(lost == 0, QStringLiteral("datagrams lost on loopback"));
+    const double median = m.moduleMedian();
+    m.extra().insert(QStringLiteral("datagrams_per_s"), median > 0 ? double(spec.n) / median : 0);
+    m.extra().insert(QStringLiteral("lost"), lost);
+    m.extra().insert(QStringLiteral("baseline_lost"), baselineLost);
+}
+
+// ---- staff report ----
+
+void ReportPdf(const ScenarioSpec &spec, Measurement &m, const BenchHome &home)
+{
+    const QString file = home.path() + QStringLiteral("/staff.pdf");
+    m.baseline([&] { return BareFetch(spec.connection, ReportSql); });
+    int pages = 0;
+    m.module([&] {
+        QFile::remove(file);
+        QElapsedTimer timer;
+        timer.start();
+        // As the preview window loads it and its Export writes it.
+        cryClerk report;
+        std::shared_ptr<Recordset> records = GetRecordset(ReportSql);
+        m.check(records && records->RecordCount() == spec.n, QStringLiteral("report rows"));
+        if (!records)
+            return Seconds(timer);
+        report.SetDataSource(records);
+        report.ReadRecords();
+        ExportReportPdf(report, file);
+        const double seconds = Seconds(timer);
+        pages = report.PageCount();
+        m.check(report.RecordCount() == spec.n, QStringLiteral("report record count"));
+        return seconds;
+    });
+    m.check(pages > 0 && QFileInfo(file).size() > 1000, QStringLiteral("PDF written"));
+    const double median = m.moduleMedian();
+    m.extra().insert(QStringLiteral("pages"), pages);
+    m.extra().insert(QStringLiteral("pages_per_s"), median > 0 ? pages / median : 0);
+}
+
+} // namespace
+
+QStringList ScenarioNames()
+{
+    return {QStringLiteral("staff_load"),    QStringLiteral("staff_save_d0"),
+            QStringLiteral("staff_save_d1"), QStringLiteral("notice_load"),
+            QStringLiteral("notice_search"), QStringLiteral("broadcast"),
+            QStringLiteral("report_pdf")};
+}
+
+bool ScenarioFits(const QString &name, qint64 n)
+{
+    return name.startsWith(QLatin1String("notice_")) || n <= 100000;
+}
+
+QJsonObject RunScenario(const ScenarioSpec &spec)
+{
+    BenchHome home;
+    OpenSession(spec.connection, BenchOperator, 0);
+    Measurement m(spec);
+    try {
+        if (spec.name == QLatin1String("staff_load"))
+            StaffLoad(spec, m);
+        else if (spec.name == QLatin1String("staff_save_d0"))
+            StaffSave(spec, m, 0);
+        else if (spec.name == QLatin1String("staff_save_d1"))
+            StaffSave(spec, m, 1);
+        else if (spec.name == QLatin1String("notice_load"))
+            NoticeLoad(spec, m);
+        else if (spec.name == QLatin1String("notice_search"))
+            NoticeSearch(spec, m);
+        else if (spec.name == QLatin1String("broadcast"))
+            Broadcast(spec, m, home);
+        else if (spec.name == QLatin1String("report_pdf"))
+            ReportPdf(spec, m, home);
+        else
+            m.check(false, QStringLiteral("unknown scenario ") + spec.name);
+    } catch (const std::exception &error) {
+        m.check(false, QString::fromUtf8(error.what()));
+    }
+    return m.result(home);
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The benchmark's scenarios. Each runs in a process of its own (so that peak memory belongs to
+// one scenario), times the module's path and a bare baseline on the same data, and checks that
+// the module's path really did its work.
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+struct ScenarioSpec
+{
+    QString name;
+    QString connection;
+    bool postgres = false;
+    qint64 n = 0;
+    int runs = 5;
+    double budgetSeconds = 60; // no further runs once the module's runs took this long
+};
+
+QStringList ScenarioNames();
+// Whether the scenario is run at this size (staff and users stop at 100,000 rows).
+bool ScenarioFits(const QString &name, qint64 n);
+
+// Runs one scenario; the result holds "median_s", "baseline_s", "runs", "peak_mb", "extra"
+// and "failures" (checks that did not hold, empty when all is well).
+QJsonObject RunScenario(const ScenarioSpec &spec);
