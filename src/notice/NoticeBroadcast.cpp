@@ -46,7 +46,8 @@ QString NoticeBroadcast::LocalIP()
         if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
             return address.toString();
     }
-    return QString();
+    // A machine without a network still has itself, as the original socket control said.
+    return QStringLiteral("127.0.0.1");
 }
 
 void NoticeBroadcast::SetLocalIPSource(std::function<QString()> source)

@@ -18,7 +18,7 @@ public:
     };
     static Settings ReadSettings();
 
-    // The machine's first non-loopback IPv4 address, "" when it has none.
+    // The machine's first non-loopback IPv4 address, 127.0.0.1 when it has none.
     static QString LocalIP();
     // Replaces the address LocalIP reports (tests run on machines whose address is unknown to
     // them); an empty function restores the real one.
