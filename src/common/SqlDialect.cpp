@@ -7,9 +7,10 @@
 namespace {
 
 // One stretch of a statement: code, or something to copy untouched (literal, name, comment).
+// A view into the text being cut, which outlives the segments.
 struct Segment
 {
-    QString text;
+    QStringView text;
     bool code = true;
 };
 
@@ -21,12 +22,21 @@ class Lexer
 public:
     static std::vector<std::vector<Segment>> run(const QString &sql, bool splitAtCr, bool splitAtGo)
     {
-        std::vector<std::vector<Segment>> statements(1);
-        auto append = [&](QChar c, bool code) {
-            auto &segments = statements.back();
-            if (segments.empty() || segments.back().code != code)
-                segments.push_back({QString(), code});
-            segments.back().text += c;
+        // Segments grow by index ranges: a batch of many thousand statements must not be
+        // copied character by character.
+        struct Span
+        {
+            qsizetype start;
+            qsizetype end;
+            bool code;
+        };
+        std::vector<std::vector<Span>> statements(1);
+        auto append = [&](qsizetype at, bool code) {
+            auto &spans = statements.back();
+            if (spans.empty() || spans.back().code != code || spans.back().end != at)
+                spans.push_back({at, at + 1, code});
+            else
+                spans.back().end = at + 1;
         };
         auto cut = [&] {
             if (!statements.back().empty())
@@ -41,15 +51,15 @@ public:
             if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
                 // Literal or quoted name; a doubled closing character stays inside.
                 const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
-                append(c, false);
+                append(i, false);
                 ++i;
                 while (i < n) {
                     const QChar d = sql.at(i);
-                    append(d, false);
+                    append(i, false);
                     ++i;
                     if (d == close) {
                         if (i < n && sql.at(i) == close) {
-                            append(close, false);
+                            append(i, false);
                             ++i;
                             continue;
                         }
@@ -58,12 +68,12 @@ public:
                 }
             } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
                 while (i < n && sql.at(i) != QLatin1Char('\r') && sql.at(i) != QLatin1Char('\n'))
-                    append(sql.at(i++), false);
+                    append(i++, false);
             } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
                 const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
                 const qsizetype stop = end < 0 ? n : end + 2;
                 while (i < stop)
-                    append(sql.at(i++), false);
+                    append(i++, false);
             } else if (c == QLatin1Char(';') || (splitAtCr && c == QLatin1Char('\r'))) {
                 cut();
                 ++i;
@@ -71,18 +81,27 @@ public:
                 cut();
                 i = skipLine(sql, i);
             } else {
-                append(c, true);
+                append(i, true);
                 ++i;
             }
         }
 
+        const QStringView text(sql);
         std::vector<std::vector<Segment>> kept;
-        for (auto &statement : statements) {
+        kept.reserve(statements.size());
+        for (const auto &spans : statements) {
             bool hasCode = false;
-            for (const auto &segment : statement)
-                hasCode = hasCode || (segment.code && !segment.text.trimmed().isEmpty());
-            if (hasCode)
-                kept.push_back(std::move(statement));
+            for (const auto &span : spans)
+                hasCode =
+                    hasCode ||
+                    (span.code && !text.mid(span.start, span.end - span.start).trimmed().isEmpty());
+            if (!hasCode)
+                continue;
+            std::vector<Segment> segments;
+            segments.reserve(spans.size());
+            for (const auto &span : spans)
+                segments.push_back({text.mid(span.start, span.end - span.start), span.code});
+            kept.push_back(std::move(segments));
         }
         return kept;
     }
@@ -109,6 +128,15 @@ QString join(const std::vector<Segment> &segments)
     for (const auto &segment : segments)
         text += segment.text;
     return text.trimmed();
+}
+
+// Most code has nothing to rewrite: each expression of adaptCode needs one of these.
+bool needsAdapting(QStringView code, SqlEngine engine)
+{
+    return code.contains(QLatin1Char('#')) ||
+           code.contains(QLatin1String("getdate"), Qt::CaseInsensitive) ||
+           (engine == SqlEngine::PostgreSQL &&
+            code.contains(QLatin1String("like"), Qt::CaseInsensitive));
 }
 
 QString adaptCode(QString code, SqlEngine engine)
@@ -141,6 +169,14 @@ QString adaptCode(QString code, SqlEngine engine)
     return adapted;
 }
 
+void appendAdapted(QString &text, const Segment &segment, SqlEngine engine)
+{
+    if (segment.code && needsAdapting(segment.text, engine))
+        text += adaptCode(segment.text.toString(), engine);
+    else
+        text += segment.text;
+}
+
 } // namespace
 
 QStringList SplitBatch(const QString &sql)
@@ -168,7 +204,7 @@ QString AdaptStatement(const QString &statement, SqlEngine engine)
         if (!text.isEmpty())
             text += QLatin1Char(';');
         for (const auto &segment : segments)
-            text += segment.code ? adaptCode(segment.text, engine) : segment.text;
+            appendAdapted(text, segment, engine);
     }
     return text.trimmed();
 }
@@ -181,8 +217,8 @@ QStringList AdaptBatch(const QString &sql, SqlEngine engine)
     for (const auto &segments : Lexer::run(sql, true, false)) {
         QString text;
         for (const auto &segment : segments)
-            text += segment.code ? adaptCode(segment.text, engine) : segment.text;
-        result << text.trimmed();
+            appendAdapted(text, segment, engine);
+        result << std::move(text).trimmed();
     }
     return result;
 }
