@@ -6,8 +6,32 @@
 #include <cmath>
 #include <QRegularExpression>
 
+namespace {
+
+// The first character after leading white space, or a null character. FormatStr asks about
+// every value of every row it writes; most are plain words that this rules out at once.
+QChar FirstNonSpace(const QString &text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return c;
+    }
+    return QChar();
+}
+
+bool IsAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
+
 bool IsNumericText(const QString &text)
 {
+    const QChar first = FirstNonSpace(text);
+    if (!IsAsciiDigit(first) && first != QLatin1Char('+') && first != QLatin1Char('-') &&
+        first != QLatin1Char('.'))
+        return false;
     static const QRegularExpression number(
         QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$)"));
     return number.match(text).hasMatch();
@@ -38,6 +62,9 @@ std::optional<QDateTime> ParseDateText(const QString &input)
         R"(^\s*(\d{4})([-/.])(\d{1,2})\2(\d{1,2})(?:[ T]+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
     static const QRegularExpression timeOnly(
         QStringLiteral(R"(^\s*(\d{1,2}):(\d{2})(?::(\d{2}))?\s*$)"));
+    // Both forms begin with a digit.
+    if (!IsAsciiDigit(FirstNonSpace(input)))
+        return std::nullopt;
 
     if (const auto m = dateTime.match(input); m.hasMatch()) {
         const QDate date(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
