@@ -31,12 +31,13 @@ public:
             bool code;
         };
         std::vector<std::vector<Span>> statements(1);
-        auto append = [&](qsizetype at, bool code) {
+        // Characters start..end-1, all code or all not.
+        auto append = [&](qsizetype start, qsizetype end, bool code) {
             auto &spans = statements.back();
-            if (spans.empty() || spans.back().code != code || spans.back().end != at)
-                spans.push_back({at, at + 1, code});
+            if (spans.empty() || spans.back().code != code || spans.back().end != start)
+                spans.push_back({start, end, code});
             else
-                spans.back().end = at + 1;
+                spans.back().end = end;
         };
         auto cut = [&] {
             if (!statements.back().empty())
@@ -51,29 +52,28 @@ public:
             if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
                 // Literal or quoted name; a doubled closing character stays inside.
                 const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
-                append(i, false);
-                ++i;
+                const qsizetype start = i++;
                 while (i < n) {
-                    const QChar d = sql.at(i);
-                    append(i, false);
-                    ++i;
+                    const QChar d = sql.at(i++);
                     if (d == close) {
                         if (i < n && sql.at(i) == close) {
-                            append(i, false);
                             ++i;
                             continue;
                         }
                         break;
                     }
                 }
+                append(start, i, false);
             } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+                const qsizetype start = i;
                 while (i < n && sql.at(i) != QLatin1Char('\r') && sql.at(i) != QLatin1Char('\n'))
-                    append(i++, false);
+                    ++i;
+                append(start, i, false);
             } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
                 const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
                 const qsizetype stop = end < 0 ? n : end + 2;
-                while (i < stop)
-                    append(i++, false);
+                append(i, stop, false);
+                i = stop;
             } else if (c == QLatin1Char(';') || (splitAtCr && c == QLatin1Char('\r'))) {
                 cut();
                 ++i;
@@ -81,8 +81,17 @@ public:
                 cut();
                 i = skipLine(sql, i);
             } else {
-                append(i, true);
-                ++i;
+                // Plain code runs on up to the next character that may start something else.
+                const qsizetype start = i++;
+                while (i < n) {
+                    const QChar d = sql.at(i);
+                    if (d == QLatin1Char('\'') || d == QLatin1Char('"') || d == QLatin1Char('[') ||
+                        d == QLatin1Char('-') || d == QLatin1Char('/') || d == QLatin1Char(';') ||
+                        d == QLatin1Char('\r') || (splitAtGo && sql.at(i - 1) == QLatin1Char('\n')))
+                        break;
+                    ++i;
+                }
+                append(start, i, true);
             }
         }
 
