@@ -72,6 +72,7 @@ private Q_SLOTS:
         using K = StaffStatements::RowKind;
         QTest::newRow("saved_row") << "5" << QStringList{} << K::Update;
         QTest::newRow("saved_row_blanks_around_key") << " 5 " << QStringList{} << K::Update;
+        QTest::newRow("saved_row_negative_key") << "-4" << QStringList{} << K::Update;
         QTest::newRow("new_row_all_empty") << "" << QStringList{} << K::Blank;
         QTest::newRow("new_row_blanks_only") << "   " << QStringList{" ", "  "} << K::Blank;
         QTest::newRow("new_row_text_in_memo_only")
@@ -86,6 +87,8 @@ private Q_SLOTS:
         QTest::newRow("key_quoted") << "'7'" << QStringList{} << K::BadKey;
         QTest::newRow("key_comment") << "--1" << QStringList{} << K::BadKey;
         QTest::newRow("key_fullwidth_digit") << "１" << QStringList{} << K::BadKey;
+        QTest::newRow("key_minus_only") << "-" << QStringList{} << K::BadKey;
+        QTest::newRow("key_too_many_digits") << "1234567890123456789" << QStringList{} << K::BadKey;
     }
 
     void rowKinds()
@@ -103,50 +106,6 @@ private Q_SLOTS:
             QVERIFY(text.endsWith(u'\r'));
             QCOMPARE(text.count(u'\r'), 2);
         }
-    }
-
-    void plainKeys_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("plain");
-        QTest::newRow("digits") << "123" << true;
-        QTest::newRow("negative") << "-4" << true;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("minus_only") << "-" << false;
-        QTest::newRow("blank_inside") << "1 2" << false;
-        QTest::newRow("hex") << "0x1F" << false;
-        QTest::newRow("too_many_digits") << "1234567890123456789" << false;
-    }
-
-    void plainKeys()
-    {
-        QFETCH(QString, key);
-        QFETCH(bool, plain);
-        QCOMPARE(StaffStatements::IsPlainKey(key), plain);
-    }
-
-    void rowsKeepGridOrderInOneBatch()
-    {
-        QString batch;
-        StaffStatements::AppendRow(batch, Cells(QStringLiteral("2"), {QStringLiteral("b")}));
-        StaffStatements::AppendRow(batch, Cells(QString(), {}));
-        StaffStatements::AppendRow(batch, Cells(QStringLiteral("x"), {QStringLiteral("bad")}));
-        StaffStatements::AppendRow(batch, Cells(QString(), {QStringLiteral("c")}));
-        StaffStatements::AppendRow(batch, Cells(QStringLiteral("1"), {QStringLiteral("a")}));
-        const QStringList statements = batch.split(u'\r', Qt::SkipEmptyParts);
-        QCOMPARE(statements.size(), 3);
-        QVERIFY(statements[0].startsWith(QLatin1String("Update Clerk Set Clerk_NO='b'")));
-        QVERIFY(statements[0].endsWith(QLatin1String("Where Clerk_ID=2")));
-        QVERIFY(statements[1].startsWith(QLatin1String("Insert Into Clerk(")));
-        QVERIFY(statements[1].contains(QLatin1String("Values('c',")));
-        QVERIFY(statements[2].endsWith(QLatin1String("Where Clerk_ID=1")));
-    }
-
-    void deleteStatements()
-    {
-        QCOMPARE(StaffStatements::DeleteAll(), QStringLiteral("Delete From Clerk"));
-        QCOMPARE(StaffStatements::DeleteOne(QStringLiteral("31")),
-                 QStringLiteral("Delete From Clerk Where Clerk_ID=31"));
     }
 
 private:
