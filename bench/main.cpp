@@ -165,6 +165,20 @@ QString TableLine(const QJsonObject &row)
         .arg(Notes(row));
 }
 
+QString MarkdownLine(const QJsonObject &row)
+{
+    const auto number = [&row](const char *key, int decimals) {
+        const double value = row.value(QLatin1String(key)).toDouble();
+        return row.contains(QLatin1String(key)) && value > 0 ? QString::number(value, 'f', decimals)
+                                                             : QStringLiteral("–");
+    };
+    return QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 |")
+        .arg(row.value(QStringLiteral("scenario")).toString(),
+             row.value(QStringLiteral("engine")).toString(),
+             Thousands(row.value(QStringLiteral("n")).toInteger()), number("median_s", 3),
+             number("baseline_s", 3), number("ratio", 2), number("peak_mb", 0), Notes(row));
+}
+
 QString TableHeader()
 {
     return QStringLiteral("%1 %2 %3 %4 %5 %6 %7  %8")
@@ -188,6 +202,8 @@ int RunDriver(int argc, char **argv)
     parser.addOptions(
         {{QStringLiteral("quick"), QStringLiteral("Small sizes only, a smoke run of seconds.")},
          {QStringLiteral("json"), QStringLiteral("Also write the results to FILE."),
+          QStringLiteral("FILE")},
+         {QStringLiteral("markdown"), QStringLiteral("Also write the table to FILE as Markdown."),
           QStringLiteral("FILE")},
          {QStringLiteral("runs"), QStringLiteral("Runs per measurement (default 5)."),
           QStringLiteral("N")},
@@ -343,6 +359,22 @@ int RunDriver(int argc, char **argv)
                                       {QStringLiteral("results"), results},
                                       {QStringLiteral("notes"), QJsonArray::fromStringList(notes)}})
                 .toJson());
+    }
+    if (parser.isSet(QStringLiteral("markdown"))) {
+        QFile file(parser.value(QStringLiteral("markdown")));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            err() << "cannot write " << file.fileName() << Qt::endl;
+            return 1;
+        }
+        QTextStream md(&file);
+        md << "Machine: " << machine << ". Times in seconds, medians of up to " << options.runs
+           << " runs.\n\n";
+        md << "| scenario | engine | N | module | baseline | ratio | peak MB | notes |\n";
+        md << "|---|---|--:|--:|--:|--:|--:|---|\n";
+        for (const QJsonValue &row : std::as_const(results))
+            md << MarkdownLine(row.toObject()) << "\n";
+        for (const QString &note : std::as_const(notes))
+            md << "\n" << note << "\n";
     }
     return failed ? 1 : 0;
 }
