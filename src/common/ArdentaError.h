@@ -14,6 +14,16 @@ public:
     QString description() const { return QString::fromStdString(what()); }
 };
 
+// Runs one step of a layout or grid-format routine; a step that fails is skipped so that the
+// next one still runs.
+template <typename Step> void SkipOnError(Step step)
+{
+    try {
+        step();
+    } catch (const std::exception &) {
+    }
+}
+
 // The database could not be reached: the one failure of ExcuteSQL that travels to its caller.
 class ConnectionError : public ArdentaError
 {

@@ -2,6 +2,7 @@
 
 #include "ArdentaError.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <QRegularExpression>
@@ -96,4 +97,29 @@ QString GeneralDateText(const QDateTime &value)
 QString ShortDateText(const QDate &value)
 {
     return value.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString TrimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool IsBlank(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == u' '; });
+}
+
+bool IsPlainWholeNumber(const QString &text)
+{
+    const qsizetype start = text.startsWith(u'-') ? 1 : 0;
+    if (text.size() == start || text.size() - start > 18)
+        return false;
+    return std::all_of(text.cbegin() + start, text.cend(),
+                       [](QChar c) { return c >= u'0' && c <= u'9'; });
 }

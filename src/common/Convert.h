@@ -27,6 +27,14 @@ QString GeneralDateText(const QDateTime &value);
 // The module's short date form, yyyy-MM-dd.
 QString ShortDateText(const QDate &value);
 
+// The original trims blanks (space characters) only; tabs and line breaks stay.
+QString TrimBlanks(const QString &text);
+bool IsBlank(const QString &text);
+
+// Record keys go into statements unquoted, so only plain whole numbers (an optional minus and
+// at most 18 digits) count as keys.
+bool IsPlainWholeNumber(const QString &text);
+
 // The zero date of the original platform, on which a time alone lies.
 inline QDate ZeroDate()
 {

@@ -2,6 +2,7 @@
 
 #include "ArdentaError.h"
 #include "ConnectionString.h"
+#include "Convert.h"
 #include "ErrLog.h"
 #include "Recordset.h"
 #include "Session.h"
@@ -51,17 +52,6 @@ void configure(QSqlDatabase &db, const ConnectionSettings &settings)
         options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"); // other users may be writing
     if (!options.isEmpty())
         db.setConnectOptions(options);
-}
-
-QString trimmedBlanks(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == QLatin1Char(' '))
-        ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
 }
 
 } // namespace
@@ -147,7 +137,7 @@ std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query)
 
 std::shared_ptr<Recordset> GetRecordset(const QString &strSQL)
 {
-    const QString statement = trimmedBlanks(strSQL);
+    const QString statement = TrimBlanks(strSQL);
     if (statement.isEmpty() || gstrConnection.trimmed().isEmpty())
         return nullptr;
     try {
@@ -178,7 +168,7 @@ bool ExcuteSQL(const QString &strSQL)
 {
     if (gstrConnection.trimmed().isEmpty())
         return false;
-    if (trimmedBlanks(strSQL).isEmpty())
+    if (TrimBlanks(strSQL).isEmpty())
         return true;
 
     QString failure;

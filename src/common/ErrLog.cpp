@@ -29,7 +29,7 @@ QByteArray entryBytes(const QString &description, const QString &procedure, cons
     QString entry = QStringLiteral("函数/过程:") + procedure + QStringLiteral(",模块:") + module +
                     crlf + GeneralDateText(Now()) + QStringLiteral("    :") + description + crlf;
     // "Blank" is a space here, as the original's Trim: a detail of tabs still gets its line.
-    if (!QString(detail).remove(QLatin1Char(' ')).isEmpty())
+    if (!IsBlank(detail))
         entry += detail + crlf;
     entry += QString(79, QLatin1Char('=')) + crlf;
     return entry.toUtf8();

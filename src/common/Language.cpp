@@ -1,5 +1,6 @@
 #include "Language.h"
 
+#include "Convert.h"
 #include "LanguagePack.h"
 #include "Session.h"
 
@@ -7,7 +8,7 @@ QString GetLangText(const QString &strId, const QString &strDefault)
 {
     if (!gobjLanguagePack)
         return strDefault;
-    if (QString(strId).remove(QLatin1Char(' ')).isEmpty())
+    if (IsBlank(strId))
         return strDefault;
     // Once a pack exists its answer stands, even an empty one.
     return gobjLanguagePack->GetText(strId);

@@ -13,26 +13,10 @@
 //            a time alone (H:mm, H:mm:ss) lies on the zero date 1899-12-30.
 // Numbers are tested first, so 20240105 stays a number.
 
-namespace {
-
-// The original trimmed blanks only, so tabs and line breaks at the ends are kept.
-QString trimBlanks(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == QLatin1Char(' '))
-        ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
-}
-
-} // namespace
-
 QString FormatStr(const QString &strValue, bool blnQuote)
 {
     try {
-        QString text = trimBlanks(strValue);
+        QString text = TrimBlanks(strValue);
         if (text.isEmpty())
             return QStringLiteral("Null");
         if (!IsNumericText(text)) {
@@ -78,5 +62,5 @@ QString Nulltostr(const QVariant &varValue)
         }
         text = varValue.toString();
     }
-    return trimBlanks(text);
+    return TrimBlanks(text);
 }

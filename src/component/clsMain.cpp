@@ -2,6 +2,7 @@
 
 #include "Appearance.h"
 #include "ArdentaError.h"
+#include "Convert.h"
 #include "ErrLog.h"
 #include "frmMain.h"
 #include "frmNotice.h"
@@ -21,11 +22,6 @@ void bringForward(QWidget *window)
     window->activateWindow();
 }
 
-bool isBlank(const QString &text)
-{
-    return QString(text).remove(QLatin1Char(' ')).isEmpty();
-}
-
 const QString cannotCreate = QStringLiteral("ActiveX component can't create object");
 } // namespace
 
@@ -43,7 +39,7 @@ void clsMain::ShowForm(const QString &strConnection, const QString &strOperator,
                        const QString &LangPack)
 {
     try {
-        if (isBlank(strConnection))
+        if (IsBlank(strConnection))
             return;
         gstrConnection = strConnection;
         gstrOperator = strOperator;

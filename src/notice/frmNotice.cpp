@@ -4,6 +4,7 @@
 #include "ArdentaError.h"
 #include "Clock.h"
 #include "Convert.h"
+#include "NoticeList.h"
 #include "Database.h"
 #include "ErrLog.h"
 #include "FlexGrid.h"
@@ -12,7 +13,6 @@
 #include "MsgBox.h"
 #include "NoticeBroadcast.h"
 #include "NoticeMessage.h"
-#include "NoticeText.h"
 #include "Recordset.h"
 #include "Session.h"
 #include "Twips.h"
@@ -50,49 +50,12 @@ QPushButton *makeButton(QWidget *parent, const char *name, const char *tag, cons
     button->setProperty("Tag", QLatin1String(tag));
     button->setGeometry(TwipsRect(index * 1482, 15, 1455, 375));
     QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, OleColor(ButtonColor));
+    palette.setColor(QPalette::Button, FlexGrid::ColorFromOle(qint32(ButtonColor)));
     button->setPalette(palette);
     return button;
 }
 
-// Grid layout steps whose failure is skipped so the next step still runs.
-template <typename Step> void skipOnError(Step step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
-}
-
 } // namespace
-
-frmNotice *frmNotice::s_instance = nullptr;
-
-frmNotice *frmNotice::instance()
-{
-    if (!s_instance) {
-        auto *form = new frmNotice;
-        s_instance = form;
-        try {
-            form->Form_Load();
-        } catch (...) {
-            delete form;
-            throw;
-        }
-    }
-    return s_instance;
-}
-
-frmNotice *frmNotice::loadedInstance()
-{
-    return s_instance;
-}
-
-void frmNotice::Unload()
-{
-    if (s_instance)
-        s_instance->close();
-}
 
 frmNotice::frmNotice()
 {
@@ -104,7 +67,7 @@ frmNotice::frmNotice()
     designFont.setPointSizeF(10.5);
     setFont(designFont);
     QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, OleColor(WindowColor));
+    windowPalette.setColor(QPalette::Window, FlexGrid::ColorFromOle(qint32(WindowColor)));
     setPalette(windowPalette);
     setAutoFillBackground(true);
 
@@ -167,8 +130,7 @@ frmNotice::frmNotice()
 
 frmNotice::~frmNotice()
 {
-    if (s_instance == this)
-        s_instance = nullptr;
+    forget(this);
 }
 
 void frmNotice::Form_Load()
@@ -233,15 +195,14 @@ void frmNotice::closeEvent(QCloseEvent *event)
     }
     event->accept();
     // Closed means unloaded: the next use loads a fresh window.
-    if (s_instance == this)
-        s_instance = nullptr;
+    forget(this);
     frmQueryNotice::Unload();
 }
 
 void frmNotice::setTextBackground(quint32 oleColor)
 {
     QPalette palette = txtNotice->palette();
-    palette.setColor(QPalette::Base, OleColor(oleColor));
+    palette.setColor(QPalette::Base, FlexGrid::ColorFromOle(qint32(oleColor)));
     txtNotice->setPalette(palette);
 }
 
@@ -261,23 +222,7 @@ void frmNotice::LoadData()
 
 void frmNotice::FormatGrid()
 {
-    skipOnError([this] {
-        vfgMain->setFormatString(
-            GetLangText(QStringLiteral("0420"), QStringLiteral("SN|ID|Time|Publisher")));
-    });
-    skipOnError([this] { vfgMain->setFixedAlignment(-1, FlexGrid::flexAlignCenterCenter); });
-    skipOnError([this] {
-        vfgMain->setColAlignment(0, FlexGrid::flexAlignCenterCenter);
-        vfgMain->setColAlignment(2, FlexGrid::flexAlignLeftCenter);
-        vfgMain->setColAlignment(3, FlexGrid::flexAlignLeftCenter);
-    });
-    skipOnError([this] {
-        vfgMain->setColWidth(0, 600);
-        vfgMain->setColWidth(2, 2100);
-        vfgMain->setColWidth(3, 1500);
-    });
-    skipOnError([this] { vfgMain->setColHidden(1, true); });
-    skipOnError([this] { vfgMain->setColFormat(2, QStringLiteral("yyyy-MM-dd HH:mm:ss")); });
+    FormatNoticeList(vfgMain, 600, 2100);
 }
 
 void frmNotice::ResetSN()
@@ -324,7 +269,7 @@ void frmNotice::ShowNotice()
     setTextBackground(ViewingColor);
     mstrMode.clear();
     const QString key = vfgMain->TextMatrix(row, 1);
-    if (!IsWholeNumber(key))
+    if (!IsPlainWholeNumber(key))
         return;
     const QString sql = QStringLiteral("Select Notice_Content From Notice Where Notice_ID=") + key;
     try {
@@ -405,7 +350,7 @@ void frmNotice::SaveData()
             if (vfgMain->Rows() <= vfgMain->FixedRows() || row < vfgMain->FixedRows())
                 return;
             const QString key = TrimBlanks(vfgMain->TextMatrix(row, 1));
-            if (!IsWholeNumber(key)) // also blank, or the header's "ID"
+            if (!IsPlainWholeNumber(key)) // also blank, or the header's "ID"
                 return;
             if (TrimBlanks(text).isEmpty()) {
                 MsgInfo(GetLangText(QStringLiteral("0425"),
@@ -451,7 +396,7 @@ void frmNotice::DeleteData()
     if (vfgMain->Rows() <= vfgMain->FixedRows() || row < vfgMain->FixedRows())
         return;
     const QString key = vfgMain->TextMatrix(row, 1);
-    if (!IsWholeNumber(key))
+    if (!IsPlainWholeNumber(key))
         return;
     if (!MsgYesNo(GetLangText(QStringLiteral("0077"),
                               QStringLiteral("Are You Want To Delete All Records?")),

@@ -2,6 +2,8 @@
 // The notice window: the list of notices on the left, the text of the current one on the right,
 // and the commands to find, add, delete, save, refresh and close.
 
+#include "SharedForm.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -9,18 +11,12 @@ class FlexGrid;
 class QPushButton;
 class QTextEdit;
 
-class frmNotice : public QWidget
+class frmNotice : public QWidget, public SharedForm<frmNotice>
 {
     Q_OBJECT
-public:
-    // The one shared window, created and loaded on first use. A failure while loading
-    // propagates and leaves no instance.
-    static frmNotice *instance();
-    // The shared window when it is loaded, else nullptr.
-    static frmNotice *loadedInstance();
-    // Closes the shared window if it is loaded; while composing the user may refuse.
-    static void Unload();
+    friend class SharedForm<frmNotice>;
 
+public:
     ~frmNotice() override;
 
     // List and viewer.
@@ -65,6 +61,4 @@ private:
     QPushButton *cmdExit;
 
     QString mstrMode;
-
-    static frmNotice *s_instance;
 };

@@ -24,8 +24,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-QPointer<frmPrint> frmPrint::s_instance;
-
 namespace {
 
 constexpr int toolbarTop = 795; // twips: the viewer starts below the toolbar
@@ -39,32 +37,6 @@ QAction *toolButton(QToolBar *bar, const char *key, const char *tag)
 }
 
 } // namespace
-
-frmPrint *frmPrint::instance()
-{
-    if (s_instance)
-        return s_instance;
-    auto *window = new frmPrint;
-    try {
-        window->Form_Load();
-    } catch (...) {
-        delete window;
-        throw;
-    }
-    s_instance = window;
-    return window;
-}
-
-frmPrint *frmPrint::loadedInstance()
-{
-    return s_instance;
-}
-
-void frmPrint::Unload()
-{
-    if (s_instance)
-        s_instance->close();
-}
 
 frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
@@ -164,8 +136,7 @@ frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolu
 
 frmPrint::~frmPrint()
 {
-    if (s_instance == this)
-        s_instance = nullptr;
+    forget(this);
     // The preview and the dialog point at the printer; they go first.
     delete m_printDialog;
     delete m_preview;
@@ -382,6 +353,5 @@ void frmPrint::Form_Unload()
 {
     mobjReport.reset();
     setReportActionsEnabled(false);
-    if (s_instance == this)
-        s_instance = nullptr;
+    forget(this);
 }

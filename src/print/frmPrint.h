@@ -1,6 +1,8 @@
 #pragma once
 // The staff list preview: the cryClerk report in a print preview, with Print, Export and Exit.
 
+#include "SharedForm.h"
+
 #include <memory>
 #include <QPointer>
 #include <QWidget>
@@ -15,19 +17,12 @@ class QToolBar;
 class Recordset;
 class cryClerk;
 
-class frmPrint : public QWidget
+class frmPrint : public QWidget, public SharedForm<frmPrint>
 {
     Q_OBJECT
+    friend class SharedForm<frmPrint>;
 
 public:
-    // The one shared window, created (and loaded) on first use. An exception escaping Form_Load
-    // propagates to the caller and leaves no instance behind.
-    static frmPrint *instance();
-    // The shared window if it is loaded, otherwise nullptr; never creates one.
-    static frmPrint *loadedInstance();
-    // Closes and destroys the shared window if it is loaded.
-    static void Unload();
-
     ~frmPrint() override;
 
     void SetFormLanuage();
@@ -60,8 +55,6 @@ private:
     void paintPreview(QPrinter *printer);
     void updatePageControls();
     void setReportActionsEnabled(bool enabled);
-
-    static QPointer<frmPrint> s_instance;
 
     QToolBar *tlbMain = nullptr;
     QAction *m_actPrint = nullptr;

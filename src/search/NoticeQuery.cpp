@@ -1,7 +1,6 @@
 #include "NoticeQuery.h"
 
 #include "Convert.h"
-#include "NoticeText.h"
 #include "ValueFormat.h"
 
 QString NoticeQuerySQL(const QString &strPublisher, bool blnTime, const QDate &dateFrom,

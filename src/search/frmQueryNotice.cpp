@@ -1,13 +1,15 @@
 #include "frmQueryNotice.h"
 
 #include "Appearance.h"
+#include "ArdentaError.h"
 #include "Clock.h"
+#include "Convert.h"
+#include "NoticeList.h"
 #include "ErrLog.h"
 #include "FlexGrid.h"
 #include "frmNotice.h"
 #include "Language.h"
 #include "NoticeQuery.h"
-#include "NoticeText.h"
 #include "Recordset.h"
 #include "Session.h"
 #include "Twips.h"
@@ -36,50 +38,15 @@ constexpr int FrameWidth = 120; // both window borders
 void setColors(QWidget *widget, quint32 background, quint32 foreground, bool fill)
 {
     QPalette palette = widget->palette();
-    palette.setColor(fill ? QPalette::Window : QPalette::Button, OleColor(background));
+    palette.setColor(fill ? QPalette::Window : QPalette::Button,
+                     FlexGrid::ColorFromOle(qint32(background)));
     if (foreground != background)
-        palette.setColor(QPalette::WindowText, OleColor(foreground));
+        palette.setColor(QPalette::WindowText, FlexGrid::ColorFromOle(qint32(foreground)));
     widget->setPalette(palette);
     widget->setAutoFillBackground(fill);
 }
 
-template <typename Step> void skipOnError(Step step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
-}
-
 } // namespace
-
-frmQueryNotice *frmQueryNotice::s_instance = nullptr;
-
-frmQueryNotice *frmQueryNotice::instance()
-{
-    if (!s_instance) {
-        auto *form = new frmQueryNotice;
-        s_instance = form;
-        try {
-            form->Form_Load();
-        } catch (...) {
-            delete form;
-            throw;
-        }
-    }
-    return s_instance;
-}
-
-frmQueryNotice *frmQueryNotice::loadedInstance()
-{
-    return s_instance;
-}
-
-void frmQueryNotice::Unload()
-{
-    if (s_instance)
-        s_instance->close();
-}
 
 frmQueryNotice::frmQueryNotice()
 {
@@ -166,8 +133,7 @@ frmQueryNotice::frmQueryNotice()
 
 frmQueryNotice::~frmQueryNotice()
 {
-    if (s_instance == this)
-        s_instance = nullptr;
+    forget(this);
 }
 
 void frmQueryNotice::Form_Load()
@@ -249,23 +215,7 @@ void frmQueryNotice::Query()
 
 void frmQueryNotice::FormatGrid()
 {
-    skipOnError([this] {
-        vfgMain->setFormatString(
-            GetLangText(QStringLiteral("0420"), QStringLiteral("SN|ID|Time|Publisher")));
-    });
-    skipOnError([this] { vfgMain->setFixedAlignment(-1, FlexGrid::flexAlignCenterCenter); });
-    skipOnError([this] {
-        vfgMain->setColAlignment(0, FlexGrid::flexAlignCenterCenter);
-        vfgMain->setColAlignment(2, FlexGrid::flexAlignLeftCenter);
-        vfgMain->setColAlignment(3, FlexGrid::flexAlignLeftCenter);
-    });
-    skipOnError([this] {
-        vfgMain->setColWidth(0, 500);
-        vfgMain->setColWidth(2, 2000);
-        vfgMain->setColWidth(3, 1500);
-    });
-    skipOnError([this] { vfgMain->setColHidden(1, true); });
-    skipOnError([this] { vfgMain->setColFormat(2, QStringLiteral("yyyy-MM-dd HH:mm:ss")); });
+    FormatNoticeList(vfgMain, 500, 2000);
 }
 
 void frmQueryNotice::ResetSN()

@@ -2,6 +2,8 @@
 // The notice search window: part of a publisher's name and an optional range of days. It hands
 // what it finds to the notice window, and widens to list the matches when there are several.
 
+#include "SharedForm.h"
+
 #include <QWidget>
 
 class FlexGrid;
@@ -12,16 +14,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class frmQueryNotice : public QWidget
+class frmQueryNotice : public QWidget, public SharedForm<frmQueryNotice>
 {
     Q_OBJECT
-public:
-    // The one shared window, created and loaded on first use. A failure while loading
-    // propagates and leaves no instance.
-    static frmQueryNotice *instance();
-    static frmQueryNotice *loadedInstance();
-    static void Unload();
+    friend class SharedForm<frmQueryNotice>;
 
+public:
     ~frmQueryNotice() override;
 
     void InitControls();
@@ -54,6 +52,4 @@ private:
     QPushButton *cmdQuery;
     QPushButton *cmdExit;
     FlexGrid *vfgMain;
-
-    static frmQueryNotice *s_instance;
 };

@@ -1,5 +1,6 @@
 #include "StaffStatements.h"
 
+#include "Convert.h"
 #include "ValueFormat.h"
 
 const char *const StaffStatements::FieldNames[FieldCount] = {
@@ -9,27 +10,6 @@ const char *const StaffStatements::FieldNames[FieldCount] = {
 
 namespace {
 const QChar CR(u'\r');
-
-// The original trims blanks, not every kind of white space.
-bool IsBlankText(const QString &text)
-{
-    for (QChar c : text) {
-        if (c != u' ')
-            return false;
-    }
-    return true;
-}
-
-QString TrimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 void AppendUpdate(QString &text, const QString &key, const QStringList &cells)
 {
@@ -67,27 +47,14 @@ QString StaffStatements::LoadQuery()
     return QStringLiteral("Select '' as List,* From Vw_Clerk");
 }
 
-bool StaffStatements::IsPlainKey(const QString &key)
-{
-    qsizetype start = key.startsWith(u'-') ? 1 : 0;
-    // More digits than a 64-bit key can hold is no key of ours either.
-    if (key.size() == start || key.size() - start > 18)
-        return false;
-    for (qsizetype i = start; i < key.size(); ++i) {
-        if (key.at(i) < u'0' || key.at(i) > u'9')
-            return false;
-    }
-    return true;
-}
-
 StaffStatements::RowKind StaffStatements::Classify(const QStringList &cells)
 {
     Q_ASSERT(cells.size() == FieldCount + 1);
     const QString key = TrimBlanks(cells.at(0));
     if (!key.isEmpty())
-        return IsPlainKey(key) ? RowKind::Update : RowKind::BadKey;
+        return IsPlainWholeNumber(key) ? RowKind::Update : RowKind::BadKey;
     for (int field = 1; field <= FieldCount; ++field) {
-        if (!IsBlankText(cells.at(field)))
+        if (!IsBlank(cells.at(field)))
             return RowKind::Insert;
     }
     return RowKind::Blank;
@@ -110,6 +77,6 @@ QString StaffStatements::DeleteAll()
 
 QString StaffStatements::DeleteOne(const QString &key)
 {
-    Q_ASSERT(IsPlainKey(key));
+    Q_ASSERT(IsPlainWholeNumber(key));
     return QStringLiteral("Delete From Clerk Where Clerk_ID=") + key;
 }

@@ -28,10 +28,7 @@ public:
     // Appends the row's statement and a CR to text; appends nothing for Blank and BadKey rows.
     static RowKind AppendRow(QString &text, const QStringList &cells);
 
-    // Only a plain whole number may stand unquoted in a statement.
-    static bool IsPlainKey(const QString &key);
-
     static QString DeleteAll();
-    // key must pass IsPlainKey.
+    // key must be a plain whole number (IsPlainWholeNumber).
     static QString DeleteOne(const QString &key);
 };

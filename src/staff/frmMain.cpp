@@ -3,6 +3,7 @@
 #include "Appearance.h"
 #include "ArdentaError.h"
 #include "BusyCursor.h"
+#include "Convert.h"
 #include "Database.h"
 #include "ErrLog.h"
 #include "FlexGrid.h"
@@ -20,8 +21,6 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QShortcut>
-
-frmMain *frmMain::s_instance = nullptr;
 
 namespace {
 const QString ModuleName = QStringLiteral("frmMain");
@@ -76,28 +75,6 @@ void Paint(QWidget *widget, QPalette::ColorRole role, const QColor &color)
     widget->setPalette(palette);
 }
 } // namespace
-
-frmMain *frmMain::instance()
-{
-    if (!s_instance) {
-        // Until loading succeeds nobody else sees the window; a failed load deletes it.
-        std::unique_ptr<frmMain> window(new frmMain);
-        window->Form_Load();
-        s_instance = window.release();
-    }
-    return s_instance;
-}
-
-frmMain *frmMain::loadedInstance()
-{
-    return s_instance;
-}
-
-void frmMain::Unload()
-{
-    if (s_instance)
-        s_instance->close();
-}
 
 frmMain::frmMain()
 {
@@ -172,8 +149,7 @@ frmMain::frmMain()
 
 frmMain::~frmMain()
 {
-    if (s_instance == this)
-        s_instance = nullptr;
+    forget(this);
 }
 
 void frmMain::Form_Load()
@@ -192,8 +168,7 @@ void frmMain::Form_Load()
 void frmMain::closeEvent(QCloseEvent *event)
 {
     // The window is gone for everybody from now on, even before its deferred deletion.
-    if (s_instance == this)
-        s_instance = nullptr;
+    forget(this);
     QWidget::closeEvent(event);
 }
 
@@ -263,28 +238,21 @@ void frmMain::LoadData()
 
 void frmMain::FormatGrid()
 {
-    // Each step on its own: one that fails does not keep the others from running.
-    auto step = [](auto &&action) {
-        try {
-            action();
-        } catch (const std::exception &) {
-        }
-    };
-    step([this] { vfgMain->setFixedAlignment(-1, FlexGrid::flexAlignCenterCenter); });
-    step([this] {
+    SkipOnError([this] { vfgMain->setFixedAlignment(-1, FlexGrid::flexAlignCenterCenter); });
+    SkipOnError([this] {
         vfgMain->setFormatString(GetLangText(
             QStringLiteral("0419"),
             QStringLiteral("SN|ID|NO.|Ext|Username|Department|Address|Phone|Mobile|Email|IP|QQ|"
                            "MSN|SKP|Computer|Memo")));
     });
-    step([this] {
+    SkipOnError([this] {
         for (int col = 0; col < ColumnCount; ++col) {
             if (col != KeyCol)
                 vfgMain->setColWidth(col, ColumnWidths[col]);
         }
     });
-    step([this] { vfgMain->setColHidden(KeyCol, true); });
-    step([this] {
+    SkipOnError([this] { vfgMain->setColHidden(KeyCol, true); });
+    SkipOnError([this] {
         vfgMain->setColAlignment(0, FlexGrid::flexAlignCenterCenter);
         for (int col = FirstFieldCol; col <= LastFieldCol; ++col)
             vfgMain->setColAlignment(col, FlexGrid::flexAlignLeftCenter);
@@ -522,7 +490,7 @@ void frmMain::DeleteData(bool blnDeleteAll)
             return;
         const QString id = vfgMain->TextMatrix(row, KeyCol);
         if (!id.isEmpty()) {
-            if (!StaffStatements::IsPlainKey(id)) {
+            if (!IsPlainWholeNumber(id)) {
                 WriteErrLog(QStringLiteral("Key is not a whole number, row not deleted"),
                             QStringLiteral("DeleteData"), ModuleName,
                             QStringLiteral("Row %1, Clerk_ID=%2").arg(row).arg(id));

@@ -1,6 +1,8 @@
 #pragma once
 // The staff directory window: the staff grid with its in-cell editor and the command bar.
 
+#include "SharedForm.h"
+
 #include <QWidget>
 
 class FlexGrid;
@@ -9,18 +11,12 @@ class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 
-class frmMain : public QWidget
+class frmMain : public QWidget, public SharedForm<frmMain>
 {
     Q_OBJECT
-public:
-    // The one shared window, loaded on first use. An exception from loading reaches the caller
-    // and leaves no window behind.
-    static frmMain *instance();
-    // The shared window, or nullptr when it is not loaded.
-    static frmMain *loadedInstance();
-    // Closes the shared window if it is loaded.
-    static void Unload();
+    friend class SharedForm<frmMain>;
 
+public:
     ~frmMain() override;
 
     // Grid loading.
@@ -86,6 +82,4 @@ private:
     // Set while the grid is being refilled or moved by the code, so that its cell changes do
     // not open the editor.
     bool m_blnQuiet = false;
-
-    static frmMain *s_instance;
 };

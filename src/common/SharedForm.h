@@ -1,0 +1,40 @@
+#pragma once
+// One shared window per window class, as the original's forms: created and loaded on first use,
+// gone for everybody as soon as it closes.
+
+#include <memory>
+
+template <typename Form> class SharedForm
+{
+public:
+    // The shared window, loaded on first use. An exception from loading reaches the caller and
+    // leaves no window behind.
+    static Form *instance()
+    {
+        if (!s_form) {
+            std::unique_ptr<Form> form(new Form);
+            form->Form_Load();
+            s_form = form.release();
+        }
+        return s_form;
+    }
+    // The shared window, or nullptr when it is not loaded.
+    static Form *loadedInstance() { return s_form; }
+    // Closes the shared window if it is loaded; the window's own close handling may refuse.
+    static void Unload()
+    {
+        if (s_form)
+            s_form->close();
+    }
+
+protected:
+    // Called by the window when it closes or is destroyed.
+    static void forget(const Form *form)
+    {
+        if (s_form == form)
+            s_form = nullptr;
+    }
+
+private:
+    static inline Form *s_form = nullptr;
+};
