@@ -4,7 +4,6 @@
 #include "ArdentaError.h"
 #include "Clock.h"
 #include "Convert.h"
-#include "NoticeList.h"
 #include "Database.h"
 #include "ErrLog.h"
 #include "FlexGrid.h"
@@ -12,6 +11,7 @@
 #include "Language.h"
 #include "MsgBox.h"
 #include "NoticeBroadcast.h"
+#include "NoticeList.h"
 #include "NoticeMessage.h"
 #include "Recordset.h"
 #include "Session.h"
@@ -325,6 +325,16 @@ void frmNotice::AddNew()
     cmdDelete->setEnabled(true);
 }
 
+bool frmNotice::refuseEmptyText(const QString &text)
+{
+    if (!TrimBlanks(text).isEmpty())
+        return false;
+    MsgInfo(GetLangText(QStringLiteral("0425"), QStringLiteral("Please Input The Notice Content!")),
+            this);
+    txtNotice->setFocus();
+    return true;
+}
+
 void frmNotice::SaveData()
 {
     QString sql;
@@ -332,13 +342,8 @@ void frmNotice::SaveData()
         const QString text = txtNotice->toPlainText();
         const bool composing = mstrMode == AddNewMode;
         if (composing) {
-            if (TrimBlanks(text).isEmpty()) {
-                MsgInfo(GetLangText(QStringLiteral("0425"),
-                                    QStringLiteral("Please Input The Notice Content!")),
-                        this);
-                txtNotice->setFocus();
+            if (refuseEmptyText(text))
                 return;
-            }
             sql = QStringLiteral("Insert Into Notice(Notice_DateTime,Notice_Publisher,"
                                  "Notice_Content) Values(");
             // Dialect 1 has no server clock function: the client's time goes in as text.
@@ -352,13 +357,8 @@ void frmNotice::SaveData()
             const QString key = TrimBlanks(vfgMain->TextMatrix(row, 1));
             if (!IsPlainWholeNumber(key)) // also blank, or the header's "ID"
                 return;
-            if (TrimBlanks(text).isEmpty()) {
-                MsgInfo(GetLangText(QStringLiteral("0425"),
-                                    QStringLiteral("Please Input The Notice Content!")),
-                        this);
-                txtNotice->setFocus();
+            if (refuseEmptyText(text))
                 return;
-            }
             sql = QStringLiteral("Update Notice Set Notice_Content=") + FormatStr(text, true) +
                   QStringLiteral(" Where Notice_ID=") + key;
         }

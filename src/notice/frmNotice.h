@@ -44,6 +44,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Tells the user that an empty notice is not stored; true when the text is empty.
+    bool refuseEmptyText(const QString &text);
     frmNotice();
     void Form_Load();
     void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
