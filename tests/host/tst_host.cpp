@@ -1,11 +1,11 @@
 // The host program as a user runs it: options, errors, --init-db, --demo and --screenshot.
 
+#include "DbFixture.h"
+#include "Session.h"
 #include "TestHelpers.h"
 
 #include <QImage>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -35,23 +35,6 @@ Run runArdenta(const QStringList &arguments, const QProcessEnvironment &environm
     return run;
 }
 
-QStringList tablesOf(const QString &sqlitePath)
-{
-    QStringList names;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "inspect");
-        db.setDatabaseName(sqlitePath);
-        if (db.open()) {
-            QSqlQuery query(QStringLiteral("select name from sqlite_master where type in "
-                                           "('table','view') order by name"),
-                            db);
-            while (query.next())
-                names << query.value(0).toString();
-        }
-    }
-    QSqlDatabase::removeDatabase("inspect");
-    return names;
-}
 } // namespace
 
 class tst_host : public QObject
@@ -63,6 +46,7 @@ private Q_SLOTS:
     void badArgumentsFailClearly_data();
     void badArgumentsFailClearly();
     void withoutDisplayExplainsScreenshot();
+    void initDbCreatesSchemaOnce_data();
     void initDbCreatesSchemaOnce();
     void screenshotOfEachWindow_data();
     void screenshotOfEachWindow();
@@ -128,16 +112,22 @@ void tst_host::withoutDisplayExplainsScreenshot()
     QVERIFY2(run.err.contains(QStringLiteral("--screenshot")), qPrintable(run.err));
 }
 
+void tst_host::initDbCreatesSchemaOnce_data()
+{
+    AddEngineColumn();
+    AddEngineRows();
+}
+
 void tst_host::initDbCreatesSchemaOnce()
 {
-    const QString path = m_home->file(QStringLiteral("new.sqlite"));
+    DB_FIXTURE_WITH(database, false);
     const QStringList init = {QStringLiteral("--init-db"), QStringLiteral("--connection"),
-                              QStringLiteral("Data Source=") + path};
+                              database.connection()};
     const Run first = runArdenta(init, m_env);
-    QCOMPARE(first.exitCode, 0);
-    const QStringList tables = tablesOf(path);
-    for (const char *name : {"Clerk", "Notice", "OnLine", "Vw_Clerk"})
-        QVERIFY2(tables.contains(QLatin1String(name), Qt::CaseInsensitive), name);
+    QVERIFY2(first.exitCode == 0, qPrintable(first.err + first.out));
+    for (const char *name : {"Clerk", "Notice", "OnLine"})
+        QCOMPARE(database.count(QLatin1String(name)), 0);
+    QCOMPARE(database.count(QStringLiteral("Vw_Clerk")), 0);
     const Run second = runArdenta(init, m_env);
     QCOMPARE(second.exitCode, 0);
     QVERIFY2(second.out != first.out, qPrintable(second.out)); // says the schema was there
