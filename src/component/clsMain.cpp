@@ -6,6 +6,9 @@
 #include "ErrLog.h"
 #include "frmMain.h"
 #include "frmNotice.h"
+
+#include <QGuiApplication>
+#include <QWidget>
 #include "Language.h"
 #include "Session.h"
 
@@ -18,6 +21,9 @@ void InitPopupTitle()
 void bringForward(QWidget *window)
 {
     window->show();
+    // Off-screen rendering (screenshots, tests) has no stacking order to change.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
     window->raise();
     window->activateWindow();
 }
