@@ -56,43 +56,44 @@ class tst_FlexGrid : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void shapeAndTextRoundTrip()
+    void rowsTextAndDataSource()
     {
         FlexGrid grid;
-        QCOMPARE(grid.Rows(), 1);
         grid.setFormatString(QStringLiteral("SN|ID|^Name|>Amount"));
         QCOMPARE(grid.Cols(), 4);
-        QCOMPARE(grid.TextMatrix(0, 2), QStringLiteral("Name"));
         QCOMPARE(grid.model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Amount"));
-        QCOMPARE(grid.ColAlignment(2), 4);
         grid.setRows(5);
-        QCOMPARE(grid.Rows(), 5);
         grid.setTextMatrix(4, 3, QStringLiteral("x"));
-        grid.setTextMatrix(0, 1, QStringLiteral("Key"));
-        QCOMPARE(grid.TextMatrix(4, 3), QStringLiteral("x"));
-        QCOMPARE(grid.TextMatrix(0, 1), QStringLiteral("Key"));
         grid.setRows(3); // cuts the bottom rows
         QCOMPARE(grid.model()->rowCount(), 2);
         grid.setRows(5);
         QCOMPARE(grid.TextMatrix(4, 3), QString()); // grown rows are empty
-        grid.setRows(0);
-        QCOMPARE(grid.Rows(), 1);
         QCOMPARE(grid.TextMatrix(7, 0), QString());
-        QCOMPARE(grid.TextMatrix(0, 9), QString());
-    }
 
-    void columnWidthInTwips()
-    {
-        FlexGrid grid;
-        grid.setCols(3);
-        grid.setColWidth(0, 600);
-        grid.setColWidth(2, 2100);
-        QCOMPARE(grid.columnWidth(0), TwipsToPixels(600));
-        QCOMPARE(grid.ColWidth(2), PixelsToTwips(TwipsToPixels(2100)));
-        grid.setColHidden(1, true);
-        grid.setColWidth(1, 900); // a width given while hidden does not show the column
-        QVERIFY(grid.isColumnHidden(1));
-        QCOMPARE(grid.ColWidth(1), 0);
+        grid.setDataSource(makeRecords(3, 2));
+        QCOMPARE(grid.Rows(), 4);
+        QCOMPARE(grid.TextMatrix(0, 1), QStringLiteral("F1"));
+        QCOMPARE(grid.TextMatrix(3, 1), QStringLiteral("r2c1"));
+        grid.setDataSource(nullptr);
+        QCOMPARE(grid.Rows(), 1);
+        QCOMPARE(grid.TextMatrix(0, 1), QStringLiteral("F1")); // the header row stays
+
+        // AddItem splits at tabs; removing rows keeps the current row on a real row.
+        grid.AddItem(QStringLiteral("1\tone"));
+        grid.AddItem();
+        grid.AddItem(QStringLiteral("3\tthree\tdropped"));
+        QCOMPARE(grid.Rows(), 4);
+        QCOMPARE(grid.TextMatrix(3, 1), QStringLiteral("three"));
+        grid.Select(3, 1);
+        grid.RemoveItem(1); // a row above the current one
+        QCOMPARE(grid.Row(), 2);
+        QCOMPARE(grid.TextMatrix(grid.Row(), 1), QStringLiteral("three"));
+        grid.RemoveItem(2); // the current, bottom row: the row above becomes current
+        QCOMPARE(grid.Row(), 1);
+        grid.RemoveItem(0); // the header row is not removable
+        grid.RemoveItem(1);
+        QCOMPARE(grid.Rows(), 1);
+        QCOMPARE(grid.Row(), 0);
     }
 
     void hiddenColumnStaysHiddenUnderUserActions()
@@ -100,7 +101,10 @@ private Q_SLOTS:
         ShownGrid shown(5, 4);
         FlexGrid *grid = shown.grid;
         grid->setColWidth(0, 600);
+        QCOMPARE(grid->columnWidth(0), TwipsToPixels(600));
         grid->setColHidden(1, true);
+        grid->setColWidth(1, 900); // a width given while hidden does not show the column
+        QCOMPARE(grid->ColWidth(1), 0);
         QSignalSpy resized(grid, &FlexGrid::AfterUserResize);
         QSignalSpy moved(grid, &FlexGrid::AfterMoveColumn);
         QHeaderView *header = grid->horizontalHeader();
@@ -161,7 +165,6 @@ private Q_SLOTS:
         grid.setFormatString(QStringLiteral("A|B|C"));
         grid.AddItem(QStringLiteral("x\t") + text);
         grid.setColAlignment(1, code);
-        QCOMPARE(grid.ColAlignment(1), code);
         QCOMPARE(grid.model()->index(0, 1).data(Qt::TextAlignmentRole).toInt(), expected);
 
         grid.setFixedAlignment(-1, code);
@@ -184,7 +187,6 @@ private Q_SLOTS:
         QTest::newRow("date_short_form") << QVariant(QDate(2024, 3, 5)) << "2024-03-05";
         QTest::newRow("integer") << QVariant(qlonglong(12345678901)) << "12345678901";
         QTest::newRow("double_plain") << QVariant(0.1 + 0.2) << "0.3";
-        QTest::newRow("double_fraction") << QVariant(-2.5) << "-2.5";
     }
     void dataSourceValues()
     {
@@ -194,19 +196,6 @@ private Q_SLOTS:
         grid.setDataSource(std::make_shared<Recordset>(QStringList{QStringLiteral("Value")},
                                                        std::vector<QVariant>{value}));
         QCOMPARE(grid.TextMatrix(1, 0), shown);
-        QCOMPARE(grid.model()->index(0, 0).data().toString(), shown);
-    }
-
-    void dataSourceShape()
-    {
-        FlexGrid grid;
-        grid.setDataSource(makeRecords(3, 2));
-        QCOMPARE(grid.Rows(), 4);
-        QCOMPARE(grid.TextMatrix(0, 1), QStringLiteral("F1"));
-        QCOMPARE(grid.TextMatrix(3, 1), QStringLiteral("r2c1"));
-        grid.setDataSource(nullptr);
-        QCOMPARE(grid.Rows(), 1);
-        QCOMPARE(grid.TextMatrix(0, 1), QStringLiteral("F1")); // the header row stays
     }
 
     void colFormatShowsDatesOfBothEngines()
@@ -219,7 +208,6 @@ private Q_SLOTS:
                                   QStringLiteral("2024-03-07T09:30:00.000"),
                                   QStringLiteral("not a date"), QVariant()}));
         grid.setColFormat(0, QStringLiteral("dd.MM.yyyy HH:mm"));
-        QCOMPARE(grid.ColFormat(0), QStringLiteral("dd.MM.yyyy HH:mm"));
         const auto shown = [&](int row) { return grid.model()->index(row, 0).data().toString(); };
         QCOMPARE(shown(0), QStringLiteral("05.03.2024 14:07"));
         QCOMPARE(shown(1), QStringLiteral("06.03.2024 08:00"));
@@ -227,32 +215,6 @@ private Q_SLOTS:
         QCOMPARE(shown(3), QStringLiteral("not a date"));
         QCOMPARE(shown(4), QString());
         QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("2024-03-05 14:07:09")); // stored text
-    }
-
-    void addAndRemoveKeepRowSane()
-    {
-        FlexGrid grid;
-        grid.setFormatString(QStringLiteral("A|B|C"));
-        grid.AddItem(QStringLiteral("1\tone"));
-        grid.AddItem();
-        grid.AddItem(QStringLiteral("3\tthree\tx\tdropped"));
-        QCOMPARE(grid.Rows(), 4);
-        QCOMPARE(grid.TextMatrix(1, 1), QStringLiteral("one"));
-        QCOMPARE(grid.TextMatrix(2, 0), QString());
-        QCOMPARE(grid.TextMatrix(3, 2), QStringLiteral("x"));
-        QCOMPARE(grid.Row(), 0);
-
-        grid.Select(3, 1);
-        grid.RemoveItem(1); // a row above the current one
-        QCOMPARE(grid.Row(), 2);
-        QCOMPARE(grid.TextMatrix(grid.Row(), 1), QStringLiteral("three"));
-        grid.RemoveItem(2); // the current, bottom row: the row above becomes current
-        QCOMPARE(grid.Row(), 1);
-        QCOMPARE(grid.Col(), 1);
-        grid.RemoveItem(0); // the header row is not removable
-        grid.RemoveItem(1);
-        QCOMPARE(grid.Rows(), 1);
-        QCOMPARE(grid.Row(), 0);
     }
 
     void currentCellSignals()
@@ -277,8 +239,6 @@ private Q_SLOTS:
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(clicked.size(), 1);
         QCOMPARE(moved.takeFirst(), (QList<QVariant>{4, 3, 1, 2}));
-        QVERIFY(grid->selectionModel()->isSelected(grid->model()->index(0, 2)));
-        QVERIFY(!grid->selectionModel()->isSelected(grid->model()->index(0, 1)));
 
         grid->setSelectionByRow(true);
         grid->Select(5, 0);
@@ -291,13 +251,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("shift");
-        QTest::newRow("delete_shift") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << 46 << 1;
-        QTest::newRow("delete_ctrl") << int(Qt::Key_Delete) << int(Qt::ControlModifier) << 46 << 2;
         QTest::newRow("delete_all")
             << int(Qt::Key_Delete) << int(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)
             << 46 << 7;
         QTest::newRow("return") << int(Qt::Key_Return) << 0 << 13 << 0;
-        QTest::newRow("escape") << int(Qt::Key_Escape) << 0 << 27 << 0;
         QTest::newRow("letter") << int(Qt::Key_F) << int(Qt::AltModifier) << 70 << 4;
         QTest::newRow("f5") << int(Qt::Key_F5) << 0 << 116 << 0;
         QTest::newRow("keypad_3") << int(Qt::Key_3) << int(Qt::KeypadModifier) << 99 << 0;
@@ -346,7 +303,6 @@ private Q_SLOTS:
 
         grid->ShowCell(150, 11);
         QCOMPARE(scrolled.size(), 2);
-        QCOMPARE(scrolled.last().at(1).toInt(), 0);
         QVERIFY(scrolled.last().at(3).toInt() > 0);
 
         grid->verticalScrollBar()->setValue(0);
@@ -366,17 +322,14 @@ private Q_SLOTS:
                                 grid->y() + TwipsToPixels(grid->CellTop()),
                                 TwipsToPixels(grid->CellWidth()),
                                 TwipsToPixels(grid->CellHeight()));
-            const QModelIndex current = grid->currentIndex();
             const QRect cell(grid->columnViewportPosition(col), grid->rowViewportPosition(row - 1),
                              grid->columnWidth(col), grid->rowHeight(row - 1));
-            QVERIFY(cell.contains(grid->visualRect(current)));
             const QRect covered(grid->viewport()->mapFrom(&shown.window, editor->pos()),
                                 editor->size());
             QCOMPARE(covered, cell);
             QVERIFY(grid->viewport()->rect().contains(cell)); // scrolled into view first
             QCOMPARE(grid->cellRect(row, col), editor->geometry().translated(-grid->pos()));
         }
-        QCOMPARE(grid->CellHeight(), FlexGrid::RowHeightTwips);
         const QHeaderView *header = grid->horizontalHeader();
         QVERIFY(grid->cellRect(0, 0).isEmpty()); // scrolled out to the right
         grid->ShowCell(0, 0);
@@ -394,8 +347,6 @@ private Q_SLOTS:
         grid->setBackColorAlternate(0xC0E0FF);
         grid->setForeColorFixed(0xFF0000);
         QCOMPARE(grid->palette().color(QPalette::Text), QColor(Qt::red));
-        QCOMPARE(grid->ForeColor(), 255);
-        QCOMPARE(grid->BackColorAlternate(), 0xC0E0FF);
         QCOMPARE(grid->model()
                      ->headerData(0, Qt::Horizontal, Qt::ForegroundRole)
                      .value<QBrush>()

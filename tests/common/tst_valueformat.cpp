@@ -15,8 +15,6 @@ class tst_ValueFormat : public QObject
 private Q_SLOTS:
     void formatStr_data();
     void formatStr();
-    void formatStrIgnoresLocale_data() { formatStr_data(); }
-    void formatStrIgnoresLocale();
     void formatStrInDaylightSavingGap();
     void nulltostr_data();
     void nulltostr();
@@ -29,14 +27,12 @@ void tst_ValueFormat::formatStr_data()
     QTest::addColumn<bool>("quote");
     QTest::addColumn<QString>("expected");
     QTest::newRow("blank_is_null") << "   " << true << "Null";
-    QTest::newRow("blank_is_null_unquoted") << " " << false << "Null";
     QTest::newRow("empty_is_null") << "" << true << "Null";
     QTest::newRow("number_trimmed") << " 42 " << true << "'42'";
     QTest::newRow("number_unquoted") << " 42 " << false << "42";
     QTest::newRow("number_exponent") << "-2.5E-3" << true << "'-2.5E-3'";
     QTest::newRow("eight_digits_stay_number") << "20240105" << true << "'20240105'";
     QTest::newRow("quote_doubled") << "O'Neil" << true << "'O''Neil'";
-    QTest::newRow("quote_doubled_unquoted") << "O'Neil" << false << "O''Neil";
     QTest::newRow("quote_at_start") << "'abc" << true << "'''abc'";
     QTest::newRow("quote_at_end") << "abc'" << true << "'abc'''";
     QTest::newRow("only_quotes") << "'''" << true << "''''''''";
@@ -51,24 +47,19 @@ void tst_ValueFormat::formatStr_data()
                                << "'x''); Delete From Clerk; --'";
 }
 
+// The same texts count as numbers and dates whatever the machine's locale.
 void tst_ValueFormat::formatStr()
 {
     QFETCH(QString, value);
     QFETCH(bool, quote);
     TestHome home;
     QTEST(FormatStr(value, quote), "expected");
-    QCOMPARE(home.logEntryCount(), 0);
-}
-
-void tst_ValueFormat::formatStrIgnoresLocale()
-{
-    QFETCH(QString, value);
-    QFETCH(bool, quote);
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // "," decimals, d.M.yyyy
-    const QString result = FormatStr(value, quote);
+    const QString german = FormatStr(value, quote);
     QLocale::setDefault(previous);
-    QTEST(result, "expected");
+    QTEST(german, "expected");
+    QCOMPARE(home.logEntryCount(), 0);
 }
 
 void tst_ValueFormat::formatStrInDaylightSavingGap()
@@ -91,8 +82,6 @@ void tst_ValueFormat::nulltostr_data()
     QTest::newRow("typed_null") << QVariant(QMetaType::fromType<QString>()) << "";
     QTest::newRow("trimmed") << QVariant(QStringLiteral("  abc ")) << "abc";
     QTest::newRow("number") << QVariant(7) << "7";
-    QTest::newRow("decimal") << QVariant(2.5) << "2.5";
-    QTest::newRow("cjk") << QVariant(QStringLiteral(" 李娜 ")) << "李娜";
     QTest::newRow("timestamp") << QVariant(QDateTime(QDate(2024, 1, 5), QTime(9, 3, 7)))
                                << "2024-01-05 09:03:07";
     QTest::newRow("midnight_keeps_time")
@@ -107,12 +96,13 @@ void tst_ValueFormat::nulltostr()
     QTEST(Nulltostr(value), "expected");
 }
 
+// A value with no text form gives "" and one log entry.
 void tst_ValueFormat::nulltostrLogsUnconvertible()
 {
     TestHome home;
     QCOMPARE(Nulltostr(QVariant(QVariantMap{{QStringLiteral("a"), 1}})), QString());
-    QCOMPARE(home.logEntryCount(), 1);
     QVERIFY(home.logText().startsWith(QStringLiteral("函数/过程:Nulltostr,模块:modPublic\r\n")));
+    QCOMPARE(home.logEntryCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_ValueFormat)

@@ -1,10 +1,11 @@
 #pragma once
 // What the notice and search window tests share: a session on a fresh database, notices with
-// chosen times, and finding the windows' controls by their names.
+// chosen times, and the windows' controls found by their names.
 
 #include "DbFixture.h"
 #include "FlexGrid.h"
 #include "FontScheme.h"
+#include "frmNotice.h"
 #include "Session.h"
 #include "TestHelpers.h"
 
@@ -52,9 +53,23 @@ inline FlexGrid *Grid(QWidget *window)
     return Control<FlexGrid>(window, "vfgMain");
 }
 
+inline QTextEdit *Text(QWidget *window = frmNotice::instance())
+{
+    return Control<QTextEdit>(window, "txtNotice");
+}
+
 inline void Click(QWidget *window, const char *button)
 {
     QTest::mouseClick(Control<QPushButton>(window, button), Qt::LeftButton);
+}
+
+inline frmNotice *OpenNoticeWindow()
+{
+    frmNotice *window = frmNotice::instance();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        qWarning("notice window not exposed");
+    return window;
 }
 
 // Types any text, Chinese included: each character arrives as a key event carrying it.
