@@ -1,39 +1,30 @@
 #pragma once
-// Reading PDF files back with poppler's command-line tools.
+// Reading PDF files back with poppler's pdftotext.
 
 #include <QProcess>
 #include <QRectF>
 #include <QRegularExpression>
-#include <QString>
 #include <QStringList>
 #include <vector>
 
 namespace PdfText {
 
-inline QByteArray run(const QString &program, const QStringList &arguments)
+inline QString run(const QStringList &arguments)
 {
     QProcess process;
-    process.start(program, arguments);
+    process.start(QStringLiteral("pdftotext"), arguments);
     if (!process.waitForFinished(120000) || process.exitCode() != 0)
         return {};
-    return process.readAllStandardOutput();
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// The text of every page, in layout mode; pages are separated by form feeds.
+// The text of every page in layout mode, one entry per page.
 inline QStringList pages(const QString &pdf)
 {
-    QString text = QString::fromUtf8(
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}));
+    QString text = run({QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     if (text.endsWith(QLatin1Char('\f')))
         text.chop(1);
     return text.split(QLatin1Char('\f'));
-}
-
-inline int pageCount(const QString &pdf)
-{
-    const QString info = QString::fromUtf8(run(QStringLiteral("pdfinfo"), {pdf}));
-    const auto match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
 struct Word
@@ -46,25 +37,24 @@ struct Word
 // Every word with its bounding box, and the paper size of each page in points.
 inline std::vector<Word> words(const QString &pdf, std::vector<QSizeF> *paper = nullptr)
 {
-    const QString html = QString::fromUtf8(
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
     static const QRegularExpression tag(
         QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word xMin=\"([\\d.]+)\" "
                        "yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
     std::vector<Word> result;
     int page = 0;
-    for (auto it = tag.globalMatch(html); it.hasNext();) {
+    for (auto it = tag.globalMatch(run({QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
+         it.hasNext();) {
         const auto m = it.next();
+        auto number = [&m](int i) { return m.captured(i).toDouble(); };
         if (!m.captured(1).isEmpty()) {
             ++page;
             if (paper)
-                paper->emplace_back(m.captured(1).toDouble(), m.captured(2).toDouble());
-            continue;
+                paper->emplace_back(number(1), number(2));
+        } else {
+            result.push_back({page,
+                              QRectF(QPointF(number(3), number(4)), QPointF(number(5), number(6))),
+                              m.captured(7)});
         }
-        result.push_back({page,
-                          QRectF(QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()),
-                                 QPointF(m.captured(5).toDouble(), m.captured(6).toDouble())),
-                          m.captured(7)});
     }
     return result;
 }
