@@ -7,9 +7,38 @@
 
 #include <QHostAddress>
 #include <QNetworkInterface>
-#include <QUdpSocket>
+
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
+
+// A plain datagram socket, closed with its scope. A QUdpSocket made and bound for every recipient
+// costs several times the send itself; this keeps the one-socket-per-send rule at a fraction.
+class OneShotSocket
+{
+public:
+    OneShotSocket() : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
+    ~OneShotSocket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    OneShotSocket(const OneShotSocket &) = delete;
+    OneShotSocket &operator=(const OneShotSocket &) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 std::function<QString()> &localIPSource()
 {
@@ -74,17 +103,32 @@ void NoticeBroadcast::SendTo(const QString &address, const QByteArray &datagram)
     if (!target.setAddress(address))
         throw ArdentaError(QStringLiteral("Not an IP address: %1").arg(address));
 
-    QUdpSocket socket;
-    // Unix lets sockets share a port by default; sharing would hide another program's hold.
-    if (!socket.bind(QHostAddress::AnyIPv4, m_settings.localPort,
-                     QAbstractSocket::DontShareAddress))
+    OneShotSocket socket;
+    // No SO_REUSEADDR: a port another program holds makes the bind fail, as it did.
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(m_settings.localPort);
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (socket.fd() < 0 ||
+        ::bind(socket.fd(), reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0)
         throw ArdentaError(QStringLiteral("Cannot bind local UDP port %1: %2")
                                .arg(m_settings.localPort)
-                               .arg(socket.errorString()));
-    if (socket.writeDatagram(datagram, target, m_settings.remotePort) != datagram.size())
+                               .arg(systemError()));
+    bool ipv4 = false;
+    const quint32 ip = target.toIPv4Address(&ipv4);
+    if (!ipv4)
+        throw ArdentaError(QStringLiteral("Cannot send to %1:%2: not an IPv4 address")
+                               .arg(address)
+                               .arg(m_settings.remotePort));
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_port = htons(m_settings.remotePort);
+    remote.sin_addr.s_addr = htonl(ip);
+    const ssize_t sent = ::sendto(socket.fd(), datagram.constData(), size_t(datagram.size()), 0,
+                                  reinterpret_cast<const sockaddr *>(&remote), sizeof remote);
+    if (sent != datagram.size())
         throw ArdentaError(QStringLiteral("Cannot send to %1:%2: %3")
                                .arg(address)
                                .arg(m_settings.remotePort)
-                               .arg(socket.errorString()));
-    socket.close();
+                               .arg(systemError()));
 }
