@@ -57,7 +57,7 @@ double Median(std::vector<double> values)
 class Measurement
 {
 public:
-    explicit Measurement(const ScenarioSpec &spec) : m_spec(spec) {}
+    explicit Measurement(const ScenarioSetup &setup) : m_setup(setup) {}
 
     void baseline(const std::function<double()> &run) { repeat(m_baseline, run); }
     void module(const std::function<double()> &run) { repeat(m_module, run); }
@@ -90,13 +90,13 @@ private:
     void repeat(std::vector<double> &into, const std::function<double()> &run) const
     {
         double total = 0;
-        for (int i = 0; i < m_spec.runs && total <= m_spec.budgetSeconds; ++i) {
+        for (int i = 0; i < m_setup.runs && total <= m_setup.budgetSeconds; ++i) {
             into.push_back(run());
             total += into.back();
         }
     }
 
-    const ScenarioSpec &m_spec;
+    const ScenarioSetup &m_setup;
     std::vector<double> m_module;
     std::vector<double> m_baseline;
     QStringList m_failures;
@@ -147,9 +147,9 @@ FlexGrid *GridOf(QWidget *window)
 
 // ---- staff window ----
 
-void StaffLoad(const ScenarioSpec &spec, Measurement &m)
+void StaffLoad(const ScenarioSetup &setup, Measurement &m)
 {
-    m.baseline([&] { return BareFetch(spec.connection, StaffStatements::LoadQuery()); });
+    m.baseline([&] { return BareFetch(setup.connection, StaffStatements::LoadQuery()); });
     m.module([&] {
         QElapsedTimer timer;
         timer.start();
@@ -158,20 +158,20 @@ void StaffLoad(const ScenarioSpec &spec, Measurement &m)
         const double seconds = Seconds(timer);
         const FlexGrid *grid = GridOf(window);
         // header, the records, and the new-entry row
-        m.check(grid && grid->Rows() == spec.n + 2, QStringLiteral("staff grid row count"));
+        m.check(grid && grid->Rows() == setup.n + 2, QStringLiteral("staff grid row count"));
         CloseAndDelete(window);
         return seconds;
     });
 }
 
-void StaffSave(const ScenarioSpec &spec, Measurement &m, qint16 dialect)
+void StaffSave(const ScenarioSetup &setup, Measurement &m, qint16 dialect)
 {
-    const QList<QVariantList> rows = QueryRows(spec.connection, ReportSql);
-    m.check(rows.size() == spec.n, QStringLiteral("staff rows before saving"));
+    const QList<QVariantList> rows = QueryRows(setup.connection, ReportSql);
+    m.check(rows.size() == setup.n, QStringLiteral("staff rows before saving"));
     m.baseline([&] {
         QElapsedTimer timer;
         timer.start();
-        WithConnection(spec.connection, [&](QSqlDatabase &db) {
+        WithConnection(setup.connection, [&](QSqlDatabase &db) {
             if (!db.transaction())
                 throw ArdentaError(QStringLiteral("Cannot begin a transaction"));
             QSqlQuery query(db);
@@ -208,20 +208,20 @@ void StaffSave(const ScenarioSpec &spec, Measurement &m, qint16 dialect)
         return double((saved ? seen.front().shownAtNs : end) - start) / 1e9;
     });
     CloseAndDelete(window);
-    m.check(QueryCount(spec.connection, QStringLiteral("Select Count(*) From Clerk")) == spec.n,
+    m.check(QueryCount(setup.connection, QStringLiteral("Select Count(*) From Clerk")) == setup.n,
             QStringLiteral("staff row count after saving"));
-    m.check(QueryCount(spec.connection,
+    m.check(QueryCount(setup.connection,
                        QStringLiteral("Select Count(*) From Clerk Where Clerk_Memo="
                                       "'Memo for staff member '||Clerk_ID And Clerk_NO='E'||"
-                                      "Clerk_ID")) == spec.n,
+                                      "Clerk_ID")) == setup.n,
             QStringLiteral("staff values changed by saving them unchanged"));
 }
 
 // ---- notice and search windows ----
 
-void NoticeLoad(const ScenarioSpec &spec, Measurement &m)
+void NoticeLoad(const ScenarioSetup &setup, Measurement &m)
 {
-    m.baseline([&] { return BareFetch(spec.connection, NoticeListSql); });
+    m.baseline([&] { return BareFetch(setup.connection, NoticeListSql); });
     m.module([&] {
         QElapsedTimer timer;
         timer.start();
@@ -229,18 +229,18 @@ void NoticeLoad(const ScenarioSpec &spec, Measurement &m)
         ShowAndPaint(window);
         const double seconds = Seconds(timer);
         const FlexGrid *grid = GridOf(window);
-        m.check(grid && grid->Rows() == spec.n + 1, QStringLiteral("notice grid row count"));
+        m.check(grid && grid->Rows() == setup.n + 1, QStringLiteral("notice grid row count"));
         CloseAndDelete(window);
         return seconds;
     });
 }
 
-void NoticeSearch(const ScenarioSpec &spec, Measurement &m)
+void NoticeSearch(const ScenarioSetup &setup, Measurement &m)
 {
     const QString sql = NoticeQuerySQL(DataSets::SearchPublisher(), true, DataSets::SearchFrom(),
                                        DataSets::SearchTo(), gintDBType);
     qint64 expected = 0;
-    m.baseline([&] { return BareFetch(spec.connection, sql, &expected); });
+    m.baseline([&] { return BareFetch(setup.connection, sql, &expected); });
     m.extra().insert(QStringLiteral("found"), expected);
 
     // The search window is opened from the notice window, which is loaded by then.
@@ -270,7 +270,7 @@ void NoticeSearch(const ScenarioSpec &spec, Measurement &m)
 
 // ---- broadcast ----
 
-void Broadcast(const ScenarioSpec &spec, Measurement &m, const BenchHome &home)
+void Broadcast(const ScenarioSetup &setup, Measurement &m, const BenchHome &home)
 {
     const quint16 remotePort = FreeUdpPort();
     DatagramCounter counter(remotePort);
@@ -285,14 +285,15 @@ void Broadcast(const ScenarioSpec &spec, Measurement &m, const BenchHome &home)
         QElapsedTimer timer;
         timer.start();
         const QList<QVariantList> users =
-            QueryRows(spec.connection, QStringLiteral("Select * From OnLine"));
+            QueryRows(setup.connection, QStringLiteral("Select * From OnLine"));
         QUdpSocket socket;
         socket.bind(QHostAddress::AnyIPv4, 0);
         const QByteArray datagram = QByteArrayLiteral("###Notice###~!bench~!Broadcast");
         for (const QVariantList &user : users)
             socket.writeDatagram(datagram, QHostAddress(user.at(0).toString()), remotePort);
         const double seconds = Seconds(timer);
-        baselineLost = std::max(baselineLost, spec.n - (counter.waitFor(before + spec.n) - before));
+        baselineLost =
+            std::max(baselineLost, setup.n - (counter.waitFor(before + setup.n) - before));
         return seconds;
     });
 
@@ -304,7 +305,7 @@ void Broadcast(const ScenarioSpec &spec, Measurement &m, const BenchHome &home)
         timer.start();
         window->SendAllUserMsg(BenchOperator, QStringLiteral("Broadcast"));
         const double seconds = Seconds(timer);
-        lost = std::max(lost, spec.n - (counter.waitFor(before + spec.n) - before));
+        lost = std::max(lost, setup.n - (counter.waitFor(before + setup.n) - before));
         return seconds;
     });
     CloseAndDelete(window);
@@ -312,17 +313,17 @@ void Broadcast(const ScenarioSpec &spec, Measurement &m, const BenchHome &home)
             QStringLiteral("datagram text"));
     m.check(lost == 0, QStringLiteral("datagrams lost on loopback"));
     const double median = m.moduleMedian();
-    m.extra().insert(QStringLiteral("datagrams_per_s"), median > 0 ? double(spec.n) / median : 0);
+    m.extra().insert(QStringLiteral("datagrams_per_s"), median > 0 ? double(setup.n) / median : 0);
     m.extra().insert(QStringLiteral("lost"), lost);
     m.extra().insert(QStringLiteral("baseline_lost"), baselineLost);
 }
 
 // ---- staff report ----
 
-void ReportPdf(const ScenarioSpec &spec, Measurement &m, const BenchHome &home)
+void ReportPdf(const ScenarioSetup &setup, Measurement &m, const BenchHome &home)
 {
     const QString file = home.path() + QStringLiteral("/staff.pdf");
-    m.baseline([&] { return BareFetch(spec.connection, ReportSql); });
+    m.baseline([&] { return BareFetch(setup.connection, ReportSql); });
     int pages = 0;
     m.module([&] {
         QFile::remove(file);
@@ -331,7 +332,7 @@ void ReportPdf(const ScenarioSpec &spec, Measurement &m, const BenchHome &home)
         // As the preview window loads it and its Export writes it.
         cryClerk report;
         std::shared_ptr<Recordset> records = GetRecordset(ReportSql);
-        m.check(records && records->RecordCount() == spec.n, QStringLiteral("report rows"));
+        m.check(records && records->RecordCount() == setup.n, QStringLiteral("report rows"));
         if (!records)
             return Seconds(timer);
         report.SetDataSource(records);
@@ -339,7 +340,7 @@ void ReportPdf(const ScenarioSpec &spec, Measurement &m, const BenchHome &home)
         ExportReportPdf(report, file);
         const double seconds = Seconds(timer);
         pages = report.PageCount();
-        m.check(report.RecordCount() == spec.n, QStringLiteral("report record count"));
+        m.check(report.RecordCount() == setup.n, QStringLiteral("report record count"));
         return seconds;
     });
     m.check(pages > 0 && QFileInfo(file).size() > 1000, QStringLiteral("PDF written"));
@@ -363,28 +364,28 @@ bool ScenarioFits(const QString &name, qint64 n)
     return name.startsWith(QLatin1String("notice_")) || n <= 100000;
 }
 
-QJsonObject RunScenario(const ScenarioSpec &spec)
+QJsonObject RunScenario(const ScenarioSetup &setup)
 {
     BenchHome home;
-    OpenSession(spec.connection, BenchOperator, 0);
-    Measurement m(spec);
+    OpenSession(setup.connection, BenchOperator, 0);
+    Measurement m(setup);
     try {
-        if (spec.name == QLatin1String("staff_load"))
-            StaffLoad(spec, m);
-        else if (spec.name == QLatin1String("staff_save_d0"))
-            StaffSave(spec, m, 0);
-        else if (spec.name == QLatin1String("staff_save_d1"))
-            StaffSave(spec, m, 1);
-        else if (spec.name == QLatin1String("notice_load"))
-            NoticeLoad(spec, m);
-        else if (spec.name == QLatin1String("notice_search"))
-            NoticeSearch(spec, m);
-        else if (spec.name == QLatin1String("broadcast"))
-            Broadcast(spec, m, home);
-        else if (spec.name == QLatin1String("report_pdf"))
-            ReportPdf(spec, m, home);
+        if (setup.name == QLatin1String("staff_load"))
+            StaffLoad(setup, m);
+        else if (setup.name == QLatin1String("staff_save_d0"))
+            StaffSave(setup, m, 0);
+        else if (setup.name == QLatin1String("staff_save_d1"))
+            StaffSave(setup, m, 1);
+        else if (setup.name == QLatin1String("notice_load"))
+            NoticeLoad(setup, m);
+        else if (setup.name == QLatin1String("notice_search"))
+            NoticeSearch(setup, m);
+        else if (setup.name == QLatin1String("broadcast"))
+            Broadcast(setup, m, home);
+        else if (setup.name == QLatin1String("report_pdf"))
+            ReportPdf(setup, m, home);
         else
-            m.check(false, QStringLiteral("unknown scenario ") + spec.name);
+            m.check(false, QStringLiteral("unknown scenario ") + setup.name);
     } catch (const std::exception &error) {
         m.check(false, QString::fromUtf8(error.what()));
     }

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-struct ScenarioSpec
+struct ScenarioSetup
 {
     QString name;
     QString connection;
@@ -23,4 +23,4 @@ bool ScenarioFits(const QString &name, qint64 n);
 
 // Runs one scenario; the result holds "median_s", "baseline_s", "runs", "peak_mb", "extra"
 // and "failures" (checks that did not hold, empty when all is well).
-QJsonObject RunScenario(const ScenarioSpec &spec);
+QJsonObject RunScenario(const ScenarioSetup &setup);

@@ -64,14 +64,14 @@ int RunChild(int argc, char **argv)
                        {QStringLiteral("runs"), QString(), QStringLiteral("count")},
                        {QStringLiteral("budget"), QString(), QStringLiteral("seconds")}});
     parser.process(app);
-    ScenarioSpec spec;
-    spec.name = parser.value(QStringLiteral("child"));
-    spec.connection = parser.value(QStringLiteral("connection"));
-    spec.postgres = parser.value(QStringLiteral("engine")) == QLatin1String("postgresql");
-    spec.n = parser.value(QStringLiteral("n")).toLongLong();
-    spec.runs = parser.value(QStringLiteral("runs")).toInt();
-    spec.budgetSeconds = parser.value(QStringLiteral("budget")).toDouble();
-    const QJsonObject result = RunScenario(spec);
+    ScenarioSetup setup;
+    setup.name = parser.value(QStringLiteral("child"));
+    setup.connection = parser.value(QStringLiteral("connection"));
+    setup.postgres = parser.value(QStringLiteral("engine")) == QLatin1String("postgresql");
+    setup.n = parser.value(QStringLiteral("n")).toLongLong();
+    setup.runs = parser.value(QStringLiteral("runs")).toInt();
+    setup.budgetSeconds = parser.value(QStringLiteral("budget")).toDouble();
+    const QJsonObject result = RunScenario(setup);
     std::fputs(QByteArray(ResultTag + QJsonDocument(result).toJson(QJsonDocument::Compact) + '\n')
                    .constData(),
                stdout);
