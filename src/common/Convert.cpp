@@ -55,7 +55,7 @@ qint32 ToLong(const QString &text)
     return qint32(rounded);
 }
 
-// The moment is kept as written, without a time zone (UTC spec): a local time that falls into
+// The moment is kept as written, without a time zone (held as UTC): a local time that falls into
 // a daylight-saving gap would otherwise be invalid or shifted.
 std::optional<QDateTime> ParseDateText(const QString &input)
 {

@@ -18,7 +18,7 @@ bool IsNumericText(const QString &text);
 qint32 ToLong(const QString &text);
 
 // A recognisable date and/or time, or nothing. The result carries the wall-clock time as written
-// (UTC spec), never shifted by the local time zone.
+// (held as UTC), never shifted by the local time zone.
 std::optional<QDateTime> ParseDateText(const QString &text);
 
 // The module's general date form, yyyy-MM-dd HH:mm:ss.
