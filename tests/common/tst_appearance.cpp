@@ -37,7 +37,6 @@ class tst_appearance : public QObject
 private Q_SLOTS:
     void readConfigValue_data();
     void readConfigValue();
-    void missingFileGivesEmpty();
     void gridColours_data();
     void gridColours();
     void colourPast32BitsIsLoggedAndLaterKeysKeepValues();
@@ -50,74 +49,42 @@ private Q_SLOTS:
 
 void tst_appearance::readConfigValue_data()
 {
+    // Every row reads [GridColor] FontColor.
     QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("section");
-    QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("plain") << QByteArray("[GridColor]\nFontColor=255\n") << "GridColor"
-                           << "FontColor"
-                           << "255";
-    QTest::newRow("names_ignore_case")
-        << QByteArray("[gridcolor]\r\nFONTCOLOR = 7\r\n") << "GridColor"
-        << "FontColor"
-        << "7";
-    QTest::newRow("value_trimmed")
-        << QByteArray("[GridColor]\nBackColor=   16777215   \n") << "GridColor"
-        << "BackColor"
-        << "16777215";
-    QTest::newRow("comment_line_skipped")
-        << QByteArray("[GridColor]\n;FontColor=1\nFontColor=2\n") << "GridColor"
-        << "FontColor"
-        << "2";
-    QTest::newRow("first_occurrence_wins") << QByteArray("[A]\nk=1\nk=2\n") << "A"
-                                           << "k"
-                                           << "1";
-    QTest::newRow("other_section_not_read") << QByteArray("[A]\nk=1\n[B]\nx=2\n") << "B"
-                                            << "k"
-                                            << "";
-    QTest::newRow("quotes_removed") << QByteArray("[A]\nk=\"a b\"\n") << "A"
-                                    << "k"
-                                    << "a b";
-    QTest::newRow("cut_at_255") << QByteArray("[A]\nk=" + QByteArray(300, 'x') + "\n") << "A"
-                                << "k" << QString(255, QLatin1Char('x'));
-    QTest::newRow("chinese_value") << QStringLiteral("[A]\nk=中文\n").toUtf8() << "A"
-                                   << "k" << QStringLiteral("中文");
+    QTest::newRow("plain") << QByteArray("[GridColor]\nFontColor=255\n") << "255";
+    QTest::newRow("names_ignore_case") << QByteArray("[gridcolor]\r\nFONTCOLOR = 7\r\n") << "7";
+    QTest::newRow("comment_skipped") << QByteArray("[GridColor]\n;FontColor=1\nFontColor=2") << "2";
+    QTest::newRow("first_wins") << QByteArray("[GridColor]\nFontColor=1\nFontColor=2") << "1";
+    QTest::newRow("other_section") << QByteArray("[A]\nFontColor=1\n[GridColor]\nx=2") << "";
+    QTest::newRow("quotes_removed") << QByteArray("[GridColor]\nFontColor=\"a b\"") << "a b";
+    QTest::newRow("cut_at_255") << "[GridColor]\nFontColor=" + QByteArray(300, 'x')
+                                << QString(255, QLatin1Char('x'));
+    QTest::newRow("chinese") << QStringLiteral("[GridColor]\nFontColor=中文").toUtf8()
+                             << QStringLiteral("中文");
 }
 
 void tst_appearance::readConfigValue()
 {
     QFETCH(QByteArray, ini);
-    QFETCH(QString, section);
-    QFETCH(QString, key);
     QFETCH(QString, expected);
     TestHome home;
     home.writeConfig(ini);
-    QCOMPARE(ReadConfigValue(section, key), expected);
-}
-
-void tst_appearance::missingFileGivesEmpty()
-{
-    TestHome home;
-    QCOMPARE(ReadConfigValue(QStringLiteral("GridColor"), QStringLiteral("FontColor")), QString());
-    GetSpecialConfig();
-    QCOMPARE(glngGridFontColor, 0);
-    QCOMPARE(glngGridFixedFontColor, 0);
-    QCOMPARE(glngGridBackColor, 0);
-    QCOMPARE(glngGridAlternate, 0);
-    QCOMPARE(home.logEntryCount(), 0);
+    QCOMPARE(ReadConfigValue(QStringLiteral("GridColor"), QStringLiteral("FontColor")), expected);
 }
 
 void tst_appearance::gridColours_data()
 {
-    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QByteArray>("value"); // a null value writes no SystemConfig.ini at all
     QTest::addColumn<int>("expected");
+    QTest::newRow("no_file") << QByteArray() << 0;
     QTest::newRow("red") << QByteArray("255") << 255;
     QTest::newRow("negative_ignored") << QByteArray("-5") << 0;
     QTest::newRow("text_ignored") << QByteArray("abc") << 0;
     QTest::newRow("zero") << QByteArray("0") << 0;
     QTest::newRow("blanks_around_white") << QByteArray("   16777215   ") << 16777215;
-    QTest::newRow("half_rounds_to_even_down") << QByteArray("2.5") << 2;
-    QTest::newRow("half_rounds_to_even_up") << QByteArray("3.5") << 4;
+    QTest::newRow("half_to_even_down") << QByteArray("2.5") << 2;
+    QTest::newRow("half_to_even_up") << QByteArray("3.5") << 4;
     QTest::newRow("exponent") << QByteArray("1e3") << 1000;
 }
 
@@ -126,7 +93,9 @@ void tst_appearance::gridColours()
     QFETCH(QByteArray, value);
     QFETCH(int, expected);
     TestHome home;
-    home.writeConfig("[GridColor]\nFontColor=" + value + "\nBackColor=" + value + "\n");
+    glngGridFontColor = glngGridBackColor = 42; // every read starts again from 0
+    if (!value.isNull())
+        home.writeConfig("[GridColor]\nFontColor=" + value + "\nBackColor=" + value + "\n");
     GetSpecialConfig();
     QCOMPARE(glngGridFontColor, expected);
     QCOMPARE(glngGridBackColor, expected);
