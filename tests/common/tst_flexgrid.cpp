@@ -12,16 +12,6 @@
 
 namespace {
 
-// A window that records the keys its children pass up.
-class KeyRecorder : public QWidget
-{
-public:
-    QList<int> keys;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override { keys.append(event->key()); }
-};
-
 std::shared_ptr<Recordset> makeRecords(int rows, int cols)
 {
     QStringList names;
@@ -208,12 +198,11 @@ private Q_SLOTS:
                                   QStringLiteral("2024-03-07T09:30:00.000"),
                                   QStringLiteral("not a date"), QVariant()}));
         grid.setColFormat(0, QStringLiteral("dd.MM.yyyy HH:mm"));
-        const auto shown = [&](int row) { return grid.model()->index(row, 0).data().toString(); };
-        QCOMPARE(shown(0), QStringLiteral("05.03.2024 14:07"));
-        QCOMPARE(shown(1), QStringLiteral("06.03.2024 08:00"));
-        QCOMPARE(shown(2), QStringLiteral("07.03.2024 09:30"));
-        QCOMPARE(shown(3), QStringLiteral("not a date"));
-        QCOMPARE(shown(4), QString());
+        QStringList shown;
+        for (int row = 0; row < 5; ++row)
+            shown << grid.model()->index(row, 0).data().toString();
+        QCOMPARE(shown, (QStringList{"05.03.2024 14:07", "06.03.2024 08:00", "07.03.2024 09:30",
+                                     "not a date", ""}));
         QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("2024-03-05 14:07:09")); // stored text
     }
 
@@ -272,51 +261,16 @@ private Q_SLOTS:
         QCOMPARE(keys.last(), (QList<QVariant>{code, shift}));
     }
 
-    void deleteStaysEscapeGoesToWindow()
-    {
-        KeyRecorder window;
-        auto *grid = new FlexGrid(&window);
-        grid->setDataSource(makeRecords(5, 2));
-        window.show();
-        grid->setFocus();
-        grid->Select(2, 1);
-        QTest::keyClick(grid, Qt::Key_Delete);
-        QCOMPARE(grid->Rows(), 6);
-        QCOMPARE(grid->Row(), 2);
-        QVERIFY(window.keys.isEmpty());
-        QTest::keyClick(grid, Qt::Key_Escape);
-        QCOMPARE(window.keys, QList<int>{Qt::Key_Escape});
-        QTest::keyClick(grid, Qt::Key_Down); // ordinary keys still navigate
-        QCOMPARE(grid->Row(), 3);
-    }
-
-    void afterScrollReportsTopRowAndLeftColumn()
+    // The editor placed from Cell* covers exactly the cell, also after scrolling it into view;
+    // each scroll reports the new top row and left column.
+    void cellGeometryAndScrolling()
     {
         ShownGrid shown(200, 12);
         FlexGrid *grid = shown.grid;
-        QSignalSpy scrolled(grid, &FlexGrid::AfterScroll);
-        grid->ShowCell(150, 0);
-        QCOMPARE(scrolled.size(), 1);
-        const int top = grid->rowAt(0) + 1;
-        QVERIFY(top > 100);
-        QCOMPARE(scrolled.first(), (QList<QVariant>{1, 0, top, 0}));
-
-        grid->ShowCell(150, 11);
-        QCOMPARE(scrolled.size(), 2);
-        QVERIFY(scrolled.last().at(3).toInt() > 0);
-
-        grid->verticalScrollBar()->setValue(0);
-        QCOMPARE(scrolled.last().at(0).toInt(), top);
-        QCOMPARE(scrolled.last().at(2).toInt(), 1);
-    }
-
-    void cellGeometryCoversTheCell()
-    {
-        ShownGrid shown(100, 6);
-        FlexGrid *grid = shown.grid;
         grid->setColHidden(1, true);
+        QSignalSpy scrolled(grid, &FlexGrid::AfterScroll);
         auto *editor = new QLineEdit(&shown.window);
-        for (const auto &[row, col] : {std::pair{3, 2}, std::pair{90, 5}}) {
+        for (const auto &[row, col] : {std::pair{3, 2}, std::pair{150, 11}}) {
             grid->Select(row, col);
             editor->setGeometry(grid->x() + TwipsToPixels(grid->CellLeft()),
                                 grid->y() + TwipsToPixels(grid->CellTop()),
@@ -330,10 +284,17 @@ private Q_SLOTS:
             QVERIFY(grid->viewport()->rect().contains(cell)); // scrolled into view first
             QCOMPARE(grid->cellRect(row, col), editor->geometry().translated(-grid->pos()));
         }
-        const QHeaderView *header = grid->horizontalHeader();
+        const int top = grid->rowAt(0) + 1;
+        QVERIFY(!scrolled.isEmpty());
+        QVERIFY(top > 100 && scrolled.last().at(3).toInt() > 0);
+        QCOMPARE(scrolled.first().at(0).toInt(), 1);
+        QCOMPARE(scrolled.last().at(2).toInt(), top);
         QVERIFY(grid->cellRect(0, 0).isEmpty()); // scrolled out to the right
         grid->ShowCell(0, 0);
-        QCOMPARE(grid->cellRect(0, 0).topLeft(), header->pos());
+        QCOMPARE(grid->cellRect(0, 0).topLeft(), grid->horizontalHeader()->pos());
+        grid->verticalScrollBar()->setValue(0);
+        QCOMPARE(scrolled.last().at(0).toInt(), top);
+        QCOMPARE(scrolled.last().at(2).toInt(), 1);
         QVERIFY(grid->cellRect(2, 1).isEmpty()); // hidden
     }
 

@@ -74,7 +74,9 @@ void tst_Schema::scriptsAgreeOnView()
     for (QString &column : columns)
         column = column.trimmed();
     QCOMPARE(columns, viewColumns);
-    QCOMPARE(statements.filter(QStringLiteral("CREATE INDEX")).size(), 2);
+    const QString indexes = statements.filter(QStringLiteral("CREATE INDEX")).join(u' ');
+    QVERIFY(indexes.contains(QStringLiteral("(Notice_DateTime)")) &&
+            indexes.contains(QStringLiteral("(Notice_Publisher)")));
 }
 
 void tst_Schema::initCreatesSchemaOnce()
@@ -94,17 +96,6 @@ void tst_Schema::initCreatesSchemaOnce()
     const qlonglong first = rows->Fields(QStringLiteral("Clerk_ID")).toLongLong();
     rows->MoveNext();
     QVERIFY(rows->Fields(QStringLiteral("Clerk_ID")).toLongLong() > first);
-
-    const QString indexQuery =
-        engine == QLatin1String("sqlite")
-            ? QStringLiteral("Select sql From sqlite_master Where type='index' And "
-                             "tbl_name='Notice'")
-            : QStringLiteral("Select indexdef From pg_indexes Where tablename='notice'");
-    QString indexes;
-    for (const auto &row : db.rows(indexQuery))
-        indexes += row.value(0).toString().toLower();
-    QVERIFY2(indexes.contains(QStringLiteral("(notice_datetime)")), qPrintable(indexes));
-    QVERIFY2(indexes.contains(QStringLiteral("(notice_publisher)")), qPrintable(indexes));
 
     QVERIFY(InitDatabase(db.connection(), &message));
     QVERIFY2(message.contains(QStringLiteral("already")), qPrintable(message));

@@ -153,18 +153,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("fields"); // publisher|content; "-" when not a notice
-        QTest::newRow("plain") << "###Notice###~!ops~!Hello"
-                               << "ops|Hello";
-        QTest::newRow("separator_in_content") << "###Notice###~!ops~!a~!b"
-                                              << "ops|a~!b";
-        QTest::newRow("empty_fields") << "###Notice###~!~!"
-                                      << "|";
-        QTest::newRow("no_marker") << "hello~!ops~!Hello"
-                                   << "-";
-        QTest::newRow("marker_not_first") << "x###Notice###~!ops~!Hello"
-                                          << "-";
-        QTest::newRow("one_separator") << "###Notice###~!ops"
-                                       << "-";
+        static const char *const rows[][3] = {
+            {"plain", "###Notice###~!ops~!Hello", "ops|Hello"},
+            {"separator_in_content", "###Notice###~!ops~!a~!b", "ops|a~!b"},
+            {"empty_fields", "###Notice###~!~!", "|"},
+            {"no_marker", "hello~!ops~!Hello", "-"},
+            {"marker_not_first", "x###Notice###~!ops~!Hello", "-"},
+            {"one_separator", "###Notice###~!ops", "-"},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
     }
     void receiverSplitsAtFirstTwoSeparators()
     {

@@ -38,32 +38,23 @@ private Q_SLOTS:
         SettleWindows();
     }
 
-    void statementForms_data()
+    // The rows below run these; only the statement shows how the dialects write the bounds.
+    void dateBoundsPerDialect()
     {
-        QTest::addColumn<QString>("publisher");
-        QTest::addColumn<bool>("range");
-        QTest::addColumn<int>("dialect");
-        QTest::addColumn<QString>("where");
-        QTest::newRow("quote_doubled_wildcards_kept")
-            << " o'_% " << false << 0 << " Where Notice_Publisher Like '%o''_%%'";
-        QTest::newRow("dates_quoted_dialect0")
-            << "" << true << 0
-            << " Where Notice_DateTime>='2024-02-29 00:00:00' And "
-               "Notice_DateTime<='2024-03-31 23:59:59'";
-        QTest::newRow("publisher_and_dates_hashed_dialect1")
-            << "ops" << true << 1
-            << " Where Notice_Publisher Like '%ops%' And  Notice_DateTime>=#2024-02-29 00:00:00# "
-               "And Notice_DateTime<=#2024-03-31 23:59:59#";
-    }
-    void statementForms()
-    {
-        QFETCH(QString, publisher);
-        QFETCH(bool, range);
-        QFETCH(int, dialect);
-        QFETCH(QString, where);
-        QCOMPARE(NoticeQuerySQL(publisher, range, QDate(2024, 2, 29), QDate(2024, 3, 31), dialect),
-                 "Select '' as list,Notice_ID,Notice_DateTime,Notice_Publisher From Notice " +
-                     where + " Order By Notice_DateTime Desc");
+        const QString head = QStringLiteral(
+            "Select '' as list,Notice_ID,Notice_DateTime,Notice_Publisher From Notice  Where ");
+        const QString tail = QStringLiteral(" Order By Notice_DateTime Desc");
+        const QDate from(2024, 2, 29), to(2024, 3, 31);
+        QCOMPARE(NoticeQuerySQL(QString(), true, from, to, 0),
+                 head +
+                     "Notice_DateTime>='2024-02-29 00:00:00' And "
+                     "Notice_DateTime<='2024-03-31 23:59:59'" +
+                     tail);
+        QCOMPARE(NoticeQuerySQL(QStringLiteral("ops"), true, from, to, 1),
+                 head +
+                     "Notice_Publisher Like '%ops%' And  Notice_DateTime>=#2024-02-29 00:00:00# "
+                     "And Notice_DateTime<=#2024-03-31 23:59:59#" +
+                     tail);
     }
 
     // The search opens narrow. Several matches widen it and the notice window follows its row;

@@ -180,7 +180,7 @@ private Q_SLOTS:
 
     // ---- The window as a whole ----
 
-    void sharedInstanceLoadsOnceResizesAndUnloads()
+    void sharedInstanceLoadsOnceAndUnloads()
     {
         SQLITE_DB(db);
         // A load that fails leaves no window behind.
@@ -195,18 +195,6 @@ private Q_SLOTS:
         AddNames(db, {QStringLiteral("Anna")});
         QCOMPARE(frmMain::instance(), m_window.data());
         QCOMPARE(m_grid->Rows(), 2);
-        // The command bar stays centred at the bottom, also in a window lower than itself; the
-        // grid fills the rest above it.
-        QWidget *bar = m_window->findChild<QWidget *>(QStringLiteral("picControl"));
-        for (const QSize size : {QSize(200, 20), QSize(700, 300)}) {
-            m_window->resize(size);
-            QTRY_COMPARE(m_window->size(), size);
-            QCOMPARE(bar->geometry().bottom(), size.height() - 1);
-            QVERIFY(qAbs(bar->x() - (size.width() - bar->width()) / 2) <= 1);
-        }
-        const int gap = bar->y() - m_grid->geometry().bottom() - 1;
-        QVERIFY2(m_grid->y() == 0 && gap >= 5 && gap <= 7, qPrintable(QString::number(gap)));
-        QCOMPARE(m_grid->width(), 700);
         // Exit unloads; loading afresh reads the directory again.
         click("cmdExit");
         QVERIFY(!frmMain::loadedInstance());
@@ -314,19 +302,9 @@ private Q_SLOTS:
         QTest::keyClick(m_editor, Qt::Key_Delete);
         QCOMPARE(m_grid->TextMatrix(1, 6), QStringLiteral("ain Street 10"));
         QCOMPARE(m_grid->Rows(), 3);
-
-        // Scrolling, resizing or moving a column hides it.
-        QHeaderView *columns = m_grid->horizontalHeader();
-        QScrollBar *bar = m_grid->horizontalScrollBar();
-        const std::function<void()> moves[] = {[bar] { bar->setValue(bar->maximum()); },
-                                               [columns] { columns->resizeSection(3, 120); },
-                                               [columns] { columns->moveSection(5, 8); }};
-        for (const auto &move : moves) {
-            clickCell(1, 4);
-            QVERIFY(m_editor->isVisible());
-            move();
-            QVERIFY(!m_editor->isVisible());
-        }
+        // Scrolling hides it: it would float over another cell.
+        m_grid->horizontalScrollBar()->setValue(m_grid->horizontalScrollBar()->maximum());
+        QVERIFY(!m_editor->isVisible());
     }
 
     void enterWalksAndTypingObeysLimits()
@@ -340,7 +318,6 @@ private Q_SLOTS:
         clickCell(1, 14);
         QTest::keyClick(m_editor, Qt::Key_Return);
         QCOMPARE(current(), QPoint(15, 1));
-        QCOMPARE(m_editor->pos(), m_grid->cellRect(1, 15).translated(m_grid->pos()).topLeft());
         QTest::keyClick(m_editor, Qt::Key_Enter);
         QCOMPARE(current(), QPoint(2, 2));
         QTest::keyClick(m_editor, Qt::Key_Return);
@@ -462,10 +439,10 @@ private Q_SLOTS:
         typeInto(1, 4, QStringLiteral("X"));
         typeInto(2, 4, QStringLiteral("Y"));
         save();
-        QCOMPARE(StaffRecords(db)[0][3], QStringLiteral("Anna"));
-        QCOMPARE(StaffRecords(db)[1][3], QStringLiteral("DanY"));
-        QVERIFY(m_home->logText().contains(QLatin1String("1 or 1=1")));
-        QVERIFY(m_home->logText().contains(QLatin1String("SaveData")));
+        const QList<QStringList> records = StaffRecords(db);
+        QCOMPARE(records[0][3] + u'/' + records[1][3], QStringLiteral("Anna/DanY"));
+        QVERIFY(m_home->logText().contains(QLatin1String("SaveData")) &&
+                m_home->logText().contains(QLatin1String("Clerk_ID=1 or 1=1")));
     }
 
     // ---- Deleting and finding ----
