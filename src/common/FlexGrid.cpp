@@ -130,6 +130,11 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
         m_model->setText(row - 1, col, text);
 }
 
+void FlexGrid::NumberRows(int col)
+{
+    m_model->numberRows(col);
+}
+
 void FlexGrid::setFormatString(const QString &format)
 {
     QStringList texts = format.split(QLatin1Char('|'));

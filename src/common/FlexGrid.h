@@ -57,6 +57,9 @@ public:
     void setDataSource(const std::shared_ptr<Recordset> &records);
 
     // Appends a row; the text is split at tabs into the first cells.
+    // Fills a column with each data row's grid row number, as the serial-number columns show.
+    void NumberRows(int col);
+
     void AddItem(const QString &text = QString());
     void RemoveItem(int row);
 

@@ -79,6 +79,16 @@ void FlexGridModel::setText(int row, int column, const QString &text)
     Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
 
+void FlexGridModel::numberRows(int column)
+{
+    if (column < 0 || column >= columnCount() || m_rows.empty())
+        return;
+    for (size_t row = 0; row < m_rows.size(); ++row)
+        m_rows[row][column] = QString::number(row + 1);
+    Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column),
+                       {Qt::DisplayRole, Qt::EditRole});
+}
+
 QString FlexGridModel::headerText(int column) const
 {
     if (column < 0 || column >= columnCount())

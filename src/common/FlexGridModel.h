@@ -25,6 +25,9 @@ public:
     // Cell texts by model row; out-of-range reads give "" and writes are dropped.
     QString text(int row, int column) const;
     void setText(int row, int column, const QString &text);
+    // Writes every data row's grid row number (1, 2, 3, ...) into the column, with one change
+    // notification for the whole column.
+    void numberRows(int column);
     QString headerText(int column) const;
     void setHeaderText(int column, const QString &text);
     // Sets the column count to texts.size() and every header text.

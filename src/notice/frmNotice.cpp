@@ -227,8 +227,7 @@ void frmNotice::FormatGrid()
 
 void frmNotice::ResetSN()
 {
-    for (int r = vfgMain->FixedRows(); r < vfgMain->Rows(); ++r)
-        vfgMain->setTextMatrix(r, 0, QString::number(r));
+    vfgMain->NumberRows(0);
 }
 
 void frmNotice::RefreshDB(const QString &strID)

@@ -220,8 +220,7 @@ void frmQueryNotice::FormatGrid()
 
 void frmQueryNotice::ResetSN()
 {
-    for (int r = vfgMain->FixedRows(); r < vfgMain->Rows(); ++r)
-        vfgMain->setTextMatrix(r, 0, QString::number(r));
+    vfgMain->NumberRows(0);
 }
 
 void frmQueryNotice::vfgMain_AfterRowColChange(int OldRow, int, int NewRow, int)

@@ -267,9 +267,7 @@ void frmMain::RefreshDB()
 
 void frmMain::ResetSN()
 {
-    const int rows = vfgMain->Rows();
-    for (int row = vfgMain->FixedRows(); row < rows; ++row)
-        vfgMain->setTextMatrix(row, 0, QString::number(row));
+    vfgMain->NumberRows(0);
 }
 
 void frmMain::AddRow()
