@@ -2,10 +2,12 @@
 // What the notice and search window tests share: a session on a fresh database, notices with
 // chosen times, and the windows' controls found by their names.
 
+#include "Clock.h"
 #include "DbFixture.h"
 #include "FlexGrid.h"
 #include "FontScheme.h"
 #include "frmNotice.h"
+#include "frmQueryNotice.h"
 #include "Session.h"
 #include "TestHelpers.h"
 
@@ -88,6 +90,15 @@ inline void SettleWindows()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+}
+
+// Ends a test without asking anyone: a composing window would ask before closing.
+inline void CloseNoticeWindows()
+{
+    delete frmQueryNotice::loadedInstance();
+    delete frmNotice::loadedInstance();
+    SetClock({});
+    SettleWindows();
 }
 
 // One row per database engine and nothing else.

@@ -89,9 +89,8 @@ class NoticeBroadcastTest : public QObject
 private Q_SLOTS:
     void cleanup()
     {
-        delete frmNotice::loadedInstance();
         NoticeBroadcast::SetLocalIPSource({});
-        SettleWindows();
+        CloseNoticeWindows();
     }
 
     // Three online users, the third being the sender, and an empty address; the datagram is

@@ -37,14 +37,7 @@ class NoticeWindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup()
-    {
-        // Composing windows would ask before closing; tests end without asking anyone.
-        delete frmQueryNotice::loadedInstance();
-        delete frmNotice::loadedInstance();
-        SetClock({});
-        SettleWindows();
-    }
+    void cleanup() { CloseNoticeWindows(); }
 
     // Ten own notices, seen by their owner, by a name differing only in case, and without the
     // permission to edit.

@@ -30,13 +30,7 @@ class QueryNoticeTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup()
-    {
-        delete frmQueryNotice::loadedInstance();
-        delete frmNotice::loadedInstance();
-        SetClock({});
-        SettleWindows();
-    }
+    void cleanup() { CloseNoticeWindows(); }
 
     // The rows below run these; only the statement shows how the dialects write the bounds.
     void dateBoundsPerDialect()
