@@ -6,6 +6,7 @@
 #include <cfenv>
 #include <cmath>
 #include <QRegularExpression>
+#include <QVariant>
 
 namespace {
 
@@ -122,4 +123,28 @@ bool IsPlainWholeNumber(const QString &text)
         return false;
     return std::all_of(text.cbegin() + start, text.cend(),
                        [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+QString DatabaseValueText(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString();
+    case QMetaType::QDateTime:
+        return GeneralDateText(value.toDateTime());
+    case QMetaType::QDate:
+        return ShortDateText(value.toDate());
+    case QMetaType::QTime:
+        return value.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        // 15 significant digits: 0.1 + 0.2 shows as 0.3, not as its binary expansion.
+        return QString::number(value.toDouble(), 'g', 15);
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default:
+        return value.toString();
+    }
 }

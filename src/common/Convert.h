@@ -10,6 +10,7 @@
 #include <optional>
 #include <QDateTime>
 #include <QString>
+#include <QVariant>
 
 bool IsNumericText(const QString &text);
 
@@ -23,6 +24,11 @@ std::optional<QDateTime> ParseDateText(const QString &text);
 
 // The module's general date form, yyyy-MM-dd HH:mm:ss.
 QString GeneralDateText(const QDateTime &value);
+
+// A database value as text, the same in grids and in Nulltostr: null gives "", date-times the
+// general form, dates the short form, floating-point numbers 15 significant digits, Booleans
+// True/False, anything else its ordinary text ("" when it has none).
+QString DatabaseValueText(const QVariant &value);
 
 // The module's short date form, yyyy-MM-dd.
 QString ShortDateText(const QDate &value);

@@ -186,7 +186,7 @@ void FlexGridModel::load(const Recordset *records)
             QStringList row;
             row.reserve(columns);
             for (int c = 0; c < columns; ++c)
-                row.append(valueText(records->value(r, c)));
+                row.append(DatabaseValueText(records->value(r, c)));
             m_rows.push_back(std::move(row));
         }
     }
@@ -263,30 +263,6 @@ QString FlexGridModel::displayText(int row, int column) const
             date = iso;
     }
     return date ? date->toString(pattern) : text;
-}
-
-QString FlexGridModel::valueText(const QVariant &value)
-{
-    if (value.isNull())
-        return {};
-    switch (value.typeId()) {
-    case QMetaType::QString:
-        return value.toString();
-    case QMetaType::QDateTime:
-        return GeneralDateText(value.toDateTime());
-    case QMetaType::QDate:
-        return ShortDateText(value.toDate());
-    case QMetaType::QTime:
-        return value.toTime().toString(QStringLiteral("HH:mm:ss"));
-    case QMetaType::Double:
-    case QMetaType::Float:
-        // 15 significant digits: 0.1 + 0.2 shows as 0.3, not as its binary expansion.
-        return QString::number(value.toDouble(), 'g', 15);
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default:
-        return value.toString();
-    }
 }
 
 Qt::Alignment FlexGridModel::alignmentFlags(int code, const QString &text)

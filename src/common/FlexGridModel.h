@@ -51,8 +51,6 @@ public:
     void setFixedForeground(const QColor &color);
     void setFixedBackground(const QColor &color);
 
-    // A database value as cell text: null "", dates in the general form, numbers plain.
-    static QString valueText(const QVariant &value);
     // Qt alignment flags of an alignment code (0..8: left/centre/right x top/centre/bottom).
     static Qt::Alignment alignmentFlags(int code, const QString &text);
 

@@ -40,27 +40,10 @@ QString Nulltostr(const QVariant &varValue)
 {
     if (varValue.isNull())
         return QString();
-    QString text;
-    switch (varValue.typeId()) {
-    case QMetaType::QDateTime:
-        text = GeneralDateText(varValue.toDateTime());
-        break;
-    case QMetaType::QDate:
-        text = ShortDateText(varValue.toDate());
-        break;
-    case QMetaType::QTime:
-        text = varValue.toTime().toString(QStringLiteral("HH:mm:ss"));
-        break;
-    case QMetaType::Bool:
-        text = varValue.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-        break;
-    default:
-        if (!varValue.canConvert<QString>()) {
-            WriteErrLog(QStringLiteral("Type mismatch"), QStringLiteral("Nulltostr"),
-                        QStringLiteral("modPublic"));
-            return QString();
-        }
-        text = varValue.toString();
+    if (!varValue.canConvert<QString>()) {
+        WriteErrLog(QStringLiteral("Type mismatch"), QStringLiteral("Nulltostr"),
+                    QStringLiteral("modPublic"));
+        return QString();
     }
-    return TrimBlanks(text);
+    return TrimBlanks(DatabaseValueText(varValue));
 }
