@@ -161,3 +161,10 @@ void SetFormTopMost(QWidget *frmTarget, bool blnTopMost)
     if (visible)
         frmTarget->show();
 }
+
+void SetWidgetColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}

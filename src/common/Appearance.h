@@ -1,6 +1,7 @@
 #pragma once
 // Grid colours from SystemConfig.ini, the language's fonts, and keeping a window on top.
 
+#include <QPalette>
 #include <QString>
 
 class QWidget;
@@ -24,6 +25,9 @@ struct ReportTextObject;
 void IniReportFonts(ReportTextObject &objReport);
 
 void SetFormTopMost(QWidget *frmTarget, bool blnTopMost);
+
+// Gives one colour role of a widget's palette a design colour.
+void SetWidgetColor(QWidget *widget, QPalette::ColorRole role, const QColor &color);
 
 // The type name of the original toolkit for a control, as the font rules know it ("Label",
 // "TextBox", "CommandButton", "VSFlexGrid", ...); "" for kinds the font rules leave alone.

@@ -49,9 +49,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const char *tag, cons
     button->setObjectName(QLatin1String(name));
     button->setProperty("Tag", QLatin1String(tag));
     button->setGeometry(TwipsRect(index * 1482, 15, 1455, 375));
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, FlexGrid::ColorFromOle(qint32(ButtonColor)));
-    button->setPalette(palette);
+    SetWidgetColor(button, QPalette::Button, FlexGrid::ColorFromOle(qint32(ButtonColor)));
     return button;
 }
 
@@ -66,9 +64,7 @@ frmNotice::frmNotice()
     QFont designFont(QStringLiteral("SimSun"));
     designFont.setPointSizeF(10.5);
     setFont(designFont);
-    QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, FlexGrid::ColorFromOle(qint32(WindowColor)));
-    setPalette(windowPalette);
+    SetWidgetColor(this, QPalette::Window, FlexGrid::ColorFromOle(qint32(WindowColor)));
     setAutoFillBackground(true);
 
     vfgMain = new FlexGrid(this);
@@ -201,9 +197,7 @@ void frmNotice::closeEvent(QCloseEvent *event)
 
 void frmNotice::setTextBackground(quint32 oleColor)
 {
-    QPalette palette = txtNotice->palette();
-    palette.setColor(QPalette::Base, FlexGrid::ColorFromOle(qint32(oleColor)));
-    txtNotice->setPalette(palette);
+    SetWidgetColor(txtNotice, QPalette::Base, FlexGrid::ColorFromOle(qint32(oleColor)));
 }
 
 void frmNotice::LoadData()

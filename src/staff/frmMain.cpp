@@ -57,23 +57,6 @@ QString ErrorText(const std::exception &error)
         return own->description();
     return QString::fromLocal8Bit(error.what());
 }
-
-// Blanks in the original's sense are spaces only.
-bool HasNonBlank(const QString &text)
-{
-    for (QChar c : text) {
-        if (c != u' ')
-            return true;
-    }
-    return false;
-}
-
-void Paint(QWidget *widget, QPalette::ColorRole role, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, color);
-    widget->setPalette(palette);
-}
 } // namespace
 
 frmMain::frmMain()
@@ -82,7 +65,7 @@ frmMain::frmMain()
     setProperty("Tag", QStringLiteral("0421"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Internal Information Management"));
-    Paint(this, QPalette::Window, WindowColor);
+    SetWidgetColor(this, QPalette::Window, WindowColor);
     setAutoFillBackground(true);
     resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
 
@@ -103,7 +86,7 @@ frmMain::frmMain()
     picControl = new QWidget(this);
     picControl->setObjectName(QStringLiteral("picControl"));
     picControl->resize(TwipsToPixels(BarWidth), TwipsToPixels(BarHeight));
-    Paint(picControl, QPalette::Window, WindowColor);
+    SetWidgetColor(picControl, QPalette::Window, WindowColor);
     picControl->setAutoFillBackground(true);
 
     auto makeButton = [this](const char *name, const char *tag, const char *caption, int left) {
@@ -111,7 +94,7 @@ frmMain::frmMain()
         button->setObjectName(QString::fromLatin1(name));
         button->setProperty("Tag", QString::fromLatin1(tag));
         button->setGeometry(TwipsRect(left, ButtonTop, ButtonWidth, ButtonHeight));
-        Paint(button, QPalette::Button, ButtonColor);
+        SetWidgetColor(button, QPalette::Button, ButtonColor);
         return button;
     };
     cmdFind = makeButton("cmdFind", "0158", "&Find", 0);
@@ -371,7 +354,7 @@ bool frmMain::txtInput_KeyDown(const QKeyEvent *event)
 // The first non-blank character typed into the new-entry row makes the next new-entry row.
 void frmMain::txtInput_KeyUp()
 {
-    if (HasNonBlank(txtInput->text()) && vfgMain->Row() >= vfgMain->Rows() - 1)
+    if (!IsBlank(txtInput->text()) && vfgMain->Row() >= vfgMain->Rows() - 1)
         AddRow();
 }
 
