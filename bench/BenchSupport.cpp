@@ -1,7 +1,7 @@
 #include "BenchSupport.h"
 
-#include "Appearance.h"
 #include "ArdentaError.h"
+#include "Config.h"
 #include "ConnectionString.h"
 #include "Database.h"
 #include "FontScheme.h"
@@ -51,17 +51,17 @@ QString BenchHome::ErrorLogIn(const QString &folder)
 void OpenSession(const QString &connection, const QString &strOperator, qint16 dialect)
 {
     const QString language = QStringLiteral("ENG");
-    gstrConnection = connection;
-    gstrOperator = strOperator;
-    gobjLanguagePack = CreateLanguagePack();
-    gobjLanguagePack->Init(QString(), language, QVariant(QString()));
-    gstrLanguage = language;
-    gobjFontScheme = CreateFontScheme();
-    gobjFontScheme->SetLanguage(language);
-    gintDBType = dialect;
-    gblnEditInnerInfo = true;
-    gblnEditNotice = true;
-    gstrPopupTitle = GetLangText(QStringLiteral("0070"), QStringLiteral("Popup"));
+    Session().gstrConnection = connection;
+    Session().gstrOperator = strOperator;
+    Session().gobjLanguagePack = CreateLanguagePack();
+    Session().gobjLanguagePack->Init(QString(), language, QVariant(QString()));
+    Session().gstrLanguage = language;
+    Session().gobjFontScheme = CreateFontScheme();
+    Session().gobjFontScheme->SetLanguage(language);
+    Session().gintDBType = dialect;
+    Session().gblnEditInnerInfo = true;
+    Session().gblnEditNotice = true;
+    Session().gstrPopupTitle = GetLangText(QStringLiteral("0070"), QStringLiteral("Popup"));
     GetSpecialConfig();
 }
 

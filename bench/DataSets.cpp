@@ -2,6 +2,7 @@
 
 #include "ArdentaError.h"
 #include "BenchSupport.h"
+#include "ClerkFields.h"
 #include "Schema.h"
 
 namespace {
@@ -48,16 +49,16 @@ void Fill(const QString &connection, bool postgres, qint64 staff, qint64 notices
         throw ArdentaError(QStringLiteral("Schema: ") + message);
 
     if (staff > 0) {
-        ExecSql(connection,
+        ExecSql(
+            connection,
+            QStringLiteral("INSERT INTO Clerk(") + ClerkFieldList() +
                 QStringLiteral(
-                    "INSERT INTO Clerk(Clerk_NO,Clerk_Ext,Clerk_UserName,Clerk_Dept,Clerk_Address,"
-                    "Clerk_Phone,Clerk_Mobile,Clerk_Email,Clerk_IP,Clerk_QQ,Clerk_MSN,Clerk_SKP,"
-                    "Clerk_Computer,Clerk_Memo) SELECT 'E'||i, 'x'||(i%900+100), 'User Name '||i,"
+                    ") SELECT 'E'||i, 'x'||(i%900+100), 'User Name '||i,"
                     " 'Department '||(i%20), 'No. '||i||' Harbour Road, Springfield',"
                     " '0571-8'||(i%1000000), '138'||(10000000+i), 'user'||i||'@example.com',"
                     " '10.1.'||(i/250%250)||'.'||(i%250), 'q'||(100000+i), 'user'||i||'@msn.test',"
                     " 'skype.user'||i, 'PC-'||i, 'Memo for staff member '||i FROM ") +
-                    Series(postgres, staff));
+                Series(postgres, staff));
     }
     if (notices > 0) {
         const QString when =

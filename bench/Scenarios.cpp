@@ -2,6 +2,7 @@
 
 #include "ArdentaError.h"
 #include "BenchSupport.h"
+#include "ClerkFields.h"
 #include "cryClerk.h"
 #include "Database.h"
 #include "DatagramCounter.h"
@@ -11,6 +12,7 @@
 #include "frmNotice.h"
 #include "frmQueryNotice.h"
 #include "NoticeQuery.h"
+#include "NoticeStatements.h"
 #include "Recordset.h"
 #include "ReportExport.h"
 #include "Session.h"
@@ -34,10 +36,8 @@
 namespace {
 
 // The notice window's list query; the baseline must fetch exactly what the window fetches.
-const QString NoticeListSql = QStringLiteral("Select '' as List,Notice_ID,Notice_DateTime,"
-                                             "Notice_Publisher From Notice Order By "
-                                             "Notice_DateTime Desc");
-const QString ReportSql = QStringLiteral("Select * From Vw_Clerk");
+const QString NoticeListSql = NoticeStatements::ListQuery();
+const QString ReportSql = cryClerk::SourceQuery();
 const QString BenchOperator = QStringLiteral("bench");
 
 double Seconds(const QElapsedTimer &timer)
@@ -176,14 +176,14 @@ void StaffSave(const ScenarioSetup &setup, Measurement &m, qint16 dialect)
                 throw ArdentaError(QStringLiteral("Cannot begin a transaction"));
             QSqlQuery query(db);
             QString sql = QStringLiteral("Update Clerk Set ");
-            for (int f = 0; f < StaffStatements::FieldCount; ++f)
-                sql += QLatin1String(StaffStatements::FieldNames[f]) +
-                       QLatin1String(f + 1 < StaffStatements::FieldCount ? "=?," : "=?");
+            for (int f = 0; f < ClerkFieldCount; ++f)
+                sql += QLatin1String(ClerkFields[size_t(f)].Name) +
+                       QLatin1String(f + 1 < ClerkFieldCount ? "=?," : "=?");
             query.prepare(sql + QStringLiteral(" Where Clerk_ID=?"));
             for (const QVariantList &row : rows) {
-                for (int f = 0; f < StaffStatements::FieldCount; ++f)
+                for (int f = 0; f < ClerkFieldCount; ++f)
                     query.bindValue(f, row.at(f + 1));
-                query.bindValue(StaffStatements::FieldCount, row.at(0));
+                query.bindValue(ClerkFieldCount, row.at(0));
                 if (!query.exec())
                     throw ArdentaError(QStringLiteral("Bound update failed"));
             }
@@ -192,7 +192,7 @@ void StaffSave(const ScenarioSetup &setup, Measurement &m, qint16 dialect)
         return Seconds(timer);
     });
 
-    gintDBType = dialect;
+    Session().gintDBType = dialect;
     frmMain *window = frmMain::instance();
     ShowAndPaint(window);
     MessageAnswerer answerer;
@@ -238,7 +238,7 @@ void NoticeLoad(const ScenarioSetup &setup, Measurement &m)
 void NoticeSearch(const ScenarioSetup &setup, Measurement &m)
 {
     const QString sql = NoticeQuerySQL(DataSets::SearchPublisher(), true, DataSets::SearchFrom(),
-                                       DataSets::SearchTo(), gintDBType);
+                                       DataSets::SearchTo(), Session().gintDBType);
     qint64 expected = 0;
     m.baseline([&] { return BareFetch(setup.connection, sql, &expected); });
     m.extra().insert(QStringLiteral("found"), expected);
@@ -387,7 +387,7 @@ QJsonObject RunScenario(const ScenarioSetup &setup)
         else
             m.check(false, QStringLiteral("unknown scenario ") + setup.name);
     } catch (const std::exception &error) {
-        m.check(false, QString::fromUtf8(error.what()));
+        m.check(false, ErrorText(error));
     }
     return m.result(home);
 }

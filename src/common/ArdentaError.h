@@ -11,8 +11,20 @@ public:
         : std::runtime_error(description.toStdString())
     {
     }
-    QString description() const { return QString::fromStdString(what()); }
 };
+
+// The database could not be reached: the one failure of ExcuteSQL that travels to its caller.
+class ConnectionError : public ArdentaError
+{
+public:
+    using ArdentaError::ArdentaError;
+};
+
+// The text of any caught failure; ours carry UTF-8.
+inline QString ErrorText(const std::exception &error)
+{
+    return QString::fromUtf8(error.what());
+}
 
 // Runs one step of a layout or grid-format routine; a step that fails is skipped so that the
 // next one still runs.
@@ -23,10 +35,3 @@ template <typename Step> void SkipOnError(Step step)
     } catch (const std::exception &) {
     }
 }
-
-// The database could not be reached: the one failure of ExcuteSQL that travels to its caller.
-class ConnectionError : public ArdentaError
-{
-public:
-    using ArdentaError::ArdentaError;
-};

@@ -1,6 +1,6 @@
 #include "BuiltinLanguagePack.h"
 
-#include "ErrLog.h"
+#include "Paths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -9,6 +9,7 @@
 #include "SqlDialect.h"
 
 #include <atomic>
+#include <optional>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -138,11 +139,11 @@ std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query)
 std::shared_ptr<Recordset> GetRecordset(const QString &strSQL)
 {
     const QString statement = TrimBlanks(strSQL);
-    if (statement.isEmpty() || gstrConnection.trimmed().isEmpty())
+    if (statement.isEmpty() || Session().gstrConnection.trimmed().isEmpty())
         return nullptr;
     try {
         std::shared_ptr<Recordset> result;
-        WithConnection(gstrConnection, [&](QSqlDatabase &db) {
+        WithConnection(Session().gstrConnection, [&](QSqlDatabase &db) {
             const SqlEngine engine = EngineOf(db);
             QSqlQuery query(db);
             query.setForwardOnly(true);
@@ -157,22 +158,21 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strSQL)
         });
         return result;
     } catch (const std::exception &e) {
-        WriteErrLog(QString::fromStdString(e.what()), QStringLiteral("GetRecordset"),
-                    QStringLiteral("QLX_Ardenta"),
-                    MaskPasswords(gstrConnection) + QLatin1Char(':') + strSQL);
+        LogFailure(e, QStringLiteral("GetRecordset"), QStringLiteral("QLX_Ardenta"),
+                   MaskPasswords(Session().gstrConnection) + QLatin1Char(':') + strSQL);
         return nullptr;
     }
 }
 
 bool ExcuteSQL(const QString &strSQL)
 {
-    if (gstrConnection.trimmed().isEmpty())
+    if (Session().gstrConnection.trimmed().isEmpty())
         return false;
     if (TrimBlanks(strSQL).isEmpty())
         return true;
 
-    QString failure;
-    WithConnection(gstrConnection, [&](QSqlDatabase &db) {
+    std::optional<QString> failure;
+    WithConnection(Session().gstrConnection, [&](QSqlDatabase &db) {
         // Failing to begin is a connection failure: it travels, unlogged. (An ODBC source
         // without transactions runs the statement on its own.)
         const bool transactions = db.driver()->hasFeature(QSqlDriver::Transactions);
@@ -187,13 +187,13 @@ bool ExcuteSQL(const QString &strSQL)
             if (transactions && !db.commit())
                 throw ArdentaError(errorText(db.lastError()));
         } catch (const std::exception &e) {
-            failure = QString::fromStdString(e.what());
+            failure = ErrorText(e);
             if (transactions)
                 db.rollback();
         }
     });
-    if (failure.isNull())
+    if (!failure)
         return true;
-    WriteErrLog(failure, QStringLiteral("ExcuteSQL"), QStringLiteral("modPublic"), strSQL);
+    WriteErrLog(*failure, QStringLiteral("ExcuteSQL"), QStringLiteral("modPublic"), strSQL);
     return false;
 }

@@ -1,27 +1,13 @@
 #include "ErrLog.h"
 
+#include "ArdentaError.h"
 #include "Clock.h"
 #include "Convert.h"
-#include "Session.h"
+#include "Paths.h"
 
-#include <dlfcn.h>
-#include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QMessageBox>
 
 namespace {
-// The folder of the binary that holds this code: the module's library when loaded as one.
-QString folderOfThisCode()
-{
-    Dl_info info{};
-    static const int anchor = 0;
-    if (dladdr(&anchor, &info) != 0 && info.dli_fname)
-        return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
-    return QDir::currentPath();
-}
-
 QByteArray entryBytes(const QString &description, const QString &procedure, const QString &module,
                       const QString &detail)
 {
@@ -34,49 +20,17 @@ QByteArray entryBytes(const QString &description, const QString &procedure, cons
     entry += QString(79, QLatin1Char('=')) + crlf;
     return entry.toUtf8();
 }
-} // namespace
 
-QString AppPath()
+ErrLogAlarm &alarm()
 {
-    const QString home = qEnvironmentVariable("ARDENTA_HOME");
-    if (!home.isEmpty())
-        return home;
-    static const QString folder = folderOfThisCode();
-    return folder;
-}
-
-namespace {
-// A file of the application folder, or of the user's own folder when the application folder
-// cannot be written.
-QString sessionFile(const QString &name, const char *xdgVariable, const char *fallback)
-{
-    const QString home = AppPath();
-    if (!qEnvironmentVariableIsEmpty("ARDENTA_HOME") || QFileInfo(home).isWritable())
-        return QDir(home).filePath(name);
-    QString base = qEnvironmentVariable(xdgVariable);
-    if (base.isEmpty())
-        base = QDir::homePath() + QLatin1String(fallback);
-    const QString folder = base + QStringLiteral("/ardenta");
-    QDir().mkpath(folder);
-    return folder + QLatin1Char('/') + name;
+    static ErrLogAlarm installed;
+    return installed;
 }
 } // namespace
 
-QString ConfigFilePath()
+void SetErrLogAlarm(ErrLogAlarm installed)
 {
-    return sessionFile(QStringLiteral("SystemConfig.ini"), "XDG_CONFIG_HOME", "/.config");
-}
-
-QString ErrLogFilePath()
-{
-    return sessionFile(QStringLiteral("Errlog.txt"), "XDG_STATE_HOME", "/.local/state");
-}
-
-QString DataPath()
-{
-    static const QString folder =
-        QDir::cleanPath(folderOfThisCode() + QStringLiteral("/../share/ardenta"));
-    return folder;
+    alarm() = std::move(installed);
 }
 
 void WriteErrLog(const QString &strDescription, const QString &strProcedure,
@@ -92,11 +46,14 @@ void WriteErrLog(const QString &strDescription, const QString &strProcedure,
 
     static const QString message =
         QStringLiteral("Record error log found error,please restart popup!");
-    if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        QMessageBox box(QMessageBox::Critical, gstrPopupTitle, message, QMessageBox::Ok);
-        box.setObjectName(QStringLiteral("MsgBox"));
-        box.exec();
-    } else {
+    if (const ErrLogAlarm &raise = alarm())
+        raise(message);
+    else
         qWarning("%s", qPrintable(message));
-    }
+}
+
+void LogFailure(const std::exception &error, const QString &strProcedure, const QString &strModule,
+                const QString &strDetail)
+{
+    WriteErrLog(ErrorText(error), strProcedure, strModule, strDetail);
 }

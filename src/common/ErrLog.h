@@ -1,20 +1,19 @@
 #pragma once
 
+#include <exception>
+#include <functional>
 #include <QString>
 
-// Appends one entry to Errlog.txt in the application folder. Never throws; when the file cannot be
-// written it tells the user once per failure with a critical message box and returns.
+// Appends one entry to Errlog.txt. Never throws; when the file cannot be written it raises the
+// alarm once per failure and returns.
 void WriteErrLog(const QString &strDescription, const QString &strProcedure,
                  const QString &strModule, const QString &strDetail = QString());
 
-// The application folder: ARDENTA_HOME when set, else the folder that holds the library.
-QString AppPath();
+// The one way a caught failure reaches the log: its text is the entry's description.
+void LogFailure(const std::exception &error, const QString &strProcedure, const QString &strModule,
+                const QString &strDetail = QString());
 
-// Where SystemConfig.ini and Errlog.txt are: in the application folder, unless that folder is
-// not writable (an installed library under /usr/lib), when each user gets his own under the XDG
-// config and state folders (~/.config/ardenta, ~/.local/state/ardenta).
-QString ConfigFilePath();
-QString ErrLogFilePath();
-
-// The folder of installed data (language packs, schema scripts): <prefix>/share/ardenta.
-QString DataPath();
+// Tells the user that the log could not be written. The widgets layer installs a message box;
+// without one (a program with no windows) the text goes to standard error.
+using ErrLogAlarm = std::function<void(const QString &message)>;
+void SetErrLogAlarm(ErrLogAlarm alarm);

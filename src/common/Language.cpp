@@ -1,15 +1,32 @@
 #include "Language.h"
 
+#include "ArdentaError.h"
 #include "Convert.h"
+#include "FontScheme.h"
 #include "LanguagePack.h"
 #include "Session.h"
 
 QString GetLangText(const QString &strId, const QString &strDefault)
 {
-    if (!gobjLanguagePack)
-        return strDefault;
-    if (IsBlank(strId))
+    const auto &pack = Session().gobjLanguagePack;
+    if (!pack || IsBlank(strId))
         return strDefault;
     // Once a pack exists its answer stands, even an empty one.
-    return gobjLanguagePack->GetText(strId);
+    return pack->GetText(strId);
+}
+
+LanguageFont SessionLanguageFont()
+{
+    const auto &scheme = Session().gobjFontScheme;
+    if (!scheme)
+        throw ArdentaError(QStringLiteral("Object variable or With block variable not set"));
+    bool ok = false;
+    const int charset = scheme->Charset().trimmed().toInt(&ok);
+    if (!ok)
+        throw ArdentaError(QStringLiteral("Type mismatch"));
+    const QString face = scheme->FontName();
+    const int size = scheme->FontSize();
+    if (size <= 0)
+        throw ArdentaError(QStringLiteral("Invalid property value"));
+    return {charset, face, size};
 }

@@ -1,5 +1,7 @@
 #pragma once
-// Process-wide session state. Every window reads these directly; clsMain::ShowForm fills them.
+// The session state of modPublic: one object for the whole process, shared by every clsMain
+// instance and read directly by every window. clsMain::ShowForm and the two permission
+// properties fill it; tests put it back as a whole with Session() = SessionState().
 
 #include <memory>
 #include <QString>
@@ -7,18 +9,24 @@
 class LanguagePack;
 class FontScheme;
 
-extern QString gstrConnection;
-extern QString gstrOperator;
-extern QString gstrLanguage;
-extern qint16 gintDBType;
-extern bool gblnEditInnerInfo;
-extern bool gblnEditNotice;
-extern QString gstrPopupTitle;
-extern std::shared_ptr<LanguagePack> gobjLanguagePack;
-extern std::shared_ptr<FontScheme> gobjFontScheme;
+struct SessionState
+{
+    QString gstrConnection;
+    QString gstrOperator;
+    QString gstrLanguage = QStringLiteral("CHS");
+    qint16 gintDBType = 0;
+    bool gblnEditInnerInfo = false;
+    bool gblnEditNotice = false;
+    QString gstrPopupTitle = QStringLiteral("Popup");
+    std::shared_ptr<LanguagePack> gobjLanguagePack;
+    std::shared_ptr<FontScheme> gobjFontScheme;
+    // Grid colours in the Windows layout &H00BBGGRR; 0 means "not configured".
+    qint32 glngGridFontColor = 0;
+    qint32 glngGridFixedFontColor = 0;
+    qint32 glngGridBackColor = 0;
+    qint32 glngGridAlternate = 0;
+};
 
-// Grid colours in the Windows layout &H00BBGGRR; 0 means "not configured".
-extern qint32 glngGridFontColor;
-extern qint32 glngGridFixedFontColor;
-extern qint32 glngGridBackColor;
-extern qint32 glngGridAlternate;
+// Never destroyed: a host that loaded the module as a plugin may delete its clsMain during
+// library finalisation, after the module's ordinary globals are gone.
+SessionState &Session();

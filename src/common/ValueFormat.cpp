@@ -28,8 +28,7 @@ QString FormatStr(const QString &strValue, bool blnQuote)
             text = QLatin1Char('\'') + text + QLatin1Char('\'');
         return text;
     } catch (const std::exception &e) {
-        WriteErrLog(QString::fromStdString(e.what()), QStringLiteral("FormatStr"),
-                    QStringLiteral("modPublic"));
+        LogFailure(e, QStringLiteral("FormatStr"), QStringLiteral("modPublic"));
         return QString();
     }
 }

@@ -1,79 +1,71 @@
 #include "clsMain.h"
 
-#include "Appearance.h"
 #include "ArdentaError.h"
+#include "Config.h"
 #include "Convert.h"
 #include "ErrLog.h"
 #include "frmMain.h"
 #include "frmNotice.h"
-
-#include <QGuiApplication>
-#include <QWidget>
 #include "Language.h"
+#include "MsgBox.h"
 #include "Session.h"
 
 namespace {
 void InitPopupTitle()
 {
-    gstrPopupTitle = GetLangText(QStringLiteral("0070"), QStringLiteral("Popup"));
-}
-
-void bringForward(QWidget *window)
-{
-    window->show();
-    // Off-screen rendering (screenshots, tests) has no stacking order to change.
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        return;
-    window->raise();
-    window->activateWindow();
+    Session().gstrPopupTitle = GetLangText(QStringLiteral("0070"), QStringLiteral("Popup"));
 }
 
 const QString cannotCreate = QStringLiteral("ActiveX component can't create object");
 } // namespace
 
-clsMain::clsMain(QObject *parent) : QObject(parent) {}
+clsMain::clsMain(QObject *parent) : QObject(parent)
+{
+    InstallErrLogBox();
+}
 
 clsMain::~clsMain()
 {
     UnloadForms();
-    gobjLanguagePack.reset();
-    gobjFontScheme.reset();
+    Session().gobjLanguagePack.reset();
+    Session().gobjFontScheme.reset();
 }
 
 void clsMain::ShowForm(const QString &strConnection, const QString &strOperator,
                        const QString &strLanguage, qint16 intFlag, qint16 intDBType,
                        const QString &LangPack)
 {
+    SessionState &session = Session();
     try {
         if (IsBlank(strConnection))
             return;
-        gstrConnection = strConnection;
-        gstrOperator = strOperator;
+        session.gstrConnection = strConnection;
+        session.gstrOperator = strOperator;
 
         std::shared_ptr<LanguagePack> pack = CreateLanguagePack();
         if (!pack)
             throw ArdentaError(cannotCreate);
-        gobjLanguagePack = pack;
-        gobjLanguagePack->Init(QString(), strLanguage, QVariant(LangPack));
-        gstrLanguage = strLanguage;
+        session.gobjLanguagePack = pack;
+        pack->Init(QString(), strLanguage, QVariant(LangPack));
+        session.gstrLanguage = strLanguage;
 
         std::shared_ptr<FontScheme> fonts = CreateFontScheme();
         if (!fonts)
             throw ArdentaError(cannotCreate);
-        gobjFontScheme = fonts;
-        gobjFontScheme->SetLanguage(strLanguage);
+        session.gobjFontScheme = fonts;
+        fonts->SetLanguage(strLanguage);
 
-        gintDBType = intDBType;
+        session.gintDBType = intDBType;
         InitPopupTitle();
         GetSpecialConfig();
 
         if (intFlag == 0)
-            bringForward(frmMain::instance());
+            frmMain::ShowInFront();
         else
-            bringForward(frmNotice::instance());
+            frmNotice::ShowInFront();
     } catch (const std::exception &error) {
-        WriteErrLog(QString::fromUtf8(error.what()), QStringLiteral("ShowForm"),
-                    QStringLiteral("clsMain"), QStringLiteral("QLX_Ardenta"));
+        LogFailure(error, QStringLiteral("ShowForm"), QStringLiteral("clsMain"),
+                   QStringLiteral("QLX_Ardenta"));
     }
 }
 
@@ -85,22 +77,22 @@ void clsMain::UnloadForms()
 
 bool clsMain::EditInnerInfo() const
 {
-    return gblnEditInnerInfo;
+    return Session().gblnEditInnerInfo;
 }
 
 void clsMain::setEditInnerInfo(bool vNewValue)
 {
-    gblnEditInnerInfo = vNewValue;
+    Session().gblnEditInnerInfo = vNewValue;
 }
 
 bool clsMain::EditNotice() const
 {
-    return gblnEditNotice;
+    return Session().gblnEditNotice;
 }
 
 void clsMain::setEditNotice(bool vNewValue)
 {
-    gblnEditNotice = vNewValue;
+    Session().gblnEditNotice = vNewValue;
 }
 
 void clsMain::SetHostFactories(LanguagePackFactory languagePacks, FontSchemeFactory fontSchemes)

@@ -2,7 +2,8 @@
 // sets the two permissions, calls ShowForm and runs until the last window closes.
 
 #include "clsMain.h"
-#include "ErrLog.h"
+#include "DemoData.h"
+#include "Paths.h"
 #include "Schema.h"
 
 #include <cstdio>

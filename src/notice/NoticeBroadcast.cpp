@@ -1,8 +1,8 @@
 #include "NoticeBroadcast.h"
 
-#include "Appearance.h"
 #include "ArdentaError.h"
 #include "Codec.h"
+#include "Config.h"
 #include "NoticeMessage.h"
 
 #include <QHostAddress>

@@ -13,6 +13,8 @@
 #include "NoticeBroadcast.h"
 #include "NoticeList.h"
 #include "NoticeMessage.h"
+#include "NoticeStatements.h"
+#include "OleColor.h"
 #include "Recordset.h"
 #include "Session.h"
 #include "Twips.h"
@@ -49,7 +51,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const char *tag, cons
     button->setObjectName(QLatin1String(name));
     button->setProperty("Tag", QLatin1String(tag));
     button->setGeometry(TwipsRect(index * 1482, 15, 1455, 375));
-    SetWidgetColor(button, QPalette::Button, FlexGrid::ColorFromOle(qint32(ButtonColor)));
+    SetWidgetColor(button, QPalette::Button, OleColor::ToColor(qint32(ButtonColor)));
     return button;
 }
 
@@ -64,7 +66,7 @@ frmNotice::frmNotice()
     QFont designFont(QStringLiteral("SimSun"));
     designFont.setPointSizeF(10.5);
     setFont(designFont);
-    SetWidgetColor(this, QPalette::Window, FlexGrid::ColorFromOle(qint32(WindowColor)));
+    SetWidgetColor(this, QPalette::Window, OleColor::ToColor(qint32(WindowColor)));
     setAutoFillBackground(true);
 
     vfgMain = new FlexGrid(this);
@@ -122,6 +124,10 @@ frmNotice::frmNotice()
     connect(escape, &QShortcut::activated, cmdExit, &QPushButton::click);
 
     resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
+
+    // Resolved when a notice is handed over: a closed notice window loads again for it.
+    frmQueryNotice::SetNoticeHandOver(
+        [](const QString &strID) { frmNotice::instance()->SearchNotice(strID); });
 }
 
 frmNotice::~frmNotice()
@@ -134,7 +140,7 @@ void frmNotice::Form_Load()
     iniFormFonts(this);
     RefreshDB();
     SetControlsLanguage();
-    if (!gblnEditNotice) {
+    if (!Session().gblnEditNotice) {
         txtNotice->setEnabled(false);
         cmdAdd->setEnabled(false);
         cmdSave->setEnabled(false);
@@ -197,20 +203,17 @@ void frmNotice::closeEvent(QCloseEvent *event)
 
 void frmNotice::setTextBackground(quint32 oleColor)
 {
-    SetWidgetColor(txtNotice, QPalette::Base, FlexGrid::ColorFromOle(qint32(oleColor)));
+    SetWidgetColor(txtNotice, QPalette::Base, OleColor::ToColor(qint32(oleColor)));
 }
 
 void frmNotice::LoadData()
 {
-    const QString sql =
-        QStringLiteral("Select '' as List,Notice_ID,Notice_DateTime,"
-                       "Notice_Publisher From Notice Order By Notice_DateTime Desc");
+    const QString sql = NoticeStatements::ListQuery();
     try {
         vfgMain->setDataSource(GetRecordset(sql));
         ResetSN();
     } catch (const std::exception &e) {
-        WriteErrLog(QString::fromUtf8(e.what()), QStringLiteral("LoadData"),
-                    QStringLiteral("frmNotice"), sql);
+        LogFailure(e, QStringLiteral("LoadData"), QStringLiteral("frmNotice"), sql);
     }
 }
 
@@ -249,8 +252,7 @@ void frmNotice::RefreshDB(const QString &strID)
             }
         }
     } catch (const std::exception &e) {
-        WriteErrLog(QString::fromUtf8(e.what()), QStringLiteral("RefreshDB"),
-                    QStringLiteral("frmNotice"));
+        LogFailure(e, QStringLiteral("RefreshDB"), QStringLiteral("frmNotice"));
     }
 }
 
@@ -264,7 +266,7 @@ void frmNotice::ShowNotice()
     const QString key = vfgMain->TextMatrix(row, 1);
     if (!IsPlainWholeNumber(key))
         return;
-    const QString sql = QStringLiteral("Select Notice_Content From Notice Where Notice_ID=") + key;
+    const QString sql = NoticeStatements::ContentQuery(key);
     try {
         const std::shared_ptr<Recordset> records = GetRecordset(sql);
         if (!records)
@@ -273,7 +275,8 @@ void frmNotice::ShowNotice()
             records->MoveFirst();
             txtNotice->setPlainText(Nulltostr(records->Fields(QStringLiteral("Notice_Content"))));
             // Only the publisher himself, spelt exactly so, may change his notice.
-            const bool own = vfgMain->TextMatrix(row, 3) == gstrOperator && gblnEditNotice;
+            const bool own =
+                vfgMain->TextMatrix(row, 3) == Session().gstrOperator && Session().gblnEditNotice;
             cmdDelete->setEnabled(own);
             cmdSave->setEnabled(own);
         } else {
@@ -281,8 +284,7 @@ void frmNotice::ShowNotice()
             txtNotice->setPlainText(QString());
         }
     } catch (const std::exception &e) {
-        WriteErrLog(QString::fromUtf8(e.what()), QStringLiteral("ShowNotice"),
-                    QStringLiteral("frmNotice"), sql);
+        LogFailure(e, QStringLiteral("ShowNotice"), QStringLiteral("frmNotice"), sql);
     }
 }
 
@@ -337,12 +339,8 @@ void frmNotice::SaveData()
         if (composing) {
             if (refuseEmptyText(text))
                 return;
-            sql = QStringLiteral("Insert Into Notice(Notice_DateTime,Notice_Publisher,"
-                                 "Notice_Content) Values(");
-            // Dialect 1 has no server clock function: the client's time goes in as text.
-            sql += gintDBType == 1 ? QString(u'\'' + GeneralDateText(Now()) + QStringLiteral("',"))
-                                   : QStringLiteral("Getdate(),");
-            sql += FormatStr(gstrOperator, true) + u',' + FormatStr(text, true) + u')';
+            sql =
+                NoticeStatements::Insert(Session().gintDBType, Session().gstrOperator, text, Now());
         } else {
             const int row = vfgMain->Row();
             if (vfgMain->Rows() <= vfgMain->FixedRows() || row < vfgMain->FixedRows())
@@ -352,8 +350,7 @@ void frmNotice::SaveData()
                 return;
             if (refuseEmptyText(text))
                 return;
-            sql = QStringLiteral("Update Notice Set Notice_Content=") + FormatStr(text, true) +
-                  QStringLiteral(" Where Notice_ID=") + key;
+            sql = NoticeStatements::UpdateContent(key, text);
         }
 
         if (!ExcuteSQL(sql)) {
@@ -369,12 +366,12 @@ void frmNotice::SaveData()
                                               QStringLiteral("Are you want to send Notice?")),
                                   this)) {
             // The stored text as the database gave it back.
-            SendAllUserMsg(gstrOperator, NoticeMessage::LeftChars(txtNotice->toPlainText(), 10));
+            SendAllUserMsg(Session().gstrOperator,
+                           NoticeMessage::LeftChars(txtNotice->toPlainText(), 10));
         }
     } catch (const std::exception &e) {
         setTextBackground(ViewingColor);
-        WriteErrLog(QString::fromUtf8(e.what()), QStringLiteral("SaveData"),
-                    QStringLiteral("frmNotice"), sql);
+        LogFailure(e, QStringLiteral("SaveData"), QStringLiteral("frmNotice"), sql);
         MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), this);
     }
 }
@@ -395,7 +392,7 @@ void frmNotice::DeleteData()
                               QStringLiteral("Are You Want To Delete All Records?")),
                   this))
         return;
-    const QString sql = QStringLiteral("Delete From Notice Where Notice_ID=") + key;
+    const QString sql = NoticeStatements::Delete(key);
     try {
         ExcuteSQL(sql);
         // Next the older neighbour; at the bottom the newer one; nothing when it was the only one.
@@ -407,16 +404,14 @@ void frmNotice::DeleteData()
         vfgMain->RemoveItem(row);
         RefreshDB(next);
     } catch (const std::exception &e) {
-        WriteErrLog(QString::fromUtf8(e.what()), QStringLiteral("DeleteData"),
-                    QStringLiteral("frmNotice"), sql);
+        LogFailure(e, QStringLiteral("DeleteData"), QStringLiteral("frmNotice"), sql);
     }
 }
 
 void frmNotice::SendAllUserMsg(const QString &strPublisher, const QString &strContent)
 {
     try {
-        const QString sql = QStringLiteral("Select * From OnLine Where UserIP<>") +
-                            FormatStr(NoticeBroadcast::LocalIP(), true);
+        const QString sql = NoticeStatements::OthersOnline(NoticeBroadcast::LocalIP());
         const std::shared_ptr<Recordset> users = GetRecordset(sql);
         if (!users)
             throw ArdentaError(QStringLiteral("The online users could not be read"));
@@ -428,15 +423,11 @@ void frmNotice::SendAllUserMsg(const QString &strPublisher, const QString &strCo
                 broadcast.SendTo(address, datagram);
         }
     } catch (const std::exception &e) {
-        WriteErrLog(QString::fromUtf8(e.what()), QStringLiteral("SendAllUserMsg"),
-                    QStringLiteral("frmNotice"));
+        LogFailure(e, QStringLiteral("SendAllUserMsg"), QStringLiteral("frmNotice"));
     }
 }
 
 void frmNotice::cmdFind_Click()
 {
-    frmQueryNotice *search = frmQueryNotice::instance();
-    search->show();
-    search->raise();
-    search->activateWindow();
+    frmQueryNotice::ShowInFront();
 }

@@ -1,24 +1,38 @@
 #include "cryClerk.h"
 
-#include "Appearance.h"
+#include "ClerkFields.h"
 #include "Language.h"
+#include "ReportFonts.h"
+
+#include <algorithm>
 
 cryClerk::cryClerk() : Report(ReportDefinition::fromFile(QStringLiteral(":/print/cryClerk.json")))
 {
     Report_Initialize();
 }
 
-const std::array<cryClerk::Caption, 7> &cryClerk::Captions()
+QString cryClerk::SourceQuery()
 {
-    static const std::array<Caption, 7> captions{{
-        {"txtTitle", "0438", "Inner Information"},
-        {"txtSN", "0053", "SN."},
-        {"txtName", "0439", "Name"},
-        {"txtExt", "0436", "Ext"},
-        {"txtTel", "0057", "Tel"},
-        {"txtMobile", "0062", "Mobile"},
-        {"txtEmail", "0114", "Email"},
-    }};
+    return QStringLiteral("Select * From Vw_Clerk");
+}
+
+const std::vector<cryClerk::Caption> &cryClerk::Captions()
+{
+    static const std::vector<Caption> captions = [] {
+        std::vector<const ClerkField *> shown;
+        for (const ClerkField &field : ClerkFields) {
+            if (field.Report.Position > 0)
+                shown.push_back(&field);
+        }
+        std::sort(shown.begin(), shown.end(), [](const ClerkField *a, const ClerkField *b) {
+            return a->Report.Position < b->Report.Position;
+        });
+        std::vector<Caption> list{{"txtTitle", "0438", "Inner Information"},
+                                  {"txtSN", "0053", "SN."}};
+        for (const ClerkField *field : shown)
+            list.push_back({field->Report.Object, field->Report.Id, field->Report.Default});
+        return list;
+    }();
     return captions;
 }
 

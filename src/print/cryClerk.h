@@ -4,8 +4,8 @@
 
 #include "Report.h"
 
-#include <array>
 #include <QString>
+#include <vector>
 
 class cryClerk : public Report
 {
@@ -14,14 +14,18 @@ public:
     // the caller.
     cryClerk();
 
+    // The rows the report shows.
+    static QString SourceQuery();
+
     struct Caption
     {
         const char *Object;
         const char *Id;
         const char *Default;
     };
-    // The translated text objects, in the order they are set.
-    static const std::array<Caption, 7> &Captions();
+    // The translated text objects, in the order they are set: the title, the serial number's
+    // caption, then the captions of the staff fields the report shows, left to right.
+    static const std::vector<Caption> &Captions();
 
 private:
     void Report_Initialize();

@@ -168,7 +168,7 @@ bool frmPrint::LoadReport()
 {
     std::shared_ptr<Recordset> rsClerk;
     try {
-        rsClerk = GetRecordset(QStringLiteral("Select * From Vw_Clerk"));
+        rsClerk = GetRecordset(cryClerk::SourceQuery());
         if (!rsClerk)
             throw ArdentaError(QStringLiteral("The staff list could not be read"));
         if (rsClerk->RecordCount() <= 0) {
@@ -187,8 +187,7 @@ bool frmPrint::LoadReport()
         rsClerk.reset();
         if (mobjReport)
             mobjReport->DiscardSavedData();
-        WriteErrLog(QString::fromUtf8(error.what()), QStringLiteral("LoadReport"),
-                    QStringLiteral("frmPrint"), QString());
+        LogFailure(error, QStringLiteral("LoadReport"), QStringLiteral("frmPrint"), QString());
         return false;
     }
 }
@@ -207,8 +206,7 @@ void frmPrint::paintPreview(QPrinter *printer)
     try {
         mobjReport->Render(printer);
     } catch (const std::exception &error) {
-        WriteErrLog(QString::fromUtf8(error.what()), QStringLiteral("crvMain_Paint"),
-                    QStringLiteral("frmPrint"), QString());
+        LogFailure(error, QStringLiteral("crvMain_Paint"), QStringLiteral("frmPrint"), QString());
     }
 }
 
@@ -264,9 +262,9 @@ void frmPrint::crvMain_PrintButtonClicked(bool &UseDefault)
         QGuiApplication::restoreOverrideCursor();
     } catch (const std::exception &error) {
         QGuiApplication::restoreOverrideCursor();
-        WriteErrLog(QString::fromUtf8(error.what()), QStringLiteral("crvMain_PrintButtonClicked"),
-                    QStringLiteral("frmPrint"), QString());
-        MsgCritical(QString::fromUtf8(error.what()), this);
+        LogFailure(error, QStringLiteral("crvMain_PrintButtonClicked"), QStringLiteral("frmPrint"),
+                   QString());
+        MsgCritical(ErrorText(error), this);
     }
 }
 
@@ -305,8 +303,7 @@ bool frmPrint::ExportPdf(const QString &fileName)
     } catch (const std::exception &error) {
         if (QGuiApplication::overrideCursor())
             QGuiApplication::restoreOverrideCursor();
-        WriteErrLog(QString::fromUtf8(error.what()), QStringLiteral("ExportPdf"),
-                    QStringLiteral("frmPrint"), QString());
+        LogFailure(error, QStringLiteral("ExportPdf"), QStringLiteral("frmPrint"), QString());
         return false;
     }
 }
@@ -319,8 +316,7 @@ bool frmPrint::ExportCsv(const QString &fileName)
         ExportReportCsv(*mobjReport, fileName);
         return true;
     } catch (const std::exception &error) {
-        WriteErrLog(QString::fromUtf8(error.what()), QStringLiteral("ExportCsv"),
-                    QStringLiteral("frmPrint"), QString());
+        LogFailure(error, QStringLiteral("ExportCsv"), QStringLiteral("frmPrint"), QString());
         return false;
     }
 }

@@ -4,18 +4,17 @@
 #include "ArdentaError.h"
 #include "Clock.h"
 #include "Convert.h"
-#include "NoticeList.h"
+#include "Database.h"
 #include "ErrLog.h"
 #include "FlexGrid.h"
-#include "frmNotice.h"
 #include "Language.h"
+#include "NoticeList.h"
 #include "NoticeQuery.h"
+#include "OleColor.h"
 #include "Recordset.h"
 #include "Session.h"
 #include "Twips.h"
 #include "ValueFormat.h"
-
-#include "Database.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -35,13 +34,19 @@ constexpr quint32 CaptionColor = 0x00FF0000; // blue
 constexpr int ClientHeight = 2640;
 constexpr int FrameWidth = 120; // both window borders
 
+frmQueryNotice::NoticeHandOver &installedHandOver()
+{
+    static frmQueryNotice::NoticeHandOver handOver;
+    return handOver;
+}
+
 void setColors(QWidget *widget, quint32 background, quint32 foreground, bool fill)
 {
     QPalette palette = widget->palette();
     palette.setColor(fill ? QPalette::Window : QPalette::Button,
-                     FlexGrid::ColorFromOle(qint32(background)));
+                     OleColor::ToColor(qint32(background)));
     if (foreground != background)
-        palette.setColor(QPalette::WindowText, FlexGrid::ColorFromOle(qint32(foreground)));
+        palette.setColor(QPalette::WindowText, OleColor::ToColor(qint32(foreground)));
     widget->setPalette(palette);
     widget->setAutoFillBackground(fill);
 }
@@ -136,6 +141,17 @@ frmQueryNotice::~frmQueryNotice()
     forget(this);
 }
 
+void frmQueryNotice::SetNoticeHandOver(NoticeHandOver handOver)
+{
+    installedHandOver() = std::move(handOver);
+}
+
+void frmQueryNotice::HandOver(const QString &strID)
+{
+    if (const NoticeHandOver &handOver = installedHandOver())
+        handOver(strID);
+}
+
 void frmQueryNotice::Form_Load()
 {
     iniFormFonts(this);
@@ -157,7 +173,7 @@ void frmQueryNotice::InitControls()
     dtpTo->setDate(Today());
     dtpFrom->setEnabled(false);
     dtpTo->setEnabled(false);
-    txtPublisher->setText(gstrOperator);
+    txtPublisher->setText(Session().gstrOperator);
     txtPublisher->selectAll(); // typing replaces the operator's name
 }
 
@@ -185,7 +201,7 @@ void frmQueryNotice::chkTime_Click()
 void frmQueryNotice::Query()
 {
     const QString sql = NoticeQuerySQL(txtPublisher->text(), chkTime->isChecked(), dtpFrom->date(),
-                                       dtpTo->date(), gintDBType);
+                                       dtpTo->date(), Session().gintDBType);
     try {
         const std::shared_ptr<Recordset> records = GetRecordset(sql);
         if (!records)
@@ -197,19 +213,17 @@ void frmQueryNotice::Query()
         if (count > 1) {
             setWidthTwips(WideTwips);
             vfgMain->ShowCell(vfgMain->FixedRows(), 0);
-            frmNotice::instance()->SearchNotice(vfgMain->TextMatrix(vfgMain->FixedRows(), 1));
+            HandOver(vfgMain->TextMatrix(vfgMain->FixedRows(), 1));
         } else if (count == 1) {
             setWidthTwips(NarrowTwips);
             records->MoveFirst();
-            frmNotice::instance()->SearchNotice(
-                Nulltostr(records->Fields(QStringLiteral("notice_id"))));
+            HandOver(Nulltostr(records->Fields(QStringLiteral("notice_id"))));
             close();
         } else {
             setWidthTwips(NarrowTwips);
         }
     } catch (const std::exception &e) {
-        WriteErrLog(QString::fromUtf8(e.what()), QStringLiteral("Query"),
-                    QStringLiteral("frmQueryNotice"), sql);
+        LogFailure(e, QStringLiteral("Query"), QStringLiteral("frmQueryNotice"), sql);
     }
 }
 
@@ -230,10 +244,10 @@ void frmQueryNotice::vfgMain_AfterRowColChange(int OldRow, int, int NewRow, int)
     const QString key = vfgMain->TextMatrix(NewRow, 1);
     try {
         if (!TrimBlanks(key).isEmpty())
-            frmNotice::instance()->SearchNotice(key);
+            HandOver(key);
     } catch (const std::exception &e) {
-        WriteErrLog(QString::fromUtf8(e.what()), QStringLiteral("vfgMain_AfterRowColChange"),
-                    QStringLiteral("frmQueryNotice"), key);
+        LogFailure(e, QStringLiteral("vfgMain_AfterRowColChange"), QStringLiteral("frmQueryNotice"),
+                   key);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "SharedForm.h"
 
+#include <functional>
 #include <QWidget>
 
 class FlexGrid;
@@ -34,12 +35,18 @@ public:
     static constexpr int NarrowTwips = 3615;
     static constexpr int WideTwips = 6405;
 
+    // Where a chosen notice goes. The notice subsystem installs the receiver; without one the
+    // search only lists what it finds. A receiver may throw: the routine that hands over logs it.
+    using NoticeHandOver = std::function<void(const QString &strID)>;
+    static void SetNoticeHandOver(NoticeHandOver handOver);
+
 private:
     frmQueryNotice();
     void Form_Load();
     void setWidthTwips(int outerTwips);
     void chkTime_Click();
     void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
+    static void HandOver(const QString &strID);
 
     QLineEdit *txtPublisher;
     QLabel *lblPublisher;

@@ -1,12 +1,8 @@
 #include "StaffStatements.h"
 
+#include "ClerkFields.h"
 #include "Convert.h"
 #include "ValueFormat.h"
-
-const char *const StaffStatements::FieldNames[FieldCount] = {
-    "Clerk_NO",    "Clerk_Ext",    "Clerk_UserName", "Clerk_Dept", "Clerk_Address",
-    "Clerk_Phone", "Clerk_Mobile", "Clerk_Email",    "Clerk_IP",   "Clerk_QQ",
-    "Clerk_MSN",   "Clerk_SKP",    "Clerk_Computer", "Clerk_Memo"};
 
 namespace {
 const QChar CR(u'\r');
@@ -14,10 +10,10 @@ const QChar CR(u'\r');
 void AppendUpdate(QString &text, const QString &key, const QStringList &cells)
 {
     text += QLatin1String("Update Clerk Set ");
-    for (int field = 0; field < StaffStatements::FieldCount; ++field) {
+    for (int field = 0; field < ClerkFieldCount; ++field) {
         if (field > 0)
             text += u',';
-        text += QLatin1String(StaffStatements::FieldNames[field]) % u'=' %
+        text += QLatin1String(ClerkFields[size_t(field)].Name) % u'=' %
                 FormatStr(cells.at(field + 1), true);
     }
     // Two blanks before Where, as the statement has always been written.
@@ -26,14 +22,10 @@ void AppendUpdate(QString &text, const QString &key, const QStringList &cells)
 
 void AppendInsert(QString &text, const QStringList &cells)
 {
-    text += QLatin1String("Insert Into Clerk(");
-    for (int field = 0; field < StaffStatements::FieldCount; ++field) {
-        if (field > 0)
-            text += u',';
-        text += QLatin1String(StaffStatements::FieldNames[field]);
-    }
-    text += QLatin1String(") Values(");
-    for (int field = 0; field < StaffStatements::FieldCount; ++field) {
+    static const QString head =
+        QStringLiteral("Insert Into Clerk(") + ClerkFieldList() + QStringLiteral(") Values(");
+    text += head;
+    for (int field = 0; field < ClerkFieldCount; ++field) {
         if (field > 0)
             text += u',';
         text += FormatStr(cells.at(field + 1), true);
@@ -49,11 +41,11 @@ QString StaffStatements::LoadQuery()
 
 StaffStatements::RowKind StaffStatements::Classify(const QStringList &cells)
 {
-    Q_ASSERT(cells.size() == FieldCount + 1);
+    Q_ASSERT(cells.size() == ClerkFieldCount + 1);
     const QString key = TrimBlanks(cells.at(0));
     if (!key.isEmpty())
         return IsPlainWholeNumber(key) ? RowKind::Update : RowKind::BadKey;
-    for (int field = 1; field <= FieldCount; ++field) {
+    for (int field = 1; field <= ClerkFieldCount; ++field) {
         if (!IsBlank(cells.at(field)))
             return RowKind::Insert;
     }

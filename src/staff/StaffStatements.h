@@ -8,10 +8,6 @@
 class StaffStatements
 {
 public:
-    // Grid columns 2 to 15 hold these fields, in this order; column 1 holds the key.
-    static constexpr int FieldCount = 14;
-    static const char *const FieldNames[FieldCount];
-
     enum class RowKind {
         Update, // saved record: rewritten whole
         Insert, // new record with something typed in it
@@ -22,7 +18,7 @@ public:
     // The grid's load query: an empty leading column for the serial numbers, then the view.
     static QString LoadQuery();
 
-    // cells: the texts of grid columns 1 (key) to 15, FieldCount + 1 entries.
+    // cells: the row's key and its fields in ClerkFields order.
     static RowKind Classify(const QStringList &cells);
 
     // Appends the row's statement and a CR to text; appends nothing for Blank and BadKey rows.

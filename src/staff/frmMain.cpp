@@ -3,11 +3,13 @@
 #include "Appearance.h"
 #include "ArdentaError.h"
 #include "BusyCursor.h"
+#include "ClerkFields.h"
 #include "Convert.h"
 #include "Database.h"
 #include "ErrLog.h"
 #include "FlexGrid.h"
 #include "frmPrint.h"
+#include "KeyCodes.h"
 #include "Language.h"
 #include "LengthLimiter.h"
 #include "MsgBox.h"
@@ -25,14 +27,13 @@
 namespace {
 const QString ModuleName = QStringLiteral("frmMain");
 
-// Grid columns: 0 serial number, 1 hidden key, 2 to 15 the record's fields.
-constexpr int ColumnCount = 16;
+// Grid columns: 0 serial number, 1 hidden key, then the record's fields.
 constexpr int KeyCol = 1;
 constexpr int FirstFieldCol = 2;
-constexpr int UserNameCol = 4;
-constexpr int LastFieldCol = 15;
-constexpr int ColumnWidths[ColumnCount] = {600,  0,    1200, 700, 1200, 1000, 2000, 1000,
-                                           1000, 1200, 800,  800, 1000, 1000, 1000, 2500};
+constexpr int ColumnCount = FirstFieldCol + ClerkFieldCount;
+constexpr int LastFieldCol = ColumnCount - 1;
+constexpr int UserNameCol = FirstFieldCol + ClerkFieldIndex("Clerk_UserName");
+constexpr int SerialWidth = 600;
 
 // Design layout in twips.
 constexpr int ClientWidth = 9870;
@@ -51,11 +52,10 @@ constexpr int ButtonTop = 15;
 const QColor WindowColor(255, 224, 192);
 const QColor ButtonColor(255, 255, 192);
 
-QString ErrorText(const std::exception &error)
+const ClerkField *FieldOfColumn(int col)
 {
-    if (const auto *own = dynamic_cast<const ArdentaError *>(&error))
-        return own->description();
-    return QString::fromLocal8Bit(error.what());
+    return col >= FirstFieldCol && col <= LastFieldCol ? &ClerkFields[size_t(col - FirstFieldCol)]
+                                                       : nullptr;
 }
 } // namespace
 
@@ -141,7 +141,7 @@ void frmMain::Form_Load()
     LoadData();
     FormatGrid();
     SetControlsLanguage();
-    if (!gblnEditInnerInfo) {
+    if (!Session().gblnEditInnerInfo) {
         cmdDelete->setEnabled(false);
         cmdSave->setEnabled(false);
     }
@@ -215,7 +215,7 @@ void frmMain::LoadData()
         AddRow();
         ResetSN();
     } catch (const std::exception &error) {
-        WriteErrLog(ErrorText(error), QStringLiteral("LoadData"), ModuleName, strSQL);
+        LogFailure(error, QStringLiteral("LoadData"), ModuleName, strSQL);
     }
 }
 
@@ -223,16 +223,18 @@ void frmMain::FormatGrid()
 {
     SkipOnError([this] { vfgMain->setFixedAlignment(-1, FlexGrid::flexAlignCenterCenter); });
     SkipOnError([this] {
-        vfgMain->setFormatString(GetLangText(
-            QStringLiteral("0419"),
-            QStringLiteral("SN|ID|NO.|Ext|Username|Department|Address|Phone|Mobile|Email|IP|QQ|"
-                           "MSN|SKP|Computer|Memo")));
+        static const QString headers = [] {
+            QString line = QStringLiteral("SN|ID");
+            for (const ClerkField &field : ClerkFields)
+                line += QLatin1Char('|') + QLatin1String(field.Header);
+            return line;
+        }();
+        vfgMain->setFormatString(GetLangText(QStringLiteral("0419"), headers));
     });
     SkipOnError([this] {
-        for (int col = 0; col < ColumnCount; ++col) {
-            if (col != KeyCol)
-                vfgMain->setColWidth(col, ColumnWidths[col]);
-        }
+        vfgMain->setColWidth(0, SerialWidth);
+        for (int col = FirstFieldCol; col <= LastFieldCol; ++col)
+            vfgMain->setColWidth(col, FieldOfColumn(col)->WidthTwips);
     });
     SkipOnError([this] { vfgMain->setColHidden(KeyCol, true); });
     SkipOnError([this] {
@@ -264,22 +266,8 @@ void frmMain::AddRow()
 
 int frmMain::ColumnMaxLength(int col)
 {
-    switch (col) {
-    case 2:
-    case 3:
-    case 10:
-        return 50;
-    case 5:
-        return 150;
-    case 11:
-    case 12:
-    case 13:
-        return 100;
-    case 15:
-        return 0;
-    default:
-        return 200;
-    }
+    const ClerkField *field = FieldOfColumn(col);
+    return field ? field->MaxLength : 0;
 }
 
 void frmMain::editorTrigger()
@@ -300,7 +288,7 @@ void frmMain::ShowInput()
 {
     HideInput();
     try {
-        if (!gblnEditInnerInfo)
+        if (!Session().gblnEditInnerInfo)
             return;
         const int row = vfgMain->Row();
         const int col = vfgMain->Col();
@@ -385,49 +373,16 @@ void frmMain::SaveData()
     HideInput();
     if (vfgMain->Rows() <= vfgMain->FixedRows())
         return;
-    const qint16 dialect = gintDBType;
-    QString strSQL;
-    bool blnCommitted = true;
-    bool blnWroteAny = false;
-    try {
+    StaffStore::SaveResult result;
+    {
         BusyCursor busy;
-        const int rows = vfgMain->Rows();
-        if (dialect == 0)
-            strSQL.reserve(qsizetype(rows) * 320);
-        for (int row = vfgMain->FixedRows(); row < rows; ++row) {
-            const QStringList cells = RowCells(row);
-            if (dialect == 1)
-                strSQL.clear();
-            const auto kind = StaffStatements::AppendRow(strSQL, cells);
-            if (kind == StaffStatements::RowKind::BadKey) {
-                WriteErrLog(QStringLiteral("Key is not a whole number, row not saved"),
-                            QStringLiteral("SaveData"), ModuleName,
-                            QStringLiteral("Row %1, Clerk_ID=%2").arg(row).arg(cells.at(0)));
-                continue;
-            }
-            if (dialect == 1 && (kind == StaffStatements::RowKind::Update ||
-                                 kind == StaffStatements::RowKind::Insert)) {
-                blnWroteAny = true;
-                // Rows before a failure stay written; the rest are not tried.
-                if (!ExcuteSQL(strSQL)) {
-                    blnCommitted = false;
-                    break;
-                }
-            }
-        }
-        if (dialect == 0 && !strSQL.isEmpty()) {
-            blnWroteAny = true;
-            blnCommitted = ExcuteSQL(strSQL);
-        }
-        // New rows get their keys from the reload, so a second save cannot insert them again.
-        if (blnCommitted && blnWroteAny)
+        result = m_store.Save(
+            vfgMain->Rows() - vfgMain->FixedRows(),
+            [this](int row) { return RowCells(row + vfgMain->FixedRows()); }, Session().gintDBType);
+        if (result.Saved && result.Reload)
             ReloadKeepingCell();
-    } catch (const std::exception &error) {
-        WriteErrLog(ErrorText(error), QStringLiteral("SaveData"), ModuleName, strSQL);
-        MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), this);
-        return;
     }
-    if (!blnCommitted) {
+    if (!result.Saved) {
         // The grid keeps what was typed, so nothing is lost.
         MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), this);
         return;
@@ -455,12 +410,10 @@ void frmMain::DeleteData(bool blnDeleteAll)
     HideInput();
     const QString question =
         GetLangText(QStringLiteral("0077"), QStringLiteral("Are You Want To Delete All Records?"));
-    QString strSQL;
     try {
         if (blnDeleteAll) {
             if (MsgYesNo(question, this)) {
-                strSQL = StaffStatements::DeleteAll();
-                ExcuteSQL(strSQL);
+                m_store.DeleteAll();
                 RefreshDB();
             }
             ResetSN();
@@ -478,8 +431,12 @@ void frmMain::DeleteData(bool blnDeleteAll)
                 return;
             }
             if (MsgYesNo(question, this)) {
-                strSQL = StaffStatements::DeleteOne(id);
-                ExcuteSQL(strSQL);
+                if (!m_store.DeleteOne(id)) {
+                    // Still in the database, so it stays in the grid.
+                    MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")),
+                                this);
+                    return;
+                }
                 vfgMain->RemoveItem(row);
             }
         } else if (row < vfgMain->Rows() - 1) {
@@ -488,18 +445,16 @@ void frmMain::DeleteData(bool blnDeleteAll)
         }
         ResetSN();
     } catch (const std::exception &error) {
-        WriteErrLog(ErrorText(error), QStringLiteral("DeleteData"), ModuleName, strSQL);
+        LogFailure(error, QStringLiteral("DeleteData"), ModuleName, m_store.LastStatement());
     }
 }
 
 void frmMain::vfgMain_KeyDown(int KeyCode, int Shift)
 {
-    constexpr int vbKeyDelete = 46;
-    constexpr int vbShiftMask = 1;
     // Deleting by key needs the same right as the Delete button.
-    if (KeyCode != vbKeyDelete || !gblnEditInnerInfo)
+    if (KeyCode != KeyCodes::vbKeyDelete || !Session().gblnEditInnerInfo)
         return;
-    DeleteData(Shift == vbShiftMask);
+    DeleteData(Shift == KeyCodes::vbShiftMask);
 }
 
 void frmMain::Query()
@@ -528,7 +483,7 @@ void frmMain::Query()
             vfgMain->Select(found, col);
         }
     } catch (const std::exception &error) {
-        WriteErrLog(ErrorText(error), QStringLiteral("Query"), ModuleName, strName);
+        LogFailure(error, QStringLiteral("Query"), ModuleName, strName);
     }
 }
 
@@ -560,12 +515,9 @@ void frmMain::cmdPrint_Click()
     if (vfgMain->Rows() <= vfgMain->FixedRows() + 1)
         return;
     try {
-        frmPrint *preview = frmPrint::instance();
-        preview->show();
-        preview->raise();
-        preview->activateWindow();
+        frmPrint::ShowInFront();
     } catch (const std::exception &error) {
-        WriteErrLog(ErrorText(error), QStringLiteral("cmdPrint_Click"), ModuleName);
+        LogFailure(error, QStringLiteral("cmdPrint_Click"), ModuleName);
     }
 }
 

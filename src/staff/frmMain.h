@@ -2,6 +2,7 @@
 // The staff directory window: the staff grid with its in-cell editor and the command bar.
 
 #include "SharedForm.h"
+#include "StaffStore.h"
 
 #include <QWidget>
 
@@ -79,6 +80,7 @@ private:
     QPushButton *cmdPrint;
     QPushButton *cmdExit;
 
+    StaffStore m_store;
     // Set while the grid is being refilled or moved by the code, so that its cell changes do
     // not open the editor.
     bool m_blnQuiet = false;

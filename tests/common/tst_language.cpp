@@ -1,9 +1,9 @@
-// Caption lookup and the language packs shipped with the module.
+// Caption lookup, the language packs shipped with the module, and the language's font.
 
 #include "BuiltinLanguagePack.h"
 #include "Language.h"
 #include "Session.h"
-#include "TestHelpers.h"
+#include "TestHome.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -22,118 +22,91 @@ public:
     QHash<QString, QString> answers;
     int calls = 0;
 };
-
-// Every text id the windows, boxes and report ask for.
-const QStringList moduleIds = {"0006", "0008", "0010", "0037", "0053", "0057", "0062", "0068",
-                               "0069", "0070", "0077", "0082", "0083", "0114", "0158", "0159",
-                               "0165", "0166", "0274", "0406", "0419", "0420", "0421", "0422",
-                               "0423", "0424", "0425", "0426", "0427", "0436", "0438", "0439"};
 } // namespace
 
 class tst_language : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void defaultBeforeAnyPack();
-    void blankIdNeverAsksThePack();
-    void packAnswerStandsEvenWhenEmpty();
-    void shippedPacksCoverEveryId_data();
-    void shippedPacksCoverEveryId();
-    void hostPackFileReplacesShippedOne();
-    void unknownLanguageReadsEnglish();
-    void fontSchemeFollowsLanguage();
+    // The default before any pack and for a blank id; once a pack exists its answer stands,
+    // an empty one too.
+    void lookup()
+    {
+        TestHome home;
+        QCOMPARE(GetLangText(QStringLiteral("0068"), QStringLiteral("Saved!")), "Saved!");
+        auto pack = std::make_shared<CountingPack>();
+        pack->answers.insert(QStringLiteral("0068"), QStringLiteral("Gespeichert!"));
+        Session().gobjLanguagePack = pack;
+        QCOMPARE(GetLangText(QStringLiteral("  "), QStringLiteral("Exit")), "Exit");
+        QCOMPARE(pack->calls, 0);
+        QCOMPARE(GetLangText(QStringLiteral("0068"), QStringLiteral("Saved!")), "Gespeichert!");
+        QCOMPARE(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), QString());
+    }
+
+    void shippedPacksCoverEveryId_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("ENG") << QStringLiteral("ENG");
+        QTest::newRow("CHS") << QStringLiteral("CHS");
+    }
+    void shippedPacksCoverEveryId()
+    {
+        QFETCH(QString, language);
+        TestHome home;
+        BuiltinLanguagePack pack;
+        pack.Init(QString(), language, QVariant(QString()));
+        // Every text id the windows, boxes and report ask for.
+        const QStringList ids =
+            QStringLiteral(
+                "0006 0008 0010 0037 0053 0057 0062 0068 0069 0070 0077 0082 0083 0114 0158 0159 "
+                "0165 0166 0274 0406 0419 0420 0421 0422 0423 0424 0425 0426 0427 0436 0438 0439")
+                .split(u' ');
+        const QRegularExpression han(QStringLiteral("\\p{Han}"));
+        for (const QString &id : ids) {
+            const QString text = pack.GetText(id);
+            QVERIFY2(!text.isEmpty(), qPrintable(id));
+            // The grid header lines keep their abbreviations (ID, IP, QQ) in every language.
+            if (language == QLatin1String("CHS") && id != QLatin1String("0419") &&
+                id != QLatin1String("0420"))
+                QVERIFY2(han.match(text).hasMatch(), qPrintable(id));
+        }
+        QCOMPARE(pack.GetText(QStringLiteral("0419")).count(u'|'), 15); // one per grid column
+        QCOMPARE(pack.GetText(QStringLiteral("0420")).count(u'|'), 3);
+    }
+
+    // A pack file of the host's own replaces the shipped one; an unknown language reads English.
+    void packChoice()
+    {
+        TestHome home;
+        QFile file(home.file(QStringLiteral("mine.lang")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Text]\n0068=Stored.\n");
+        file.close();
+        BuiltinLanguagePack own;
+        own.Init(QString(), QStringLiteral("ENG"), QVariant(file.fileName()));
+        QCOMPARE(own.GetText(QStringLiteral("0068")), QStringLiteral("Stored."));
+        QCOMPARE(own.GetText(QStringLiteral("0069")), QString());
+        BuiltinLanguagePack unknown;
+        unknown.Init(QString(), QStringLiteral("XYZ"), QVariant(QString()));
+        QCOMPARE(unknown.GetText(QStringLiteral("0070")), QStringLiteral("Popup"));
+    }
+
+    void languageFont()
+    {
+        TestHome home;
+        QVERIFY_THROWS_EXCEPTION(std::exception, SessionLanguageFont()); // no font object yet
+        auto chinese = std::make_shared<BuiltinFontScheme>();
+        chinese->SetLanguage(QStringLiteral("chs"));
+        Session().gobjFontScheme = chinese;
+        const LanguageFont font = SessionLanguageFont();
+        QCOMPARE(font.charset, 134);
+        QCOMPARE(font.face, QStringLiteral("WenQuanYi Micro Hei"));
+        QVERIFY(font.size > 0);
+        BuiltinFontScheme english;
+        english.SetLanguage(QStringLiteral("ENG"));
+        QCOMPARE(english.Charset(), QStringLiteral("0"));
+    }
 };
 
-void tst_language::defaultBeforeAnyPack()
-{
-    TestHome home;
-    QCOMPARE(GetLangText(QStringLiteral("0068"), QStringLiteral("Saved!")),
-             QStringLiteral("Saved!"));
-}
-
-void tst_language::blankIdNeverAsksThePack()
-{
-    TestHome home;
-    auto pack = std::make_shared<CountingPack>();
-    gobjLanguagePack = pack;
-    QCOMPARE(GetLangText(QString(), QStringLiteral("Exit")), QStringLiteral("Exit"));
-    QCOMPARE(GetLangText(QStringLiteral("  "), QStringLiteral("Exit")), QStringLiteral("Exit"));
-    QCOMPARE(pack->calls, 0);
-}
-
-void tst_language::packAnswerStandsEvenWhenEmpty()
-{
-    TestHome home;
-    auto pack = std::make_shared<CountingPack>();
-    pack->answers.insert(QStringLiteral("0068"), QStringLiteral("Gespeichert!"));
-    gobjLanguagePack = pack;
-    QCOMPARE(GetLangText(QStringLiteral("0068"), QStringLiteral("Saved!")),
-             QStringLiteral("Gespeichert!"));
-    QCOMPARE(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), QString());
-    QCOMPARE(pack->calls, 2);
-}
-
-void tst_language::shippedPacksCoverEveryId_data()
-{
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<bool>("chinese");
-    QTest::newRow("ENG") << QStringLiteral("ENG") << false;
-    QTest::newRow("CHS") << QStringLiteral("CHS") << true;
-}
-
-void tst_language::shippedPacksCoverEveryId()
-{
-    QFETCH(QString, language);
-    QFETCH(bool, chinese);
-    TestHome home;
-    BuiltinLanguagePack pack;
-    pack.Init(QString(), language, QVariant(QString()));
-    const QRegularExpression han(QStringLiteral("\\p{Han}"));
-    for (const QString &id : moduleIds) {
-        const QString text = pack.GetText(id);
-        QVERIFY2(!text.isEmpty(), qPrintable(language + QLatin1Char(' ') + id));
-        // The grid header lines keep their abbreviations (ID, IP, QQ) in every language.
-        if (chinese && id != QLatin1String("0419") && id != QLatin1String("0420"))
-            QVERIFY2(han.match(text).hasMatch(), qPrintable(id));
-    }
-    // Header lines keep one caption per grid column.
-    QCOMPARE(pack.GetText(QStringLiteral("0419")).count(QLatin1Char('|')), 15);
-    QCOMPARE(pack.GetText(QStringLiteral("0420")).count(QLatin1Char('|')), 3);
-}
-
-void tst_language::hostPackFileReplacesShippedOne()
-{
-    TestHome home;
-    QFile file(home.file(QStringLiteral("mine.lang")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Text]\n0068=Stored.\n");
-    file.close();
-    BuiltinLanguagePack pack;
-    pack.Init(QString(), QStringLiteral("ENG"), QVariant(file.fileName()));
-    QCOMPARE(pack.GetText(QStringLiteral("0068")), QStringLiteral("Stored."));
-    QCOMPARE(pack.GetText(QStringLiteral("0069")), QString());
-}
-
-void tst_language::unknownLanguageReadsEnglish()
-{
-    TestHome home;
-    BuiltinLanguagePack pack;
-    pack.Init(QString(), QStringLiteral("XYZ"), QVariant(QString()));
-    QCOMPARE(pack.GetText(QStringLiteral("0070")), QStringLiteral("Popup"));
-}
-
-void tst_language::fontSchemeFollowsLanguage()
-{
-    TestHome home;
-    BuiltinFontScheme chinese;
-    chinese.SetLanguage(QStringLiteral("chs"));
-    QCOMPARE(chinese.Charset(), QStringLiteral("134"));
-    QCOMPARE(chinese.FontName(), QStringLiteral("WenQuanYi Micro Hei"));
-    QVERIFY(chinese.FontSize() > 0);
-    BuiltinFontScheme english;
-    english.SetLanguage(QStringLiteral("ENG"));
-    QCOMPARE(english.Charset(), QStringLiteral("0"));
-}
-
-QTEST_MAIN(tst_language)
+QTEST_GUILESS_MAIN(tst_language)
 #include "tst_language.moc"

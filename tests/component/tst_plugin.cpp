@@ -1,36 +1,41 @@
-// A host loads the module as a Qt plugin and drives it through its interface.
+// A host loads the module as a Qt plugin, opens a window on a real database through its
+// interface, and returns from main with the window still open: the plugin instance is then
+// deleted during library finalisation, after the module's own globals.
 
+#include "DbFixture.h"
 #include "IclsMain.h"
+#include "TestHome.h"
 
-#include <QObject>
+#include <QApplication>
 #include <QPluginLoader>
 #include <QtTest>
 
 class tst_plugin : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
-    void loadsThroughQPluginLoader();
-};
+    TestHome m_home;
+    DbFixture m_db;
 
-void tst_plugin::loadsThroughQPluginLoader()
-{
-    const QString library = qEnvironmentVariable("ARDENTA_BINARY_DIR") +
-                            QStringLiteral("/src/component/libQLX_Ardenta.so");
-    QPluginLoader loader(library);
-    QCOMPARE(loader.metaData().value(QStringLiteral("IID")).toString(),
-             QStringLiteral("QLX_Ardenta.clsMain"));
-    QObject *root = loader.instance();
-    QVERIFY2(root, qPrintable(loader.errorString()));
-    IclsMain *module = qobject_cast<IclsMain *>(root);
-    QVERIFY(module);
-    QVERIFY(!module->EditInnerInfo());
-    module->setEditInnerInfo(true);
-    QVERIFY(module->EditInnerInfo());
-    // A blank connection opens nothing and does not fail.
-    module->ShowForm(QStringLiteral(" "), QStringLiteral("ops"));
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-}
+private Q_SLOTS:
+    void opensWindowThroughQPluginLoader()
+    {
+        QPluginLoader loader(qEnvironmentVariable("ARDENTA_BINARY_DIR") +
+                             QStringLiteral("/src/component/libQLX_Ardenta.so"));
+        QCOMPARE(loader.metaData().value(QStringLiteral("IID")).toString(),
+                 QStringLiteral("QLX_Ardenta.clsMain"));
+        auto *module = qobject_cast<IclsMain *>(loader.instance());
+        QVERIFY2(module, qPrintable(loader.errorString()));
+        module->setEditInnerInfo(true);
+        QVERIFY(module->EditInnerInfo());
+        module->ShowForm(QStringLiteral(" "), QStringLiteral("ops")); // opens nothing
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+        module->ShowForm(m_db.connection(), QStringLiteral("ops"), QStringLiteral("ENG"), 1);
+        QWidget *window = QApplication::topLevelWidgets().value(0);
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->objectName(), QStringLiteral("frmNotice"));
+        QCOMPARE(m_home.logEntryCount(), 0);
+    }
+};
 
 QTEST_MAIN(tst_plugin)
 #include "tst_plugin.moc"

@@ -1,7 +1,8 @@
 #pragma once
-// Fresh databases for tests: a SQLite file in a temporary folder, or a PostgreSQL database of
-// its own on the server named by ARDENTA_TEST_PG (see scripts/pg-test). Both get the module's
-// schema. Database tests run every case on both engines through the "engine" data column.
+// Fresh databases for tests: a SQLite file in a temporary folder, or a PostgreSQL database of its
+// own on the server named by ARDENTA_TEST_PG (scripts/pg-test). Both get the module's schema.
+// Service tests run on every backend; window tests on SQLite, adding backend rows only where
+// the backend changes the outcome.
 
 #include <QList>
 #include <QString>
@@ -9,20 +10,18 @@
 #include <QTest>
 #include <QVariant>
 
-// Adds the QString column "engine" to the current _data() function.
-void AddEngineColumn();
-// Adds one row per engine: "sqlite" and "postgresql", or "<name>@sqlite" and "<name>@postgresql".
-// Further columns of the row are filled by the caller with operator<< on the returned rows, so
-// use AddEngineRow for rows that carry more data.
-void AddEngineRows();
-QTestData &AddEngineRow(const QString &name, const QString &engine);
-QStringList TestEngines();
+// The backends a test can run on.
+QStringList Backends();
+// Adds the QString column "engine" and one row per backend; with a name, "<name>@<engine>" rows
+// that the caller fills further.
+void BackendRows();
+QTestData &AddBackendRow(const QString &name, const QString &engine);
 
 class DbFixture
 {
 public:
     // withSchema false leaves the database empty (SQLite: the file does not exist yet).
-    explicit DbFixture(const QString &engine, bool withSchema = true);
+    explicit DbFixture(const QString &engine = QStringLiteral("sqlite"), bool withSchema = true);
     ~DbFixture();
     DbFixture(const DbFixture &) = delete;
     DbFixture &operator=(const DbFixture &) = delete;
@@ -34,11 +33,21 @@ public:
     QString connection() const { return m_connection; }
     QString engine() const { return m_engine; }
 
-    // Direct access that does not go through the module's services, for setting up and checking.
-    void exec(const QString &sql) const; // throws ArdentaError
+    // Direct access beside the module's services, for setting up and checking. exec throws.
+    void exec(const QString &sql) const;
     QList<QVariantList> rows(const QString &sql) const;
     QVariant scalar(const QString &sql) const;
     int count(const QString &table) const;
+
+    // A staff member: Clerk_NO, Clerk_Ext, Clerk_UserName, ... in the table's order; the rest
+    // stay null. Several at once by user name.
+    void addStaff(const QStringList &fields) const;
+    void addNames(const QStringList &userNames) const;
+    // Every row of Vw_Clerk as text, key first; a null field is a null QString.
+    QList<QStringList> staff() const;
+    void addNotice(const QString &time, const QString &publisher, const QString &content) const;
+    // The key of the notice with this content, "" when there is none.
+    QString noticeId(const QString &content) const;
 
 private:
     QString m_engine;
@@ -51,14 +60,13 @@ private:
     QString m_problem;
 };
 
-// Prepares `name` for the row's engine and points gstrConnection at it; skips or fails the test
-// when the engine is not available. Create the TestHome before it (TestHome resets the session).
-#define DB_FIXTURE(name) DB_FIXTURE_WITH(name, true)
+// Prepares `name` on the row's engine and points gstrConnection at it; skips or fails the test
+// when the engine is not available. Make the TestHome first: it resets the session.
 #define DB_FIXTURE_WITH(name, withSchema)                                                          \
     QFETCH(QString, engine);                                                                       \
     DbFixture name(engine, withSchema);                                                            \
     if (name.skipped())                                                                            \
         QSKIP(qPrintable(name.problem()));                                                         \
-    if (!name.ready())                                                                             \
-        QFAIL(qPrintable(name.problem()));                                                         \
-    gstrConnection = name.connection()
+    QVERIFY2(name.ready(), qPrintable(name.problem()));                                            \
+    Session().gstrConnection = name.connection()
+#define DB_FIXTURE(name) DB_FIXTURE_WITH(name, true)

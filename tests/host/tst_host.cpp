@@ -2,7 +2,7 @@
 
 #include "DbFixture.h"
 #include "Session.h"
-#include "TestHelpers.h"
+#include "TestHome.h"
 
 #include <QImage>
 #include <QProcess>
@@ -59,6 +59,7 @@ private:
 
 void tst_host::init()
 {
+    m_home.reset(); // before the next one takes ARDENTA_HOME
     m_home = std::make_unique<TestHome>();
     m_env = QProcessEnvironment::systemEnvironment();
     m_env.insert(QStringLiteral("ARDENTA_HOME"), m_home->path());
@@ -114,8 +115,7 @@ void tst_host::withoutDisplayExplainsScreenshot()
 
 void tst_host::initDbCreatesSchemaOnce_data()
 {
-    AddEngineColumn();
-    AddEngineRows();
+    BackendRows();
 }
 
 void tst_host::initDbCreatesSchemaOnce()
@@ -137,14 +137,10 @@ void tst_host::screenshotOfEachWindow_data()
 {
     QTest::addColumn<QString>("flag");
     QTest::addColumn<QString>("language");
-    QTest::newRow("staff_ENG") << "0"
-                               << "ENG";
-    QTest::newRow("staff_CHS") << "0"
-                               << "CHS";
-    QTest::newRow("notice_ENG") << "1"
-                                << "ENG";
-    QTest::newRow("notice_CHS") << "1"
-                                << "CHS";
+    for (const char *flag : {"0", "1"}) {
+        for (const char *language : {"ENG", "CHS"})
+            QTest::addRow("flag%s_%s", flag, language) << flag << language;
+    }
 }
 
 void tst_host::screenshotOfEachWindow()

@@ -1,6 +1,7 @@
 // The broadcast of a new notice to the online users, read by real sockets on loopback
 // addresses, and by the ardenta-listen receiver program.
 
+#include "DbFixture.h"
 #include "NoticeBroadcast.h"
 #include "NoticeMessage.h"
 #include "NoticeTestSupport.h"
@@ -69,52 +70,41 @@ void Configure(const TestHome &home, const DbFixture &db, quint16 localPort, qui
 }
 
 // Saves a new notice through the window and answers Yes to sending it.
-std::vector<SeenDialog> PublishNotice(const QString &text)
+void PublishNotice(DialogAnswerer &user, const QString &text)
 {
     Click(OpenNoticeWindow(), "cmdAdd");
     TypeText(Text(), text);
-    DialogAnswerer user;
     user.answerMessage(QMessageBox::Ok);
     user.answerMessage(QMessageBox::Yes);
     Click(frmNotice::instance(), "cmdSave");
-    return user.seen();
 }
 
 } // namespace
 
-class NoticeBroadcastTest : public QObject
+class tst_NoticeBroadcast : public WindowTestCase
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup()
-    {
-        NoticeBroadcast::SetLocalIPSource({});
-        CloseNoticeWindows();
-    }
 
     // Three online users, the third being the sender, and an empty address; the datagram is
     // marker, publisher and the first ten characters, in the configured encoding. When another
     // program holds the local port, the broadcast ends with one log entry and no message.
     void sendsToOthersWithAnAddress_data()
     {
-        AddEngineColumn();
         QTest::addColumn<QString>("publisher");
         QTest::addColumn<QByteArray>("encoding");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("expected"); // empty: nobody receives anything
-        for (const QString &engine : TestEngines()) {
-            AddEngineRow(QStringLiteral("utf8_first_ten"), engine)
-                << "ops" << QByteArray() << "Hello everyone, meeting at three"
-                << QByteArray("###Notice###~!ops~!Hello ever");
-            // 张三 is D5C5 C8FD and 通知 CDA8 D6AA in GB18030.
-            AddEngineRow(QStringLiteral("gb18030"), engine)
-                << QStringLiteral("张三") << QByteArray("GB18030") << QStringLiteral("通知")
-                << "###Notice###~!" + QByteArray::fromHex("D5C5C8FD") + "~!" +
-                       QByteArray::fromHex("CDA8D6AA");
-            AddEngineRow(QStringLiteral("local_port_held"), engine)
-                << "ops" << QByteArray() << "short" << QByteArray();
-        }
+        QTest::newRow("utf8_first_ten")
+            << "ops" << QByteArray() << "Hello everyone, meeting at three"
+            << QByteArray("###Notice###~!ops~!Hello ever");
+        // 张三 is D5C5 C8FD and 通知 CDA8 D6AA in GB18030.
+        QTest::newRow("gb18030") << QStringLiteral("张三") << QByteArray("GB18030")
+                                 << QStringLiteral("通知")
+                                 << "###Notice###~!" + QByteArray::fromHex("D5C5C8FD") + "~!" +
+                                        QByteArray::fromHex("CDA8D6AA");
+        QTest::newRow("local_port_held") << "ops" << QByteArray() << "short" << QByteArray();
     }
     void sendsToOthersWithAnAddress()
     {
@@ -122,19 +112,19 @@ private Q_SLOTS:
         QFETCH(QByteArray, encoding);
         QFETCH(QString, text);
         QFETCH(QByteArray, expected);
-        TestHome home;
-        DB_FIXTURE(db);
+        DbFixture db;
+        Session().gstrConnection = db.connection();
         StartNoticeSession(publisher);
         Listeners users;
         QVERIFY(users.open(3));
         QUdpSocket holder; // another program on the local port
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0));
-        Configure(home, db, expected.isEmpty() ? holder.localPort() : FreeLocalPort(), users.port,
+        Configure(*home, db, expected.isEmpty() ? holder.localPort() : FreeLocalPort(), users.port,
                   encoding, {"127.0.0.2", "", "127.0.0.3", "127.0.0.4"});
         NoticeBroadcast::SetLocalIPSource([] { return QStringLiteral("127.0.0.4"); });
 
-        // "Saved!" and the question, never anything about the broadcast.
-        QCOMPARE(PublishNotice(text).size(), size_t(2));
+        PublishNotice(*user, text); // "Saved!" and the question, nothing about the broadcast
+        NoticeBroadcast::SetLocalIPSource({});
 
         const QList<QByteArray> got =
             expected.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{expected};
@@ -143,9 +133,9 @@ private Q_SLOTS:
         QTest::qWait(200);
         QCOMPARE(users.received(0), got);
         QCOMPARE(users.received(2), QList<QByteArray>());
-        QCOMPARE(home.logEntryCount(), expected.isEmpty() ? 1 : 0);
+        QCOMPARE(home->logEntryCount(), expected.isEmpty() ? 1 : 0);
         if (expected.isEmpty())
-            QVERIFY(home.logText().contains(QLatin1String("SendAllUserMsg")));
+            QVERIFY(home->logText().contains(QLatin1String("SendAllUserMsg")));
     }
 
     void receiverSplitsAtFirstTwoSeparators_data()
@@ -170,14 +160,13 @@ private Q_SLOTS:
         QTEST(parsed ? parsed->publisher + u'|' + parsed->content : QStringLiteral("-"), "fields");
     }
 
-    void listenerPrintsSavedNotice_data() { EngineRows(); }
     void listenerPrintsSavedNotice()
     {
-        TestHome home;
-        DB_FIXTURE(db);
+        DbFixture db;
+        Session().gstrConnection = db.connection();
         StartNoticeSession(QStringLiteral("张三"));
         const quint16 port = FreeLocalPort();
-        Configure(home, db, FreeLocalPort(), port, "GB18030", {"127.0.0.2"});
+        Configure(*home, db, FreeLocalPort(), port, "GB18030", {"127.0.0.2"});
         NoticeBroadcast::SetLocalIPSource([] { return QStringLiteral("127.0.0.9"); });
 
         QProcess listener;
@@ -187,7 +176,8 @@ private Q_SLOTS:
         QByteArray errors;
         QTRY_VERIFY((errors += listener.readAllStandardError()).contains("listening"));
 
-        PublishNotice(QStringLiteral("明天上午九点全体开会，请准时"));
+        PublishNotice(*user, QStringLiteral("明天上午九点全体开会，请准时"));
+        NoticeBroadcast::SetLocalIPSource({});
 
         QByteArray output;
         QTRY_VERIFY((output += listener.readAllStandardOutput()).contains('\n'));
@@ -202,5 +192,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(NoticeBroadcastTest)
+QTEST_MAIN(tst_NoticeBroadcast)
 #include "tst_noticebroadcast.moc"

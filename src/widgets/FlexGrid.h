@@ -20,18 +20,15 @@ public:
     explicit FlexGrid(QWidget *parent = nullptr);
     ~FlexGrid() override;
 
-    int Rows() const;       // header row included
-    void setRows(int rows); // grows with empty rows or cuts at the bottom (never below 1)
+    int Rows() const; // header row included
     int Cols() const;
     void setCols(int cols);
     int FixedRows() const { return 1; }
-    int FixedCols() const { return 0; }
 
     // The current cell. Row() is 0 when there is no data row.
     int Row() const;
     void setRow(int row);
     int Col() const;
-    void setCol(int col);
 
     // Rows and columns out of range read as "" and are ignored when written.
     QString TextMatrix(int row, int col) const;
@@ -56,10 +53,10 @@ public:
     // remains. An empty pointer leaves a grid with the header row only.
     void setDataSource(const std::shared_ptr<Recordset> &records);
 
-    // Appends a row; the text is split at tabs into the first cells.
     // Fills a column with each data row's grid row number, as the serial-number columns show.
     void NumberRows(int col);
 
+    // Appends a row; the text is split at tabs into the first cells.
     void AddItem(const QString &text = QString());
     void RemoveItem(int row);
 
@@ -70,29 +67,16 @@ public:
     int CellLeft() const;
     int CellTop() const;
     int CellWidth() const;
-    int CellHeight() const;
-    // Pixel rectangle of any cell relative to the grid widget (empty when not visible).
-    QRect cellRect(int row, int col) const;
 
     // Colours in the Windows layout &H00BBGGRR.
     void setForeColor(qint32 color);
     void setForeColorFixed(qint32 color);
     void setBackColor(qint32 color);
     void setBackColorAlternate(qint32 color);
-    void setBackColorFixed(qint32 color); // header background
     qint32 ForeColor() const;
     qint32 ForeColorFixed() const;
     qint32 BackColor() const;
     qint32 BackColorAlternate() const;
-    qint32 BackColorFixed() const;
-
-    // &H00BBGGRR to QColor; &H800000nn system colours map to the palette.
-    static QColor ColorFromOle(qint32 color);
-    static qint32 OleFromColor(const QColor &color);
-    // The Windows virtual-key code of a key event (0 when it has none) and the modifier mask
-    // (1 Shift, 2 Ctrl, 4 Alt), for KeyDown here and in editors laid over the grid.
-    static int KeyCode(const QKeyEvent *event);
-    static int ShiftMask(Qt::KeyboardModifiers modifiers);
 
     // Type-to-search is off: letters are KeyDown codes for the window, not row jumps.
     void keyboardSearch(const QString &search) override;
@@ -135,10 +119,8 @@ private:
     void sectionResized(int col);
 
     FlexGridModel *m_model;
-    QColor m_fixedFore;
     int m_topRowBeforeScroll = 1;
     int m_leftColBeforeScroll = 0;
     bool m_ownResize = false; // width changes made by code are no user resize
-    std::optional<qint32> m_foreColor, m_foreColorFixed, m_backColor, m_backColorAlternate,
-        m_backColorFixed;
+    std::optional<qint32> m_foreColor, m_foreColorFixed, m_backColor, m_backColorAlternate;
 };

@@ -49,8 +49,6 @@ QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int
         return int(alignmentFlags(column.fixedAlignment, column.header));
     case Qt::ForegroundRole:
         return m_fixedFore.isValid() ? QVariant(QBrush(m_fixedFore)) : QVariant();
-    case Qt::BackgroundRole:
-        return m_fixedBack.isValid() ? QVariant(QBrush(m_fixedBack)) : QVariant();
     default:
         return {};
     }
@@ -111,23 +109,6 @@ void FlexGridModel::setHeaderTexts(const QStringList &texts)
         m_columns[size_t(c)].header = texts.at(c);
     if (!texts.isEmpty())
         Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(texts.size()) - 1);
-}
-
-void FlexGridModel::setDataRowCount(int rows)
-{
-    rows = qMax(0, rows);
-    const int old = rowCount();
-    if (rows > old) {
-        beginInsertRows(QModelIndex(), old, rows - 1);
-        QStringList empty;
-        empty.resize(columnCount());
-        m_rows.resize(size_t(rows), empty);
-        endInsertRows();
-    } else if (rows < old) {
-        beginRemoveRows(QModelIndex(), rows, old - 1);
-        m_rows.resize(size_t(rows));
-        endRemoveRows();
-    }
 }
 
 void FlexGridModel::resizeColumns(int columns)
@@ -238,13 +219,6 @@ void FlexGridModel::setFormat(int column, const QString &pattern)
 void FlexGridModel::setFixedForeground(const QColor &color)
 {
     m_fixedFore = color;
-    if (columnCount() > 0)
-        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-}
-
-void FlexGridModel::setFixedBackground(const QColor &color)
-{
-    m_fixedBack = color;
     if (columnCount() > 0)
         Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }

@@ -1,6 +1,8 @@
 #include "FlexGrid.h"
 
 #include "FlexGridModel.h"
+#include "KeyCodes.h"
+#include "OleColor.h"
 #include "Recordset.h"
 #include "Twips.h"
 
@@ -76,11 +78,6 @@ int FlexGrid::Rows() const
     return m_model->rowCount() + 1;
 }
 
-void FlexGrid::setRows(int rows)
-{
-    m_model->setDataRowCount(qMax(1, rows) - 1);
-}
-
 int FlexGrid::Cols() const
 {
     return m_model->columnCount();
@@ -109,12 +106,6 @@ int FlexGrid::Col() const
 {
     const QModelIndex current = currentIndex();
     return current.isValid() ? current.column() : 0;
-}
-
-void FlexGrid::setCol(int col)
-{
-    if (Row() >= 1)
-        Select(Row(), col);
 }
 
 QString FlexGrid::TextMatrix(int row, int col) const
@@ -311,75 +302,6 @@ int FlexGrid::CellWidth() const
     return PixelsToTwips(const_cast<FlexGrid *>(this)->currentCellRect().width());
 }
 
-int FlexGrid::CellHeight() const
-{
-    return PixelsToTwips(const_cast<FlexGrid *>(this)->currentCellRect().height());
-}
-
-QRect FlexGrid::cellRect(int row, int col) const
-{
-    if (col < 0 || col >= Cols() || isColumnHidden(col))
-        return {};
-    const QHeaderView *header = horizontalHeader();
-    if (row == 0) {
-        const QRect section(header->sectionViewportPosition(col), 0, header->sectionSize(col),
-                            header->height());
-        if (!section.intersects(header->rect()))
-            return {};
-        return section.translated(header->pos());
-    }
-    const QModelIndex target = modelIndex(row, col);
-    if (!target.isValid())
-        return {};
-    const QRect cell = sectionRect(target);
-    if (!cell.intersects(viewport()->rect()))
-        return {};
-    return cell.translated(viewport()->pos());
-}
-
-QColor FlexGrid::ColorFromOle(qint32 color)
-{
-    if (quint32(color) & 0x80000000u) {
-        // System colours by their Windows index.
-        const QPalette palette = QGuiApplication::palette();
-        switch (quint32(color) & 0xFFu) {
-        case 1:  // desktop
-        case 2:  // active caption
-        case 13: // highlight
-            return palette.color(QPalette::Highlight);
-        case 5: // window
-            return palette.color(QPalette::Base);
-        case 7: // menu text
-        case 8: // window text
-            return palette.color(QPalette::Text);
-        case 9:  // caption text
-        case 14: // highlight text
-            return palette.color(QPalette::HighlightedText);
-        case 16: // button shadow
-            return palette.color(QPalette::Dark);
-        case 17: // grey text
-            return palette.color(QPalette::Disabled, QPalette::Text);
-        case 18: // button text
-            return palette.color(QPalette::ButtonText);
-        case 20: // 3D highlight
-            return palette.color(QPalette::Light);
-        case 23:
-            return palette.color(QPalette::ToolTipText);
-        case 24:
-            return palette.color(QPalette::ToolTipBase);
-        case 15: // button face
-        default:
-            return palette.color(QPalette::Button);
-        }
-    }
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
-qint32 FlexGrid::OleFromColor(const QColor &color)
-{
-    return qint32(color.red() | (color.green() << 8) | (color.blue() << 16));
-}
-
 void FlexGrid::setPaletteColor(QPalette::ColorRole role, const QColor &color)
 {
     QPalette changed = palette();
@@ -391,194 +313,48 @@ void FlexGrid::setPaletteColor(QPalette::ColorRole role, const QColor &color)
 void FlexGrid::setForeColor(qint32 color)
 {
     m_foreColor = color;
-    setPaletteColor(QPalette::Text, ColorFromOle(color));
+    setPaletteColor(QPalette::Text, OleColor::ToColor(color));
 }
 
 void FlexGrid::setForeColorFixed(qint32 color)
 {
     m_foreColorFixed = color;
-    m_fixedFore = ColorFromOle(color);
-    m_model->setFixedForeground(m_fixedFore);
+    m_model->setFixedForeground(OleColor::ToColor(color));
 }
 
 void FlexGrid::setBackColor(qint32 color)
 {
     m_backColor = color;
-    setPaletteColor(QPalette::Base, ColorFromOle(color));
+    setPaletteColor(QPalette::Base, OleColor::ToColor(color));
 }
 
 void FlexGrid::setBackColorAlternate(qint32 color)
 {
     m_backColorAlternate = color;
-    setPaletteColor(QPalette::AlternateBase, ColorFromOle(color));
+    setPaletteColor(QPalette::AlternateBase, OleColor::ToColor(color));
     setAlternatingRowColors(true);
-}
-
-void FlexGrid::setBackColorFixed(qint32 color)
-{
-    m_backColorFixed = color;
-    m_model->setFixedBackground(ColorFromOle(color));
 }
 
 qint32 FlexGrid::ForeColor() const
 {
-    return m_foreColor.value_or(OleFromColor(palette().color(QPalette::Text)));
+    return m_foreColor.value_or(OleColor::FromColor(palette().color(QPalette::Text)));
 }
 
 qint32 FlexGrid::ForeColorFixed() const
 {
     return m_foreColorFixed.value_or(
-        OleFromColor(horizontalHeader()->palette().color(QPalette::ButtonText)));
+        OleColor::FromColor(horizontalHeader()->palette().color(QPalette::ButtonText)));
 }
 
 qint32 FlexGrid::BackColor() const
 {
-    return m_backColor.value_or(OleFromColor(palette().color(QPalette::Base)));
+    return m_backColor.value_or(OleColor::FromColor(palette().color(QPalette::Base)));
 }
 
 qint32 FlexGrid::BackColorAlternate() const
 {
-    return m_backColorAlternate.value_or(OleFromColor(palette().color(QPalette::AlternateBase)));
-}
-
-qint32 FlexGrid::BackColorFixed() const
-{
-    return m_backColorFixed.value_or(
-        OleFromColor(horizontalHeader()->palette().color(QPalette::Button)));
-}
-
-int FlexGrid::KeyCode(const QKeyEvent *event)
-{
-    const int key = event->key();
-    if (event->modifiers().testFlag(Qt::KeypadModifier)) {
-        if (key >= Qt::Key_0 && key <= Qt::Key_9)
-            return 96 + (key - Qt::Key_0);
-        switch (key) {
-        case Qt::Key_Asterisk:
-            return 106;
-        case Qt::Key_Plus:
-            return 107;
-        case Qt::Key_Minus:
-            return 109;
-        case Qt::Key_Period:
-            return 110;
-        case Qt::Key_Slash:
-            return 111;
-        default:
-            break;
-        }
-    }
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return key; // the same codes as the Windows keys
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return 112 + (key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Shift:
-        return 16;
-    case Qt::Key_Control:
-        return 17;
-    case Qt::Key_Alt:
-        return 18;
-    case Qt::Key_Pause:
-        return 19;
-    case Qt::Key_CapsLock:
-        return 20;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Space:
-        return 32;
-    case Qt::Key_PageUp:
-        return 33;
-    case Qt::Key_PageDown:
-        return 34;
-    case Qt::Key_End:
-        return 35;
-    case Qt::Key_Home:
-        return 36;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return 46;
-    // Shifted characters report the key they are on (US layout).
-    case Qt::Key_ParenRight:
-        return 48;
-    case Qt::Key_Exclam:
-        return 49;
-    case Qt::Key_At:
-        return 50;
-    case Qt::Key_NumberSign:
-        return 51;
-    case Qt::Key_Dollar:
-        return 52;
-    case Qt::Key_Percent:
-        return 53;
-    case Qt::Key_AsciiCircum:
-        return 54;
-    case Qt::Key_Ampersand:
-        return 55;
-    case Qt::Key_Asterisk:
-        return 56;
-    case Qt::Key_ParenLeft:
-        return 57;
-    case Qt::Key_Semicolon:
-    case Qt::Key_Colon:
-        return 186;
-    case Qt::Key_Equal:
-    case Qt::Key_Plus:
-        return 187;
-    case Qt::Key_Comma:
-    case Qt::Key_Less:
-        return 188;
-    case Qt::Key_Minus:
-    case Qt::Key_Underscore:
-        return 189;
-    case Qt::Key_Period:
-    case Qt::Key_Greater:
-        return 190;
-    case Qt::Key_Slash:
-    case Qt::Key_Question:
-        return 191;
-    case Qt::Key_QuoteLeft:
-    case Qt::Key_AsciiTilde:
-        return 192;
-    case Qt::Key_BracketLeft:
-    case Qt::Key_BraceLeft:
-        return 219;
-    case Qt::Key_Backslash:
-    case Qt::Key_Bar:
-        return 220;
-    case Qt::Key_BracketRight:
-    case Qt::Key_BraceRight:
-        return 221;
-    case Qt::Key_Apostrophe:
-    case Qt::Key_QuoteDbl:
-        return 222;
-    default:
-        return 0;
-    }
-}
-
-int FlexGrid::ShiftMask(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
-           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
-           (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
+    return m_backColorAlternate.value_or(
+        OleColor::FromColor(palette().color(QPalette::AlternateBase)));
 }
 
 void FlexGrid::keyboardSearch(const QString &) {}
@@ -594,8 +370,8 @@ void FlexGrid::setSelectionByRow(bool byRow)
 void FlexGrid::keyPressEvent(QKeyEvent *event)
 {
     const QPointer<FlexGrid> alive(this);
-    if (const int code = KeyCode(event))
-        Q_EMIT KeyDown(code, ShiftMask(event->modifiers()));
+    if (const int code = KeyCodes::KeyCode(event))
+        Q_EMIT KeyDown(code, KeyCodes::ShiftMask(event->modifiers()));
     if (!alive)
         return;
     switch (event->key()) {

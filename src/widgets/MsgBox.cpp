@@ -1,13 +1,15 @@
 #include "MsgBox.h"
 
+#include "ErrLog.h"
 #include "Session.h"
 
+#include <QApplication>
 #include <QInputDialog>
 
 QMessageBox::StandardButton MsgBox(const QString &text, QMessageBox::Icon icon,
                                    QMessageBox::StandardButtons buttons, QWidget *parent)
 {
-    QMessageBox box(icon, gstrPopupTitle, text, buttons, parent);
+    QMessageBox box(icon, Session().gstrPopupTitle, text, buttons, parent);
     box.setObjectName(QStringLiteral("MsgBox"));
     if (buttons.testFlag(QMessageBox::Yes))
         box.setDefaultButton(QMessageBox::Yes);
@@ -25,4 +27,18 @@ QString InputBox(const QString &prompt, const QString &title, const QString &def
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.textValue();
+}
+
+void InstallErrLogBox()
+{
+    static const bool installed = [] {
+        SetErrLogAlarm([](const QString &message) {
+            if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+                MsgCritical(message);
+            else
+                qWarning("%s", qPrintable(message));
+        });
+        return true;
+    }();
+    Q_UNUSED(installed);
 }

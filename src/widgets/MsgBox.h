@@ -28,3 +28,7 @@ inline bool MsgYesNo(const QString &text, QWidget *parent = nullptr)
 // The original's input box: returns the text entered, or "" when cancelled.
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText = {},
                  QWidget *parent = nullptr);
+
+// Makes a failed write of the error log show its critical box (titled gstrPopupTitle) while an
+// application with windows runs. Done once; later calls change nothing.
+void InstallErrLogBox();

@@ -33,7 +33,6 @@ public:
     // Sets the column count to texts.size() and every header text.
     void setHeaderTexts(const QStringList &texts);
 
-    void setDataRowCount(int rows);
     void setColumnCountTo(int columns);
     void appendRow(const QStringList &cells);
     void removeDataRow(int row);
@@ -49,7 +48,6 @@ public:
     void setFormat(int column, const QString &pattern);
 
     void setFixedForeground(const QColor &color);
-    void setFixedBackground(const QColor &color);
 
     // Qt alignment flags of an alignment code (0..8: left/centre/right x top/centre/bottom).
     static Qt::Alignment alignmentFlags(int code, const QString &text);
@@ -68,5 +66,4 @@ private:
     std::vector<Column> m_columns;
     std::vector<QStringList> m_rows; // each exactly m_columns.size() long
     QColor m_fixedFore;
-    QColor m_fixedBack;
 };

@@ -2,7 +2,10 @@
 // One shared window per window class, as the original's forms: created and loaded on first use,
 // gone for everybody as soon as it closes.
 
+#include "MsgBox.h"
+
 #include <memory>
+#include <QGuiApplication>
 
 template <typename Form> class SharedForm
 {
@@ -12,6 +15,7 @@ public:
     static Form *instance()
     {
         if (!s_form) {
+            InstallErrLogBox();
             std::unique_ptr<Form> form(new Form);
             form->Form_Load();
             s_form = form.release();
@@ -20,6 +24,18 @@ public:
     }
     // The shared window, or nullptr when it is not loaded.
     static Form *loadedInstance() { return s_form; }
+    // Loads the shared window if needed, shows it and brings it forward.
+    static Form *ShowInFront()
+    {
+        Form *form = instance();
+        form->show();
+        // Off-screen rendering (screenshots, tests) has no stacking order to change.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+            form->raise();
+            form->activateWindow();
+        }
+        return form;
+    }
     // Closes the shared window if it is loaded; the window's own close handling may refuse.
     static void Unload()
     {

@@ -1,12 +1,9 @@
 #include "Appearance.h"
 
 #include "ArdentaError.h"
-#include "Convert.h"
 #include "ErrLog.h"
 #include "FlexGrid.h"
-#include "FontScheme.h"
-#include "IniFile.h"
-#include "ReportTextObject.h"
+#include "Language.h"
 #include "Session.h"
 
 #include <QFont>
@@ -14,31 +11,6 @@
 #include <QWidget>
 
 namespace {
-const QString noObject = QStringLiteral("Object variable or With block variable not set");
-
-struct LanguageFont
-{
-    int charset;
-    QString face;
-    int size;
-};
-
-// The session language's font; throws when the font object is missing or answers nonsense.
-LanguageFont languageFont()
-{
-    if (!gobjFontScheme)
-        throw ArdentaError(noObject);
-    bool ok = false;
-    const int charset = gobjFontScheme->Charset().trimmed().toInt(&ok);
-    if (!ok)
-        throw ArdentaError(QStringLiteral("Type mismatch"));
-    const QString face = gobjFontScheme->FontName();
-    const int size = gobjFontScheme->FontSize();
-    if (size <= 0)
-        throw ArdentaError(QStringLiteral("Invalid property value"));
-    return {charset, face, size};
-}
-
 bool isControl(const QWidget *widget)
 {
     const QString name = widget->objectName();
@@ -46,49 +18,19 @@ bool isControl(const QWidget *widget)
 }
 } // namespace
 
-QString ReadConfigValue(const QString &strSection, const QString &strKey)
-{
-    return IniFile(ConfigFilePath()).value(strSection, strKey);
-}
-
-void GetSpecialConfig()
-{
-    struct Key
-    {
-        const char *name;
-        qint32 *variable;
-    };
-    const Key keys[] = {{"FontColor", &glngGridFontColor},
-                        {"FixedFontColor", &glngGridFixedFontColor},
-                        {"BackColor", &glngGridBackColor},
-                        {"Alternate", &glngGridAlternate}};
-    try {
-        for (const Key &key : keys) {
-            qint32 value = 0;
-            const QString text =
-                ReadConfigValue(QStringLiteral("GridColor"), QLatin1String(key.name));
-            if (!text.trimmed().isEmpty() && IsNumericText(text))
-                value = ToLong(text);
-            *key.variable = value > 0 ? value : 0;
-        }
-    } catch (const std::exception &error) {
-        WriteErrLog(QString::fromUtf8(error.what()), QStringLiteral("GetSpecialConfig"),
-                    QStringLiteral("modPublic"));
-    }
-}
-
 void SetGridColor(FlexGrid *grdTarget)
 {
     if (!grdTarget)
         return;
-    if (glngGridFontColor > 0)
-        grdTarget->setForeColor(glngGridFontColor);
-    if (glngGridFixedFontColor > 0)
-        grdTarget->setForeColorFixed(glngGridFixedFontColor);
-    if (glngGridBackColor > 0)
-        grdTarget->setBackColor(glngGridBackColor);
-    if (glngGridAlternate > 0)
-        grdTarget->setBackColorAlternate(glngGridAlternate);
+    const SessionState &session = Session();
+    if (session.glngGridFontColor > 0)
+        grdTarget->setForeColor(session.glngGridFontColor);
+    if (session.glngGridFixedFontColor > 0)
+        grdTarget->setForeColorFixed(session.glngGridFixedFontColor);
+    if (session.glngGridBackColor > 0)
+        grdTarget->setBackColor(session.glngGridBackColor);
+    if (session.glngGridAlternate > 0)
+        grdTarget->setBackColorAlternate(session.glngGridAlternate);
 }
 
 QString ControlTypeName(const QWidget *control)
@@ -115,7 +57,7 @@ void iniFormFonts(QWidget *frmTarget)
 {
     QString current; // name of the control being processed, for the log
     try {
-        const LanguageFont language = languageFont();
+        const LanguageFont language = SessionLanguageFont();
         QFont windowFont = frmTarget->font();
         windowFont.setFamily(language.face);
         windowFont.setPointSize(language.size);
@@ -134,21 +76,7 @@ void iniFormFonts(QWidget *frmTarget)
         }
     } catch (const std::exception &error) {
         WriteErrLog(QStringLiteral("iniFormFonts: ") + current + QLatin1Char(' ') +
-                        QString::fromUtf8(error.what()),
-                    QStringLiteral("modPubic"), QString());
-    }
-}
-
-void IniReportFonts(ReportTextObject &objReport)
-{
-    try {
-        const LanguageFont language = languageFont();
-        objReport.Charset = language.charset;
-        objReport.Font.setFamily(language.face);
-        objReport.Font.setPointSize(language.size);
-    } catch (const std::exception &error) {
-        WriteErrLog(QStringLiteral("IniReportFonts: ") + objReport.Name + QLatin1Char(' ') +
-                        QString::fromUtf8(error.what()),
+                        ErrorText(error),
                     QStringLiteral("modPubic"), QString());
     }
 }

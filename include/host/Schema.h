@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// Creates the module's tables, indexes and view in the database the connection string names,
+// with the script for its engine (SQLite, PostgreSQL, or SQL Server through ODBC). A missing
+// SQLite file is created. A database that already has them is left alone (true, and *message
+// says so); one that has only some of them is not touched (false). *message tells what happened
+// or why it failed.
+bool InitDatabase(const QString &connection, QString *message);

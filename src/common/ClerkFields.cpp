@@ -1,0 +1,12 @@
+#include "ClerkFields.h"
+
+QString ClerkFieldList()
+{
+    QString list;
+    for (const ClerkField &field : ClerkFields) {
+        if (!list.isEmpty())
+            list += QLatin1Char(',');
+        list += QLatin1String(field.Name);
+    }
+    return list;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The fields of a staff record in the order Vw_Clerk lists them after Clerk_ID: field i is view
+// column i + 1 and column i + 2 of the staff grid (0 holds the serial number, 1 the key). The
+// grid, its editor, the statements, the demo data, the report and the benchmark all read them
+// from here.
+
+#include <array>
+#include <QString>
+#include <string_view>
+
+struct ClerkField
+{
+    const char *Name;   // column of Clerk and Vw_Clerk
+    const char *Header; // caption in the grid's default header line
+    int WidthTwips;     // grid column width
+    int MaxLength;      // characters the editor takes by typing; 0: no limit
+    // The staff list report: the caption's text object, its text id and default, and its place
+    // among the report's columns (0: the report does not show the field).
+    struct
+    {
+        int Position;
+        const char *Object;
+        const char *Id;
+        const char *Default;
+    } Report;
+};
+
+inline constexpr std::array<ClerkField, 14> ClerkFields{{
+    {"Clerk_NO", "NO.", 1200, 50, {}},
+    {"Clerk_Ext", "Ext", 700, 50, {2, "txtExt", "0436", "Ext"}},
+    {"Clerk_UserName", "Username", 1200, 200, {1, "txtName", "0439", "Name"}},
+    {"Clerk_Dept", "Department", 1000, 150, {}},
+    {"Clerk_Address", "Address", 2000, 200, {}},
+    {"Clerk_Phone", "Phone", 1000, 200, {3, "txtTel", "0057", "Tel"}},
+    {"Clerk_Mobile", "Mobile", 1000, 200, {4, "txtMobile", "0062", "Mobile"}},
+    {"Clerk_Email", "Email", 1200, 200, {5, "txtEmail", "0114", "Email"}},
+    {"Clerk_IP", "IP", 800, 50, {}},
+    {"Clerk_QQ", "QQ", 800, 100, {}},
+    {"Clerk_MSN", "MSN", 1000, 100, {}},
+    {"Clerk_SKP", "SKP", 1000, 100, {}},
+    {"Clerk_Computer", "Computer", 1000, 200, {}},
+    {"Clerk_Memo", "Memo", 2500, 0, {}},
+}};
+
+inline constexpr int ClerkFieldCount = int(ClerkFields.size());
+
+// The index of a field by name; -1 when there is none.
+constexpr int ClerkFieldIndex(std::string_view name)
+{
+    for (int i = 0; i < ClerkFieldCount; ++i) {
+        if (name == ClerkFields[size_t(i)].Name)
+            return i;
+    }
+    return -1;
+}
+
+// "Clerk_NO,Clerk_Ext,...,Clerk_Memo"
+QString ClerkFieldList();

@@ -1,0 +1,48 @@
+#include "NoticeStatements.h"
+
+#include "Convert.h"
+#include "ValueFormat.h"
+
+namespace NoticeStatements {
+
+QString ListQuery()
+{
+    return QStringLiteral("Select '' as List,Notice_ID,Notice_DateTime,"
+                          "Notice_Publisher From Notice Order By Notice_DateTime Desc");
+}
+
+QString ContentQuery(const QString &key)
+{
+    Q_ASSERT(IsPlainWholeNumber(key));
+    return QStringLiteral("Select Notice_Content From Notice Where Notice_ID=") + key;
+}
+
+QString Insert(qint16 dialect, const QString &publisher, const QString &content,
+               const QDateTime &clientTime)
+{
+    QString sql = QStringLiteral(
+        "Insert Into Notice(Notice_DateTime,Notice_Publisher,Notice_Content) Values(");
+    sql += dialect == 1 ? QString(u'\'' + GeneralDateText(clientTime) + QStringLiteral("',"))
+                        : QStringLiteral("Getdate(),");
+    return sql + FormatStr(publisher, true) + u',' + FormatStr(content, true) + u')';
+}
+
+QString UpdateContent(const QString &key, const QString &content)
+{
+    Q_ASSERT(IsPlainWholeNumber(key));
+    return QStringLiteral("Update Notice Set Notice_Content=") + FormatStr(content, true) +
+           QStringLiteral(" Where Notice_ID=") + key;
+}
+
+QString Delete(const QString &key)
+{
+    Q_ASSERT(IsPlainWholeNumber(key));
+    return QStringLiteral("Delete From Notice Where Notice_ID=") + key;
+}
+
+QString OthersOnline(const QString &ownAddress)
+{
+    return QStringLiteral("Select * From OnLine Where UserIP<>") + FormatStr(ownAddress, true);
+}
+
+} // namespace NoticeStatements

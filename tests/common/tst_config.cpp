@@ -1,0 +1,82 @@
+// SystemConfig.ini: the Windows profile rules and the grid colours read from it.
+
+#include "Config.h"
+#include "Session.h"
+#include "TestHome.h"
+
+#include <QtTest>
+
+class tst_config : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Every row reads [GridColor] FontColor.
+    void readConfigValue_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("names_ignore_case") << QByteArray("[gridcolor]\r\nFONTCOLOR = 7\r\n") << "7";
+        QTest::newRow("comment_skipped")
+            << QByteArray("[GridColor]\n;FontColor=1\nFontColor=2") << "2";
+        QTest::newRow("first_wins") << QByteArray("[GridColor]\nFontColor=1\nFontColor=2") << "1";
+        QTest::newRow("other_section") << QByteArray("[A]\nFontColor=1\n[GridColor]\nx=2") << "";
+        QTest::newRow("quotes_removed") << QByteArray("[GridColor]\nFontColor=\"a b\"") << "a b";
+        QTest::newRow("cut_at_255")
+            << "[GridColor]\nFontColor=" + QByteArray(300, 'x') << QString(255, u'x');
+        QTest::newRow("chinese") << QStringLiteral("[GridColor]\nFontColor=中文").toUtf8()
+                                 << QStringLiteral("中文");
+    }
+    void readConfigValue()
+    {
+        QFETCH(QByteArray, ini);
+        TestHome home;
+        home.writeConfig(ini);
+        QTEST(ReadConfigValue(QStringLiteral("GridColor"), QStringLiteral("FontColor")),
+              "expected");
+    }
+
+    void gridColours_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // null: no SystemConfig.ini at all
+        QTest::addColumn<int>("expected");
+        QTest::newRow("no_file") << QByteArray() << 0;
+        QTest::newRow("red") << QByteArray("255") << 255;
+        QTest::newRow("negative_ignored") << QByteArray("-5") << 0;
+        QTest::newRow("text_ignored") << QByteArray("abc") << 0;
+        QTest::newRow("blanks_around_white") << QByteArray("   16777215   ") << 16777215;
+        QTest::newRow("half_to_even_down") << QByteArray("2.5") << 2;
+        QTest::newRow("half_to_even_up") << QByteArray("3.5") << 4;
+        QTest::newRow("exponent") << QByteArray("1e3") << 1000;
+    }
+    void gridColours()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(int, expected);
+        TestHome home;
+        Session().glngGridFontColor = Session().glngGridBackColor = 42; // each read starts at 0
+        if (!value.isNull())
+            home.writeConfig("[GridColor]\nFontColor=" + value + "\nBackColor=" + value + "\n");
+        GetSpecialConfig();
+        QCOMPARE(Session().glngGridFontColor, expected);
+        QCOMPARE(Session().glngGridBackColor, expected);
+        QCOMPARE(home.logEntryCount(), 0);
+    }
+
+    void colourPast32BitsIsLoggedAndLaterKeysKeepValues()
+    {
+        TestHome home;
+        Session().glngGridBackColor = 111;
+        home.writeConfig("[GridColor]\nFontColor=255\nFixedFontColor=99999999999\nBackColor=7\n");
+        GetSpecialConfig();
+        QCOMPARE(Session().glngGridFontColor, 255);
+        QCOMPARE(Session().glngGridFixedFontColor, 0);
+        QCOMPARE(Session().glngGridBackColor, 111);
+        QCOMPARE(home.logEntryCount(), 1);
+        QVERIFY(
+            home.logText().startsWith(QStringLiteral("函数/过程:GetSpecialConfig,模块:modPublic")));
+        QVERIFY(home.logText().contains(QStringLiteral(":Overflow\r\n")));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_config)
+#include "tst_config.moc"

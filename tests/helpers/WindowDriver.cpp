@@ -1,0 +1,144 @@
+#include "WindowDriver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QTimer>
+
+void Click(const QWidget *window, const char *name)
+{
+    QTest::mouseClick(Find(window, name), Qt::LeftButton);
+}
+
+void TypeText(QWidget *target, const QString &text)
+{
+    for (const QChar c : text) {
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &event);
+        }
+    }
+}
+
+bool ShowWindow(QWidget *window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+void SettleWindows()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+QWidget *FindTopLevel(const QString &objectName)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == objectName)
+            return widget;
+    }
+    return nullptr;
+}
+
+DialogAnswerer::DialogAnswerer() : m_timer(std::make_unique<QTimer>())
+{
+    QObject::connect(m_timer.get(), &QTimer::timeout, [this] { poll(); });
+    m_timer->start(20);
+}
+
+DialogAnswerer::~DialogAnswerer() = default;
+
+void DialogAnswerer::answerMessage(QMessageBox::StandardButton button)
+{
+    m_answers.push_back([this, button](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (!box)
+            return false;
+        m_seen.push_back({QStringLiteral("message"), box->text(), box->windowTitle(), box->icon()});
+        if (QAbstractButton *pressed = box->button(button))
+            pressed->click();
+        else
+            box->reject();
+        return true;
+    });
+}
+
+void DialogAnswerer::answerInput(const QString &text, bool accept)
+{
+    m_answers.push_back([this, text, accept](QWidget *modal) {
+        auto *dialog = qobject_cast<QInputDialog *>(modal);
+        if (!dialog)
+            return false;
+        m_seen.push_back({QStringLiteral("input"), dialog->labelText(), dialog->windowTitle(),
+                          QMessageBox::NoIcon});
+        dialog->setTextValue(text);
+        accept ? dialog->accept() : dialog->reject();
+        return true;
+    });
+}
+
+QStringList DialogAnswerer::seenTexts() const
+{
+    QStringList texts;
+    for (const SeenDialog &dialog : m_seen)
+        texts << dialog.text;
+    return texts;
+}
+
+QString DialogAnswerer::problems() const
+{
+    QStringList problems;
+    if (!m_answers.empty())
+        problems << QStringLiteral("%1 answer(s) unused").arg(m_answers.size());
+    for (const QString &text : m_unexpected)
+        problems << QStringLiteral("unexpected box: ") + text;
+    return problems.join(u"; ");
+}
+
+void DialogAnswerer::poll()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible() || modal == m_lastAnswered)
+        return;
+    if (!m_answers.empty() && m_answers.front()(modal)) {
+        m_lastAnswered = modal;
+        m_answers.pop_front();
+        return;
+    }
+    m_waitedPolls = modal == m_waiting ? m_waitedPolls + 1 : 0;
+    m_waiting = modal;
+    if (m_waitedPolls < 50)
+        return;
+    auto *box = qobject_cast<QMessageBox *>(modal);
+    m_unexpected << (box ? box->text() : modal->windowTitle());
+    if (auto *dialog = qobject_cast<QDialog *>(modal))
+        dialog->reject();
+    else
+        modal->close();
+}
+
+void WindowTestCase::setUp()
+{
+    home = std::make_unique<TestHome>();
+    user = std::make_unique<DialogAnswerer>();
+}
+
+void WindowTestCase::tearDown()
+{
+    // The module's windows are all named frm...; deleting them asks nothing.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->objectName().startsWith(QLatin1String("frm")))
+            windows << window;
+    }
+    for (const QPointer<QWidget> &window : windows)
+        delete window.data();
+    SettleWindows();
+    const QString problems = user->problems();
+    user.reset();
+    home.reset();
+    QCOMPARE(problems, QString());
+}

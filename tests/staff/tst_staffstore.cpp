@@ -1,0 +1,196 @@
+// How the staff directory is written: the statement text of each row, and the store that runs
+// them on every backend, as a batch (dialect 0) or a call per row (dialect 1), and deletes.
+
+#include "ArdentaError.h"
+#include "DbFixture.h"
+#include "Session.h"
+#include "StaffStatements.h"
+#include "StaffStore.h"
+#include "TestHome.h"
+
+#include <QTest>
+
+using Kind = StaffStatements::RowKind;
+Q_DECLARE_METATYPE(Kind)
+
+namespace {
+// A grid row: the key, then the fields as far as given.
+QStringList Row(const QString &key, const QStringList &fields)
+{
+    QStringList cells{key};
+    cells += fields;
+    cells.resize(15);
+    return cells;
+}
+
+// One statement per saved record and per new record with text; blank rows and bad keys none.
+const QString Injection = QStringLiteral("x'); Delete From Clerk; --\r'");
+} // namespace
+
+class tst_StaffStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void appendRow_data()
+    {
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("statement"); // "" for a row that adds none
+        QTest::newRow("update_whole_row_key_unquoted")
+            << Row(" 17 ", {"A-1", " 42 ", "O'Neil", "", "   ", "", "", "", "", "", "", "", "",
+                            QStringLiteral("备注")})
+            << Kind::Update
+            << QStringLiteral("Update Clerk Set Clerk_NO='A-1',Clerk_Ext='42',"
+                              "Clerk_UserName='O''Neil',Clerk_Dept=Null,Clerk_Address=Null,"
+                              "Clerk_Phone=Null,Clerk_Mobile=Null,Clerk_Email=Null,Clerk_IP=Null,"
+                              "Clerk_QQ=Null,Clerk_MSN=Null,Clerk_SKP=Null,Clerk_Computer=Null,"
+                              "Clerk_Memo='备注'  Where Clerk_ID=17\r");
+        QTest::newRow("insert_names_all_fields")
+            << Row("", {"", "", "Anna"}) << Kind::Insert
+            << QStringLiteral("Insert Into Clerk(Clerk_NO,Clerk_Ext,Clerk_UserName,Clerk_Dept,"
+                              "Clerk_Address,Clerk_Phone,Clerk_Mobile,Clerk_Email,Clerk_IP,"
+                              "Clerk_QQ,Clerk_MSN,Clerk_SKP,Clerk_Computer,Clerk_Memo) Values("
+                              "Null,Null,'Anna',Null,Null,Null,Null,Null,Null,Null,Null,Null,"
+                              "Null,Null)\r");
+        QTest::newRow("new_row_blanks_only") << Row("   ", {" ", "  "}) << Kind::Blank << "";
+        // A tab is not a blank to the original's trimming.
+        QTest::newRow("new_row_tab_only") << Row("", {"\t"}) << Kind::Insert << "*";
+        QTest::newRow("key_injection") << Row("1 or 1=1", {"a"}) << Kind::BadKey << "";
+        QTest::newRow("key_decimal") << Row("1.5", {}) << Kind::BadKey << "";
+        QTest::newRow("key_fullwidth_digit") << Row("１", {}) << Kind::BadKey << "";
+        QTest::newRow("key_too_many_digits")
+            << Row("1234567890123456789", {}) << Kind::BadKey << "";
+    }
+    void appendRow()
+    {
+        QFETCH(QStringList, cells);
+        QFETCH(QString, statement);
+        QString text = QStringLiteral("before\r");
+        QTEST(StaffStatements::AppendRow(text, cells), "kind");
+        QVERIFY(text.startsWith(QLatin1String("before\r")));
+        if (statement == QLatin1String("*"))
+            QCOMPARE(text.count(u'\r'), 2);
+        else
+            QCOMPARE(text.mid(7), statement);
+    }
+
+    // A saved row rewritten with a hostile text, a new row, a blank row and a bad key; saved
+    // again, nothing changes. Other dialects write nothing.
+    void save_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<int>("dialect");
+        for (const QString &engine : Backends()) {
+            for (int dialect : {0, 1})
+                AddBackendRow(QStringLiteral("dialect%1").arg(dialect), engine) << dialect;
+        }
+        AddBackendRow(QStringLiteral("dialect2"), QStringLiteral("sqlite")) << 2;
+    }
+    void save()
+    {
+        QFETCH(int, dialect);
+        TestHome home;
+        DB_FIXTURE(db);
+        db.addNames({QStringLiteral("Anna"), QStringLiteral("Dan")});
+        const QList<QStringList> before = db.staff();
+        const QList<QStringList> grid{Row(before[0][0], {"E1", "", Injection, "研发部"}),
+                                      Row(before[1][0], before[1].mid(1)), Row("", {"", "", "Zoe"}),
+                                      Row("", {" "}), Row("2 or 1=1", {"", "", "Bad"})};
+        StaffStore store;
+        const auto result = store.Save(
+            int(grid.size()), [&](int r) { return grid[r]; }, qint16(dialect));
+        QVERIFY(result.Saved);
+        QCOMPARE(result.Reload, dialect != 2);
+        QCOMPARE(home.logEntryCount(), 1); // the bad key, and nothing else
+        QVERIFY(home.logText().contains(QStringLiteral("Row 5, Clerk_ID=2 or 1=1")));
+        if (dialect == 2) {
+            QCOMPARE(db.staff(), before);
+            return;
+        }
+        const QList<QStringList> after = db.staff();
+        QCOMPARE(after.size(), 3);
+        QCOMPARE(after[0].mid(1, 4), (QStringList{"E1", QString(), Injection, "研发部"}));
+        QCOMPARE(after[1], before[1]);
+        QCOMPARE(after[2][3], QStringLiteral("Zoe"));
+        QVERIFY(after[2][1].isNull()); // blank cells are stored as null
+    }
+
+    // A row the database refuses: dialect 0 keeps none of the batch and logs it whole, in grid
+    // order; dialect 1 keeps the rows before it. A database that cannot be reached is logged
+    // under the window's routine.
+    void failedSave_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<int>("dialect");
+        for (const QString &engine : Backends()) {
+            for (int dialect : {0, 1})
+                AddBackendRow(QStringLiteral("dialect%1").arg(dialect), engine) << dialect;
+        }
+    }
+    void failedSave()
+    {
+        QFETCH(int, dialect);
+        TestHome home;
+        DB_FIXTURE(db);
+        db.addNames({QStringLiteral("Anna"), QStringLiteral("Dan")});
+        db.exec(db.engine() == QLatin1String("sqlite")
+                    ? QStringLiteral("CREATE TRIGGER Reject BEFORE INSERT ON Clerk WHEN "
+                                     "NEW.Clerk_NO = 'REJECT' BEGIN SELECT RAISE(ABORT, 'no'); END")
+                    : QStringLiteral("ALTER TABLE Clerk ADD CONSTRAINT Reject CHECK "
+                                     "(Clerk_NO IS NULL OR Clerk_NO <> 'REJECT')"));
+        const QList<QStringList> before = db.staff();
+        const QList<QStringList> grid{Row(before[0][0], {"", "", "Anna2"}),
+                                      Row(before[1][0], {"", "", "Dan2"}),
+                                      Row("", {"REJECT", "", "Zoe"})};
+        StaffStore store;
+        QVERIFY(!store
+                     .Save(
+                         3, [&](int r) { return grid[r]; }, qint16(dialect))
+                     .Saved);
+        QCOMPARE(home.logEntryCount(), 1);
+        const QString log = home.logText();
+        const qsizetype first = log.indexOf(QLatin1String("Where Clerk_ID=") + before[0][0]);
+        const qsizetype second = log.indexOf(QLatin1String("Where Clerk_ID=") + before[1][0]);
+        QVERIFY(log.contains(QStringLiteral("ExcuteSQL,模块:modPublic")));
+        if (dialect == 0) {
+            QVERIFY(first >= 0 && first < second && second < log.indexOf(u"Insert Into Clerk("));
+            QCOMPARE(db.staff(), before);
+        } else {
+            QCOMPARE(first, -1);
+            QCOMPARE(db.staff()[1][3], QStringLiteral("Dan2"));
+        }
+
+        Session().gstrConnection = QStringLiteral("sqlite:/nonexistent/staff.db");
+        QVERIFY(!store
+                     .Save(
+                         1, [&](int r) { return grid[r]; }, qint16(dialect))
+                     .Saved);
+        QCOMPARE(home.logEntryCount(), 2);
+        QVERIFY(home.logText().contains(QStringLiteral("SaveData,模块:frmMain")));
+        QVERIFY(home.logText().endsWith(QLatin1String("Where Clerk_ID=") + before[0][0] +
+                                        QStringLiteral("\r\r\n") + QString(79, u'=') + "\r\n"));
+    }
+
+    void deletes_data() { BackendRows(); }
+    void deletes()
+    {
+        TestHome home;
+        DB_FIXTURE(db);
+        db.addNames({QStringLiteral("Anna"), QStringLiteral("Dan")});
+        const QString anna = db.staff()[0][0];
+        StaffStore store;
+        QVERIFY(store.DeleteOne(anna));
+        QCOMPARE(store.LastStatement(), QStringLiteral("Delete From Clerk Where Clerk_ID=") + anna);
+        QCOMPARE(db.staff().size(), 1);
+        QVERIFY(store.DeleteAll());
+        QCOMPARE(store.LastStatement(), QStringLiteral("Delete From Clerk"));
+        QCOMPARE(db.count(QStringLiteral("Clerk")), 0);
+        QCOMPARE(home.logEntryCount(), 0);
+        Session().gstrConnection = QStringLiteral("sqlite:/nonexistent/staff.db");
+        QVERIFY_THROWS_EXCEPTION(ConnectionError, store.DeleteAll());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_StaffStore)
+#include "tst_staffstore.moc"

@@ -1,0 +1,99 @@
+// How windows look: configured grid colours, the language's fonts, keeping a window on top, and
+// the box that says the error log could not be written.
+
+#include "Appearance.h"
+#include "ErrLog.h"
+#include "FlexGrid.h"
+#include "MsgBox.h"
+#include "Session.h"
+#include "TestPacks.h"
+#include "WindowDriver.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+class tst_appearance : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void setGridColorAppliesOnlyConfigured()
+    {
+        TestHome home;
+        FlexGrid grid;
+        const qint32 designBack = grid.BackColor();
+        Session().glngGridFontColor = 255; // red in the low byte
+        Session().glngGridAlternate = 0x00C0E0FF;
+        SetGridColor(&grid);
+        QCOMPARE(grid.ForeColor(), 255);
+        QCOMPARE(grid.BackColorAlternate(), 0x00C0E0FF);
+        QCOMPARE(grid.BackColor(), designBack);
+    }
+
+    // The window and small captions take the language's face and size; captions of 10 points
+    // and more keep their size. Without a usable font object one entry is logged per window.
+    void formFonts()
+    {
+        TestHome home;
+        QWidget window;
+        QFont designFont = window.font();
+        designFont.setPointSize(8);
+        window.setFont(designFont);
+        QList<QLabel *> labels;
+        for (int points : {9, 10, 12}) {
+            labels << new QLabel(QStringLiteral("x"), &window);
+            labels.last()->setObjectName(QStringLiteral("lbl%1").arg(points));
+            labels.last()->setFont(QFont(QStringLiteral("DejaVu Serif"), points));
+        }
+        iniFormFonts(&window);
+        QCOMPARE(home.logEntryCount(), 1);
+        QVERIFY(home.logText().startsWith(QStringLiteral("函数/过程:modPubic,模块:\r\n")));
+        QCOMPARE(labels[0]->font().family(), QStringLiteral("DejaVu Serif"));
+
+        Session().gobjFontScheme = std::make_shared<FixedFontScheme>(
+            QStringLiteral("134"), QStringLiteral("WenQuanYi Micro Hei"), 11);
+        iniFormFonts(&window);
+        QCOMPARE(window.font().pointSize(), 11);
+        QList<int> sizes;
+        for (QLabel *label : labels) {
+            QCOMPARE(label->font().family(), QStringLiteral("WenQuanYi Micro Hei"));
+            sizes << label->font().pointSize();
+        }
+        QCOMPARE(sizes, (QList<int>{11, 10, 12}));
+        Session().gobjFontScheme =
+            std::make_shared<FixedFontScheme>(QStringLiteral("GB2312"), QStringLiteral("x"), 9);
+        iniFormFonts(&window); // a character set that is not a number
+        QCOMPARE(home.logEntryCount(), 2);
+    }
+
+    void topMost()
+    {
+        QWidget window;
+        window.show();
+        SetFormTopMost(&window, true);
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(window.isVisible());
+        SetFormTopMost(&window, false);
+        QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
+
+    void unwritableLogShowsCriticalBox()
+    {
+        TestHome home;
+        Session().gstrPopupTitle = QStringLiteral("Ardenta");
+        QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Errlog.txt")));
+        InstallErrLogBox();
+        DialogAnswerer user;
+        user.answerMessage(QMessageBox::Ok);
+        WriteErrLog(QStringLiteral("boom"), QStringLiteral("SaveData"), QStringLiteral("frmMain"));
+        QCOMPARE(user.problems(), QString());
+        QCOMPARE(user.seen().front().title, QStringLiteral("Ardenta"));
+        QCOMPARE(user.seen().front().icon, QMessageBox::Critical);
+        QCOMPARE(user.seenTexts(),
+                 QStringList{"Record error log found error,please restart popup!"});
+    }
+};
+
+QTEST_MAIN(tst_appearance)
+#include "tst_appearance.moc"
