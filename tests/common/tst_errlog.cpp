@@ -1,11 +1,10 @@
-// The error log: entries byte for byte, and a log that cannot be written.
+// The error log: entries byte for byte.
 
 #include "ArdentaError.h"
 #include "Clock.h"
 #include "ErrLog.h"
 #include "TestHome.h"
 
-#include <QDir>
 #include <QFile>
 #include <QtTest>
 
@@ -27,22 +26,6 @@ private Q_SLOTS:
         QFile golden(QFINDTESTDATA("../data/errlog-entries.txt"));
         QVERIFY(golden.open(QIODevice::ReadOnly));
         QCOMPARE(home.logBytes(), golden.readAll());
-    }
-
-    // Without windows the alarm goes to standard error once per failure; the caller goes on.
-    void unwritableLogRaisesAlarm()
-    {
-        TestHome home;
-        // A folder where the log should be cannot be opened for appending, even by root.
-        QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Errlog.txt")));
-        QStringList alarms;
-        SetErrLogAlarm([&alarms](const QString &message) { alarms << message; });
-        WriteErrLog(QStringLiteral("boom"), QStringLiteral("SaveData"), QStringLiteral("frmMain"));
-        WriteErrLog(QStringLiteral("again"), QStringLiteral("SaveData"), QStringLiteral("frmMain"));
-        SetErrLogAlarm({});
-        QCOMPARE(alarms, QStringList(2, "Record error log found error,please restart popup!"));
-        QTest::ignoreMessage(QtWarningMsg, "Record error log found error,please restart popup!");
-        WriteErrLog(QStringLiteral("boom"), QStringLiteral("SaveData"), QStringLiteral("frmMain"));
     }
 };
 

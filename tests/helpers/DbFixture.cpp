@@ -38,6 +38,16 @@ QTestData &AddBackendRow(const QString &name, const QString &engine)
     return QTest::newRow(qPrintable(name + u'@' + engine)) << engine;
 }
 
+void BackendDialectRows(const QList<int> &dialects)
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<int>("dialect");
+    for (const QString &engine : Backends()) {
+        for (int dialect : dialects)
+            AddBackendRow(QStringLiteral("dialect%1").arg(dialect), engine) << dialect;
+    }
+}
+
 DbFixture::DbFixture(const QString &engine, bool withSchema) : m_engine(engine)
 {
     try {
@@ -56,10 +66,7 @@ DbFixture::DbFixture(const QString &engine, bool withSchema) : m_engine(engine)
             m_databaseName = QStringLiteral("ardenta_t%1_%2")
                                  .arg(QCoreApplication::applicationPid())
                                  .arg(++counter);
-            WithConnection(m_adminConnection, [this](QSqlDatabase &db) {
-                QSqlQuery query(db);
-                ExecStatement(query, QStringLiteral("CREATE DATABASE ") + m_databaseName);
-            });
+            adminExec(QStringLiteral("CREATE DATABASE ") + m_databaseName);
             ConnectionSettings settings = ParseConnectionString(m_adminConnection);
             settings.databaseName = m_databaseName;
             m_connection = PostgreSqlConnectionString(settings);
@@ -96,6 +103,14 @@ void DbFixture::exec(const QString &sql) const
     rows(sql);
 }
 
+void DbFixture::adminExec(const QString &sql) const
+{
+    WithConnection(m_adminConnection, [&sql](QSqlDatabase &db) {
+        QSqlQuery query(db);
+        ExecStatement(query, sql);
+    });
+}
+
 QList<QVariantList> DbFixture::rows(const QString &sql) const
 {
     QList<QVariantList> result;
@@ -114,10 +129,7 @@ QList<QVariantList> DbFixture::rows(const QString &sql) const
 
 QVariant DbFixture::scalar(const QString &sql) const
 {
-    const auto found = rows(sql);
-    if (found.isEmpty() || found.first().isEmpty())
-        throw ArdentaError(QStringLiteral("no value from ") + sql);
-    return found.first().first();
+    return rows(sql).value(0).value(0);
 }
 
 int DbFixture::count(const QString &table) const

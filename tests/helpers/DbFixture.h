@@ -16,6 +16,8 @@ QStringList Backends();
 // that the caller fills further.
 void BackendRows();
 QTestData &AddBackendRow(const QString &name, const QString &engine);
+// The column "engine" and the int column "dialect": "dialect<N>@<engine>" for each of both.
+void BackendDialectRows(const QList<int> &dialects);
 
 class DbFixture
 {
@@ -50,6 +52,7 @@ public:
     QString noticeId(const QString &content) const;
 
 private:
+    void adminExec(const QString &sql) const;
     QString m_engine;
     QString m_connection;
     QString m_adminConnection; // PostgreSQL: where the test database was created

@@ -51,33 +51,23 @@ DialogAnswerer::DialogAnswerer() : m_timer(std::make_unique<QTimer>())
 
 DialogAnswerer::~DialogAnswerer() = default;
 
-void DialogAnswerer::answerMessage(QMessageBox::StandardButton button)
+bool DialogAnswerer::take(QWidget *modal, const Answer &answer)
 {
-    m_answers.push_back([this, button](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (!box)
-            return false;
-        m_seen.push_back({QStringLiteral("message"), box->text(), box->windowTitle(), box->icon()});
-        if (QAbstractButton *pressed = box->button(button))
-            pressed->click();
-        else
-            box->reject();
+    if (auto *dialog = qobject_cast<QInputDialog *>(modal); dialog && answer.input) {
+        m_seen.push_back({QStringLiteral("input"), dialog->labelText(), dialog->windowTitle()});
+        dialog->setTextValue(answer.text);
+        answer.button == QMessageBox::Ok ? dialog->accept() : dialog->reject();
         return true;
-    });
-}
-
-void DialogAnswerer::answerInput(const QString &text, bool accept)
-{
-    m_answers.push_back([this, text, accept](QWidget *modal) {
-        auto *dialog = qobject_cast<QInputDialog *>(modal);
-        if (!dialog)
-            return false;
-        m_seen.push_back({QStringLiteral("input"), dialog->labelText(), dialog->windowTitle(),
-                          QMessageBox::NoIcon});
-        dialog->setTextValue(text);
-        accept ? dialog->accept() : dialog->reject();
-        return true;
-    });
+    }
+    auto *box = qobject_cast<QMessageBox *>(modal);
+    if (!box || answer.input)
+        return false;
+    m_seen.push_back({QStringLiteral("message"), box->text(), box->windowTitle(), box->icon()});
+    if (QAbstractButton *pressed = box->button(answer.button))
+        pressed->click();
+    else
+        box->reject();
+    return true;
 }
 
 QStringList DialogAnswerer::seenTexts() const
@@ -103,7 +93,7 @@ void DialogAnswerer::poll()
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible() || modal == m_lastAnswered)
         return;
-    if (!m_answers.empty() && m_answers.front()(modal)) {
+    if (!m_answers.empty() && take(modal, m_answers.front())) {
         m_lastAnswered = modal;
         m_answers.pop_front();
         return;

@@ -5,7 +5,6 @@
 #include "TestHome.h"
 
 #include <deque>
-#include <functional>
 #include <memory>
 #include <QMessageBox>
 #include <QPointer>
@@ -41,22 +40,33 @@ struct SeenDialog
 };
 
 // Answers modal boxes as they appear, in the order the answers were queued, and keeps what each
-// showed. A box that no queued answer fits within a second is closed and counted as unexpected.
+// showed. A box that the next answer does not fit, or that comes with no answer left, is
+// closed after a second and counted as unexpected.
 class DialogAnswerer
 {
 public:
     DialogAnswerer();
     ~DialogAnswerer();
-    void answerMessage(QMessageBox::StandardButton button);
-    void answerInput(const QString &text, bool accept = true);
+    void answerMessage(QMessageBox::StandardButton button) { m_answers.push_back({button, {}}); }
+    void answerInput(const QString &text, bool accept = true)
+    {
+        m_answers.push_back({accept ? QMessageBox::Ok : QMessageBox::Cancel, text, true});
+    }
     const std::vector<SeenDialog> &seen() const { return m_seen; }
     QStringList seenTexts() const;
     // "" when every answer was used and no box came unasked.
     QString problems() const;
 
 private:
+    struct Answer
+    {
+        QMessageBox::StandardButton button;
+        QString text;
+        bool input = false;
+    };
+    bool take(QWidget *modal, const Answer &answer);
     void poll();
-    std::deque<std::function<bool(QWidget *)>> m_answers;
+    std::deque<Answer> m_answers;
     std::vector<SeenDialog> m_seen;
     QStringList m_unexpected;
     QPointer<QWidget> m_lastAnswered;

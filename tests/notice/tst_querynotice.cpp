@@ -34,10 +34,6 @@ private Q_SLOTS:
                      "Notice_Publisher Like '%ops%' And  Notice_DateTime>=#2024-02-29 00:00:00# "
                      "And Notice_DateTime<=#2024-03-31 23:59:59#" +
                      tail);
-        QCOMPARE(NoticeQuerySQL(QStringLiteral("  "), false, from, to, 0),
-                 QStringLiteral("Select '' as list,Notice_ID,Notice_DateTime,Notice_Publisher "
-                                "From Notice ") +
-                     tail);
     }
 
     // The search opens narrow. Several matches widen it and the notice window follows its row;
@@ -95,7 +91,6 @@ private Q_SLOTS:
         auto *dtpTo = Find<QDateEdit>(search, "dtpTo");
         QCOMPARE(dtpFrom->date(), QDate(2024, 2, 29));
         QCOMPARE(dtpTo->date(), QDate(2024, 3, 31));
-        QCOMPARE(Find<QLabel>(search, "lblFrom")->text(), QStringLiteral("From"));
         QVERIFY(!dtpFrom->isEnabled());
 
         QTest::keyClick(box, Qt::Key_Delete);

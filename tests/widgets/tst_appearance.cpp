@@ -24,10 +24,14 @@ private Q_SLOTS:
         FlexGrid grid;
         const qint32 designBack = grid.BackColor();
         Session().glngGridFontColor = 255; // red in the low byte
+        Session().glngGridFixedFontColor = 0xFF0000;
         Session().glngGridAlternate = 0x00C0E0FF;
         SetGridColor(&grid);
-        QCOMPARE(grid.ForeColor(), 255);
-        QCOMPARE(grid.BackColorAlternate(), 0x00C0E0FF);
+        QCOMPARE(grid.palette().color(QPalette::Text), QColor(Qt::red));
+        QCOMPARE(grid.palette().color(QPalette::AlternateBase), QColor(0xFF, 0xE0, 0xC0));
+        grid.setFormatString(QStringLiteral("A"));
+        QCOMPARE(grid.model()->headerData(0, Qt::Horizontal, Qt::ForegroundRole).value<QBrush>(),
+                 QBrush(Qt::blue));
         QCOMPARE(grid.BackColor(), designBack);
     }
 
@@ -67,17 +71,6 @@ private Q_SLOTS:
         QCOMPARE(home.logEntryCount(), 2);
     }
 
-    void topMost()
-    {
-        QWidget window;
-        window.show();
-        SetFormTopMost(&window, true);
-        QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(window.isVisible());
-        SetFormTopMost(&window, false);
-        QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    }
-
     void unwritableLogShowsCriticalBox()
     {
         TestHome home;
@@ -87,11 +80,13 @@ private Q_SLOTS:
         DialogAnswerer user;
         user.answerMessage(QMessageBox::Ok);
         WriteErrLog(QStringLiteral("boom"), QStringLiteral("SaveData"), QStringLiteral("frmMain"));
+        user.answerMessage(QMessageBox::Ok); // the caller went on: a second failure, a second box
+        WriteErrLog(QStringLiteral("boom"), QStringLiteral("SaveData"), QStringLiteral("frmMain"));
         QCOMPARE(user.problems(), QString());
         QCOMPARE(user.seen().front().title, QStringLiteral("Ardenta"));
         QCOMPARE(user.seen().front().icon, QMessageBox::Critical);
         QCOMPARE(user.seenTexts(),
-                 QStringList{"Record error log found error,please restart popup!"});
+                 QStringList(2, "Record error log found error,please restart popup!"));
     }
 };
 
