@@ -2,85 +2,29 @@
 
 #include "ArdentaError.h"
 #include "ConnectionString.h"
+#include "ConnectionPool.h"
 #include "Convert.h"
 #include "ErrLog.h"
 #include "Recordset.h"
 #include "Session.h"
 #include "SqlDialect.h"
 
-#include <atomic>
-#include <optional>
-#include <QFileInfo>
+#include <utility>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-namespace {
-
-QString nextConnectionName()
-{
-    static std::atomic<quint64> counter{0};
-    return QStringLiteral("QLX_Ardenta-%1").arg(++counter);
-}
-
-// The database's own words, first line only: PostgreSQL adds position hints below it.
-QString errorText(const QSqlError &error)
-{
-    QString text = error.databaseText().trimmed();
-    if (text.isEmpty())
-        text = error.driverText().trimmed();
-    text = text.section(QLatin1Char('\n'), 0, 0).trimmed();
-    if (text.startsWith(QLatin1String("ERROR:")))
-        text = text.mid(6).trimmed();
-    return text.isEmpty() ? QStringLiteral("Unknown database error") : text;
-}
-
-void configure(QSqlDatabase &db, const ConnectionSettings &settings)
-{
-    db.setDatabaseName(settings.databaseName);
-    if (!settings.hostName.isEmpty())
-        db.setHostName(settings.hostName);
-    if (settings.port > 0)
-        db.setPort(settings.port);
-    if (!settings.userName.isEmpty())
-        db.setUserName(settings.userName);
-    if (!settings.password.isEmpty())
-        db.setPassword(settings.password);
-    QString options = settings.connectOptions;
-    if (settings.backend == DbBackend::SQLite)
-        options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"); // other users may be writing
-    if (!options.isEmpty())
-        db.setConnectOptions(options);
-}
-
-} // namespace
-
 void WithConnection(const QString &connection, const std::function<void(QSqlDatabase &)> &work,
                     bool createFile)
 {
-    const ConnectionSettings settings = ParseConnectionString(connection);
-    if (!settings.isValid())
-        throw ConnectionError(settings.error);
-    if (settings.backend == DbBackend::SQLite && !createFile &&
-        settings.databaseName != QLatin1String(":memory:") &&
-        !QFileInfo::exists(settings.databaseName))
-        throw ConnectionError(
-            QStringLiteral("The database file \"%1\" does not exist.").arg(settings.databaseName));
-    if (!QSqlDatabase::isDriverAvailable(settings.driver))
-        throw ConnectionError(
-            QStringLiteral("The Qt SQL driver %1 is not installed.").arg(settings.driver));
-
-    const QString name = nextConnectionName();
+    const QString name = UniqueConnectionName();
     // Every QSqlDatabase and QSqlQuery of this name must be gone before removeDatabase.
     std::exception_ptr failure;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, name);
-        configure(db, settings);
+        QSqlDatabase db = OpenDatabase(ParseConnectionString(connection), name, createFile);
         try {
-            if (!db.open())
-                throw ConnectionError(errorText(db.lastError()));
             work(db);
         } catch (...) {
             failure = std::current_exception();
@@ -107,7 +51,7 @@ SqlEngine EngineOf(const QSqlDatabase &db)
 void ExecStatement(QSqlQuery &query, const QString &statement)
 {
     if (!query.exec(statement))
-        throw ArdentaError(errorText(query.lastError()));
+        throw ArdentaError(DatabaseErrorText(query.lastError()));
 }
 
 std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query)
@@ -131,20 +75,55 @@ std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query)
         rows->appendRecord(values);
     }
     if (query.lastError().isValid())
-        throw ArdentaError(errorText(query.lastError()));
+        throw ArdentaError(DatabaseErrorText(query.lastError()));
     rows->MoveFirst();
     return rows;
 }
 
+namespace {
+
+// Runs work in one transaction on the kept connection. Beginning is the first thing a call
+// sends: when that fails on a connection kept from an earlier call, the connection is taken for
+// broken and the call begins once more on a fresh one. Failing to open, or to begin on a fresh
+// connection, throws ConnectionError. A failure inside work is rolled back and rethrown.
+void InTransaction(const QString &connection,
+                   const std::function<void(QSqlDatabase &, SqlEngine)> &work)
+{
+    bool reused = false;
+    QSqlDatabase db = ConnectionPool::Take(connection, &reused);
+    // A source without transactions (some ODBC drivers) runs each statement on its own.
+    const bool transactions = db.driver()->hasFeature(QSqlDriver::Transactions);
+    if (transactions && !db.transaction()) {
+        if (!reused)
+            throw ConnectionError(DatabaseErrorText(db.lastError()));
+        db = QSqlDatabase();
+        ConnectionPool::Discard(connection);
+        db = ConnectionPool::Take(connection, &reused);
+        if (!db.transaction())
+            throw ConnectionError(DatabaseErrorText(db.lastError()));
+    }
+    try {
+        work(db, EngineOf(db));
+        if (transactions && !db.commit())
+            throw ArdentaError(DatabaseErrorText(db.lastError()));
+    } catch (...) {
+        if (transactions)
+            db.rollback();
+        throw;
+    }
+}
+
+} // namespace
+
 std::shared_ptr<Recordset> GetRecordset(const QString &strSQL)
 {
     const QString statement = TrimBlanks(strSQL);
-    if (statement.isEmpty() || Session().gstrConnection.trimmed().isEmpty())
+    const QString &connection = Session().gstrConnection;
+    if (statement.isEmpty() || connection.trimmed().isEmpty())
         return nullptr;
     try {
         std::shared_ptr<Recordset> result;
-        WithConnection(Session().gstrConnection, [&](QSqlDatabase &db) {
-            const SqlEngine engine = EngineOf(db);
+        InTransaction(connection, [&](QSqlDatabase &db, SqlEngine engine) {
             QSqlQuery query(db);
             query.setForwardOnly(true);
             // A batch answers with the rows of its first query, as the original's Execute did.
@@ -153,14 +132,38 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strSQL)
                 if (!result && query.isSelect())
                     result = ReadRecordset(query);
             }
-            if (!result)
-                result = std::make_shared<Recordset>();
         });
-        return result;
+        return result ? result : std::make_shared<Recordset>();
     } catch (const std::exception &e) {
         LogFailure(e, QStringLiteral("GetRecordset"), QStringLiteral("QLX_Ardenta"),
-                   MaskPasswords(Session().gstrConnection) + QLatin1Char(':') + strSQL);
+                   MaskPasswords(connection) + QLatin1Char(':') + strSQL);
         return nullptr;
+    }
+}
+
+bool ExcuteBatch(const std::function<QString()> &next, const std::function<QString()> &wholeText)
+{
+    const QString &connection = Session().gstrConnection;
+    if (connection.trimmed().isEmpty())
+        return false;
+    QString statement = next();
+    if (statement.isNull())
+        return true;
+    try {
+        InTransaction(connection, [&](QSqlDatabase &db, SqlEngine engine) {
+            QSqlQuery query(db);
+            for (; !statement.isNull(); statement = next()) {
+                for (const QString &piece : AdaptBatch(statement, engine))
+                    ExecStatement(query, piece);
+            }
+            query.finish();
+        });
+        return true;
+    } catch (const ConnectionError &) {
+        throw;
+    } catch (const std::exception &e) {
+        LogFailure(e, QStringLiteral("ExcuteSQL"), QStringLiteral("modPublic"), wholeText());
+        return false;
     }
 }
 
@@ -170,30 +173,7 @@ bool ExcuteSQL(const QString &strSQL)
         return false;
     if (TrimBlanks(strSQL).isEmpty())
         return true;
-
-    std::optional<QString> failure;
-    WithConnection(Session().gstrConnection, [&](QSqlDatabase &db) {
-        // Failing to begin is a connection failure: it travels, unlogged. (An ODBC source
-        // without transactions runs the statement on its own.)
-        const bool transactions = db.driver()->hasFeature(QSqlDriver::Transactions);
-        if (transactions && !db.transaction())
-            throw ConnectionError(errorText(db.lastError()));
-        try {
-            const SqlEngine engine = EngineOf(db);
-            QSqlQuery query(db);
-            for (const QString &statement : AdaptBatch(strSQL, engine))
-                ExecStatement(query, statement);
-            query.finish();
-            if (transactions && !db.commit())
-                throw ArdentaError(errorText(db.lastError()));
-        } catch (const std::exception &e) {
-            failure = ErrorText(e);
-            if (transactions)
-                db.rollback();
-        }
-    });
-    if (!failure)
-        return true;
-    WriteErrLog(*failure, QStringLiteral("ExcuteSQL"), QStringLiteral("modPublic"), strSQL);
-    return false;
+    bool given = false;
+    return ExcuteBatch([&]() { return std::exchange(given, true) ? QString() : strSQL; },
+                       [&]() { return strSQL; });
 }

@@ -9,8 +9,9 @@ class QSqlQuery;
 class Recordset;
 enum class SqlEngine;
 
-// Runs a query on a fresh connection made from gstrConnection and returns its rows, or an empty
-// pointer (the original's Nothing) when the query could not run; failures are logged.
+// Runs a query in a transaction of its own on the connection kept for gstrConnection and returns
+// its rows, or an empty pointer (the original's Nothing) when the query could not run; failures
+// are logged.
 std::shared_ptr<Recordset> GetRecordset(const QString &strSQL);
 
 // Runs one statement or a CR-separated batch in one transaction. Returns true when committed or
@@ -18,11 +19,17 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strSQL);
 // ConnectionError, unlogged, for the caller's own handler.
 bool ExcuteSQL(const QString &strSQL);
 
+// ExcuteSQL for a batch too large to hold: next() gives one statement text after another and a
+// null string at the end; each is adapted and run as it comes, all in one transaction. When
+// next() gives nothing at all, nothing is opened. A failure is logged as ExcuteSQL logs a failed
+// batch, its detail the text wholeText() builds, called only then.
+bool ExcuteBatch(const std::function<QString()> &next, const std::function<QString()> &wholeText);
+
 // The services below serve schema setup, the demo database and tests; they take the connection
 // string explicitly and throw instead of logging.
 
-// Runs work on a fresh, uniquely named connection and removes the connection afterwards, also
-// when work throws. Throws ConnectionError when the string is not understood or the database
+// Runs work on a fresh connection of its own and removes the connection afterwards, also when
+// work throws. Throws ConnectionError when the string is not understood or the database
 // does not open. A missing SQLite file is an error unless createFile is set.
 void WithConnection(const QString &connection, const std::function<void(QSqlDatabase &)> &work,
                     bool createFile = false);

@@ -2,6 +2,7 @@
 
 #include "ArdentaError.h"
 #include "Config.h"
+#include "ConnectionPool.h"
 #include "Convert.h"
 #include "ErrLog.h"
 #include "frmMain.h"
@@ -73,6 +74,7 @@ void clsMain::UnloadForms()
 {
     frmMain::Unload();
     frmNotice::Unload();
+    ConnectionPool::CloseAll();
 }
 
 bool clsMain::EditInnerInfo() const

@@ -1,7 +1,8 @@
 #pragma once
 // How the staff window writes the directory back. A save turns every grid row into its
-// statement and runs them as one batch in one transaction under dialect 0, or one call per row
-// under dialect 1 (any other dialect runs nothing); the deletes run one statement each.
+// statement and runs them as one batch in one transaction under dialect 0, streamed row by row,
+// or one call per row under dialect 1 (any other dialect runs nothing); the deletes run one
+// statement each.
 
 #include <functional>
 #include <QString>
@@ -16,7 +17,7 @@ public:
     struct SaveResult
     {
         bool Saved = true;   // false: the user must be told it failed; the grid keeps its text
-        bool Reload = false; // new rows were written and get their keys only from a reload
+        bool Reload = false; // rows were inserted, and get their keys only from a reload
     };
 
     // Every failure is logged here, under the window's routine (SaveData of frmMain), with the

@@ -7,6 +7,11 @@
 #include <memory>
 #include <QGuiApplication>
 
+// Counts the module's loaded windows; when the last one goes, the kept database connections are
+// closed.
+void SharedFormLoaded();
+void SharedFormGone();
+
 template <typename Form> class SharedForm
 {
 public:
@@ -19,6 +24,7 @@ public:
             std::unique_ptr<Form> form(new Form);
             form->Form_Load();
             s_form = form.release();
+            SharedFormLoaded();
         }
         return s_form;
     }
@@ -47,8 +53,10 @@ protected:
     // Called by the window when it closes or is destroyed.
     static void forget(const Form *form)
     {
-        if (s_form == form)
+        if (s_form == form) {
             s_form = nullptr;
+            SharedFormGone();
+        }
     }
 
 private:

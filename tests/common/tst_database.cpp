@@ -2,6 +2,7 @@
 // make the module's statements run there.
 
 #include "ArdentaError.h"
+#include "ConnectionPool.h"
 #include "ConnectionString.h"
 #include "Database.h"
 #include "DbFixture.h"
@@ -10,6 +11,7 @@
 #include "SqlDialect.h"
 #include "TestHome.h"
 
+#include <QFile>
 #include <QTest>
 
 class tst_Database : public QObject
@@ -191,6 +193,45 @@ private Q_SLOTS:
         QVERIFY(home.logText().contains(batch));
         QVERIFY(ExcuteSQL(batch.left(batch.indexOf(QLatin1String("Insert Into Clerk(N")))));
         QCOMPARE(db.staff().size(), 1);
+    }
+
+    // A thousand calls open one connection; a backend terminated between calls, a connection
+    // idle too long and a replaced SQLite file are opened afresh, unnoticed by the caller.
+    void connectionsAreKept_data() { BackendRows(); }
+    void connectionsAreKept()
+    {
+        TestHome home;
+        DB_FIXTURE(db);
+        db.addNames({QStringLiteral("Anna")});
+        const int opened = ConnectionPool::OpenCount();
+        for (int i = 0; i < 500; ++i) {
+            QVERIFY(GetRecordset(QStringLiteral("Select * From Clerk")));
+            QVERIFY(ExcuteSQL(QStringLiteral("Update Clerk Set Clerk_NO='1' Where 1=0")));
+        }
+        QCOMPARE(ConnectionPool::OpenCount(), opened + 1);
+        if (db.engine() == QLatin1String("postgresql")) {
+            for (const bool query : {true, false}) {
+                const QString pid = GetRecordset(QStringLiteral("Select pg_backend_pid()"))
+                                        ->value(0, 0)
+                                        .toString();
+                db.exec(QStringLiteral("Select pg_terminate_backend(%1)").arg(pid));
+                QTRY_COMPARE(db.count(QStringLiteral("pg_stat_activity Where pid=") + pid), 0);
+                QVERIFY(query ? bool(GetRecordset(QStringLiteral("Select * From Clerk")))
+                              : ExcuteSQL(QStringLiteral("Update Clerk Set Clerk_NO='2'")));
+            }
+            QCOMPARE(ConnectionPool::OpenCount(), opened + 3);
+        } else {
+            const QString file = Session().gstrConnection.mid(7);
+            DbFixture other;
+            other.addNames({QStringLiteral("Dan"), QStringLiteral("Ivan")});
+            QVERIFY(QFile::remove(file) && QFile::copy(other.connection().mid(7), file));
+            QCOMPARE(GetRecordset(QStringLiteral("Select * From Clerk"))->RecordCount(), 2);
+            ConnectionPool::SetIdleSeconds(0);
+            QVERIFY(ExcuteSQL(QStringLiteral("Update Clerk Set Clerk_NO='2'")));
+            ConnectionPool::SetIdleSeconds(60);
+            QCOMPARE(ConnectionPool::OpenCount(), opened + 3);
+        }
+        QCOMPARE(home.logEntryCount(), 0);
     }
 };
 
