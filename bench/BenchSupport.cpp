@@ -104,17 +104,36 @@ bool MessageAnswerer::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-double PeakMemoryMb()
+namespace {
+double StatusMb(const QByteArray &key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     const QList<QByteArray> lines = status.readAll().split('\n');
     for (const QByteArray &line : lines) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return 0;
+}
+} // namespace
+
+double PeakMemoryMb()
+{
+    return StatusMb("VmHWM:");
+}
+
+double ResidentMemoryMb()
+{
+    return StatusMb("VmRSS:");
+}
+
+void ResetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5"); // the peak starts again from what is resident now
 }
 
 void ExecSql(const QString &connection, const QString &sql)

@@ -62,8 +62,11 @@ private:
     std::vector<Seen> m_seen;
 };
 
-// Peak resident memory of this process so far, in MB (VmHWM).
+// Peak resident memory of this process so far, and resident memory now, in MB.
 double PeakMemoryMb();
+double ResidentMemoryMb();
+// Makes the peak start again from the memory resident now (Linux clear_refs).
+void ResetPeakMemory();
 
 // Direct database access beside the module, for building data and checking results.
 void ExecSql(const QString &connection, const QString &sql);

@@ -132,6 +132,15 @@ QString Notes(const QJsonObject &row)
         notes << QStringLiteral("%1 pages, %2 pages/s")
                      .arg(extra.value(QStringLiteral("pages")).toInt())
                      .arg(extra.value(QStringLiteral("pages_per_s")).toDouble(), 0, 'f', 1);
+    if (extra.contains(QStringLiteral("bound_update_s")))
+        notes << QStringLiteral("prepared, bound update %1 s")
+                     .arg(extra.value(QStringLiteral("bound_update_s")).toDouble(), 0, 'f', 3);
+    if (extra.contains(QStringLiteral("save_added_mb")))
+        notes << QStringLiteral("the save added %1 MB")
+                     .arg(extra.value(QStringLiteral("save_added_mb")).toDouble(), 0, 'f', 0);
+    if (extra.contains(QStringLiteral("rss_after_close_mb")))
+        notes << QStringLiteral("%1 MB resident after closing")
+                     .arg(extra.value(QStringLiteral("rss_after_close_mb")).toDouble(), 0, 'f', 0);
     if (extra.contains(QStringLiteral("found")))
         notes << QStringLiteral("%1 found").arg(extra.value(QStringLiteral("found")).toInteger());
     const int runs = row.value(QStringLiteral("runs")).toInt();

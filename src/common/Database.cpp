@@ -62,17 +62,11 @@ std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query)
     QStringList columns;
     for (int i = 0; i < record.count(); ++i)
         columns << record.fieldName(i);
-    auto rows = std::make_shared<Recordset>(columns, std::vector<QVariant>());
-    QVariantList values(record.count());
+    auto rows = std::make_shared<Recordset>(columns);
+    const int count = record.count();
     while (query.next()) {
-        for (int i = 0; i < record.count(); ++i) {
-            if (query.isNull(i)) {
-                values[i] = QVariant();
-                continue;
-            }
-            values[i] = query.value(i);
-        }
-        rows->appendRecord(values);
+        for (int i = 0; i < count; ++i)
+            rows->column(i).append(query.value(i)); // a database null reads as a null variant
     }
     if (query.lastError().isValid())
         throw ArdentaError(DatabaseErrorText(query.lastError()));

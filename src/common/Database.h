@@ -40,6 +40,6 @@ SqlEngine EngineOf(const QSqlDatabase &db);
 // Runs one adapted statement; throws ArdentaError with the database's description on failure.
 void ExecStatement(QSqlQuery &query, const QString &statement);
 
-// Copies the rows of an executed query into a Recordset (empty, without columns, when the
+// Reads the rows of an executed query into a Recordset (empty, without columns, when the
 // statement returned no rows at all).
 std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query);

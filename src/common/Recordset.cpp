@@ -2,28 +2,37 @@
 
 #include "ArdentaError.h"
 
-Recordset::Recordset(QStringList columns, std::vector<QVariant> values)
-    : m_columns(std::move(columns)), m_values(std::move(values))
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace {
+const QString NoRecord = QStringLiteral("Either BOF or EOF is True, or the current record has "
+                                        "been deleted.");
+}
+
+Recordset::Recordset(const QStringList &columns) : m_names(columns), m_columns(size_t(columns.size()))
 {
 }
 
-qsizetype Recordset::RecordCount() const
+Recordset::Recordset(const QStringList &columns, const std::vector<QVariant> &values)
+    : Recordset(columns)
 {
-    return m_columns.isEmpty() ? 0 : qsizetype(m_values.size()) / m_columns.size();
+    for (size_t i = 0; !m_columns.empty() && i < values.size(); ++i)
+        m_columns[i % m_columns.size()].append(values[i]);
 }
 
 void Recordset::MoveNext()
 {
     if (Eof())
-        throw ArdentaError(QStringLiteral("Either BOF or EOF is True, or the current record has "
-                                          "been deleted."));
+        throw ArdentaError(NoRecord);
     ++m_current;
 }
 
 int Recordset::FieldIndex(const QString &name) const
 {
-    for (int i = 0; i < m_columns.size(); ++i) {
-        if (m_columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
+    for (int i = 0; i < m_names.size(); ++i) {
+        if (m_names.at(i).compare(name, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -37,13 +46,28 @@ QVariant Recordset::Fields(const QString &name) const
                                           "to the requested name or ordinal: ") +
                            name);
     if (Eof())
-        throw ArdentaError(QStringLiteral("Either BOF or EOF is True, or the current record has "
-                                          "been deleted."));
+        throw ArdentaError(NoRecord);
     return value(m_current, column);
 }
 
 void Recordset::appendRecord(const QVariantList &values)
 {
-    Q_ASSERT(values.size() == m_columns.size());
-    m_values.insert(m_values.end(), values.cbegin(), values.cend());
+    Q_ASSERT(values.size() == ColumnCount());
+    for (int i = 0; i < ColumnCount(); ++i)
+        m_columns[size_t(i)].append(values.at(i));
+}
+
+std::vector<FieldColumn> Recordset::takeColumns()
+{
+    std::vector<FieldColumn> taken = std::move(m_columns);
+    m_columns.assign(taken.size(), FieldColumn());
+    m_current = 0;
+    return taken;
+}
+
+void ReturnFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }

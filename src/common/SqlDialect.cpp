@@ -2,6 +2,7 @@
 
 #include "Convert.h"
 
+#include <optional>
 #include <QRegularExpression>
 
 namespace {
@@ -186,6 +187,72 @@ void appendAdapted(QString &text, const Segment &segment, SqlEngine engine)
         text += segment.text;
 }
 
+// A text with nothing to cut or rewrite: one statement (a separator may end it), literals only
+// in single quotes, no comment, no date literal, no Getdate() or Like. A saved grid is made of
+// such statements; they go through whole instead of through the lexer.
+std::optional<QString> plainStatement(const QString &sql, SqlEngine engine)
+{
+    const qsizetype n = sql.size();
+    qsizetype end = n;
+    bool inLiteral = false;
+    const auto word = [&sql](qsizetype i, QLatin1String w) {
+        return QStringView(sql).mid(i, w.size()).compare(w, Qt::CaseInsensitive) == 0;
+    };
+    for (qsizetype i = 0; i < end; ++i) {
+        const char16_t c = sql[i].unicode();
+        if (inLiteral) {
+            if (c == u'\'') {
+                if (i + 1 < n && sql[i + 1] == u'\'')
+                    ++i;
+                else
+                    inLiteral = false;
+            }
+            continue;
+        }
+        switch (c) {
+        case u'\'':
+            inLiteral = true;
+            break;
+        case u'"':
+        case u'[':
+        case u'#':
+            return std::nullopt;
+        case u'-':
+        case u'/':
+            if (i + 1 < n && sql[i + 1] == (c == u'-' ? u'-' : u'*'))
+                return std::nullopt;
+            break;
+        case u';':
+        case u'\r':
+            for (qsizetype j = i + 1; j < n; ++j) {
+                if (!sql[j].isSpace())
+                    return std::nullopt;
+            }
+            end = i;
+            break;
+        case u'g':
+        case u'G':
+            if (word(i, QLatin1String("getdate")))
+                return std::nullopt;
+            break;
+        case u'l':
+        case u'L':
+            if (engine == SqlEngine::PostgreSQL && word(i, QLatin1String("like")))
+                return std::nullopt;
+            break;
+        default:
+            break;
+        }
+    }
+    if (inLiteral)
+        return std::nullopt;
+    const QStringView statement = QStringView(sql).left(end).trimmed();
+    if (statement.isEmpty())
+        return std::nullopt;
+    // Most often the text itself, shared rather than copied.
+    return statement.size() == n ? sql : statement.toString();
+}
+
 } // namespace
 
 QStringList SplitBatch(const QString &sql)
@@ -222,6 +289,8 @@ QStringList AdaptBatch(const QString &sql, SqlEngine engine)
 {
     if (engine == SqlEngine::Passthrough)
         return sql.trimmed().isEmpty() ? QStringList() : QStringList{sql};
+    if (std::optional<QString> statement = plainStatement(sql, engine))
+        return {std::move(*statement)};
     QStringList result;
     for (const auto &segments : Lexer::run(sql, true, false)) {
         QString text;

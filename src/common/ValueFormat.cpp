@@ -3,6 +3,7 @@
 #include "Convert.h"
 #include "ErrLog.h"
 
+#include <optional>
 #include <QDateTime>
 
 // Which texts FormatStr leaves as numbers and rewrites as dates is fixed, whatever the machine's
@@ -15,21 +16,39 @@
 
 QString FormatStr(const QString &strValue, bool blnQuote)
 {
+    QString text;
+    AppendFormatStr(text, strValue, blnQuote);
+    return text;
+}
+
+void AppendFormatStr(QString &text, const QString &strValue, bool blnQuote)
+{
+    const qsizetype start = text.size();
     try {
-        QString text = TrimBlanks(strValue);
-        if (text.isEmpty())
-            return QStringLiteral("Null");
-        if (!IsNumericText(text)) {
-            if (const auto moment = ParseDateText(text))
-                text = GeneralDateText(*moment);
+        const QString value = TrimBlanks(strValue);
+        if (value.isEmpty()) {
+            text += QLatin1String("Null");
+            return;
         }
-        text.replace(QLatin1Char('\''), QLatin1String("''"));
+        std::optional<QDateTime> moment;
+        if (!IsNumericText(value))
+            moment = ParseDateText(value);
         if (blnQuote)
-            text = QLatin1Char('\'') + text + QLatin1Char('\'');
-        return text;
+            text += u'\'';
+        if (moment) {
+            text += GeneralDateText(*moment);
+        } else {
+            // The value with its single quotes doubled, written in runs between them.
+            qsizetype from = 0;
+            for (qsizetype quote; (quote = value.indexOf(u'\'', from)) >= 0; from = quote + 1)
+                text += QStringView(value).mid(from, quote + 1 - from) % u'\'';
+            text += QStringView(value).mid(from);
+        }
+        if (blnQuote)
+            text += u'\'';
     } catch (const std::exception &e) {
+        text.truncate(start);
         LogFailure(e, QStringLiteral("FormatStr"), QStringLiteral("modPublic"));
-        return QString();
     }
 }
 

@@ -3,7 +3,7 @@
 #include "ArdentaError.h"
 #include "Clock.h"
 #include "Recordset.h"
-#include "ValueFormat.h"
+#include "Convert.h"
 
 #include <algorithm>
 #include <numeric>
@@ -88,39 +88,43 @@ void Report::ReadRecords()
     m_pages.clear();
     if (!m_records)
         throw ArdentaError(QStringLiteral("The report has no data source"));
+    // Each column is looked up once per report, not once per cell.
+    const auto columnOf = [this](const QString &name) {
+        const int column = m_records->FieldIndex(name);
+        if (column < 0)
+            throw ArdentaError(QStringLiteral("The report's data has no column \"%1\"").arg(name));
+        return column;
+    };
+    m_fieldColumns.clear();
     for (const ReportSection &section : m_def.Sections) {
         for (const ReportObject &o : section.Objects) {
-            if (o.Kind == ObjectKind::Field && m_records->FieldIndex(o.Column) < 0)
-                throw ArdentaError(
-                    QStringLiteral("The report's data has no column \"%1\"").arg(o.Column));
+            if (o.Kind == ObjectKind::Field)
+                m_fieldColumns[&o] = columnOf(o.Column);
         }
     }
-    if (!m_def.GroupColumn.isEmpty() && m_records->FieldIndex(m_def.GroupColumn) < 0)
-        throw ArdentaError(
-            QStringLiteral("The report's data has no column \"%1\"").arg(m_def.GroupColumn));
+    m_groupColumn = m_def.GroupColumn.isEmpty() ? -1 : columnOf(m_def.GroupColumn);
 
     m_order.resize(size_t(m_records->RecordCount()));
     std::iota(m_order.begin(), m_order.end(), qsizetype(0));
-    if (!m_def.GroupColumn.isEmpty()) {
+    if (m_groupColumn >= 0) {
         // Stable, so that rows keep the view's order inside their group.
-        const int column = m_records->FieldIndex(m_def.GroupColumn);
         std::vector<QString> keys(m_order.size());
         for (size_t i = 0; i < keys.size(); ++i)
-            keys[i] = Nulltostr(m_records->value(qsizetype(i), column));
+            keys[i] = TrimBlanks(m_records->text(qsizetype(i), m_groupColumn));
         std::stable_sort(m_order.begin(), m_order.end(),
                          [&keys](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
     }
     if (m_printDate.isNull())
         m_printDate = Today();
+    m_printDateText = m_printDate.toString(m_def.DateFormat);
     layOut();
 }
 
 QString Report::groupValue(qsizetype row) const
 {
-    if (m_def.GroupColumn.isEmpty())
+    if (m_groupColumn < 0)
         return {};
-    return Nulltostr(
-        m_records->value(m_order[size_t(row)], m_records->FieldIndex(m_def.GroupColumn)));
+    return TrimBlanks(m_records->text(m_order[size_t(row)], m_groupColumn));
 }
 
 void Report::layOut()
@@ -204,6 +208,27 @@ void Report::layOut()
     }
 }
 
+// Each placeholder is filled only where the template has it.
+QString Report::specialText(const QString &pattern, const Band &band, int page) const
+{
+    if (!pattern.contains(u'{'))
+        return pattern;
+    if (pattern == QLatin1String("{SerialNumber}")) // the one on every detail line
+        return QString::number(band.Serial);
+    QString text = pattern;
+    const auto fill = [&text](QLatin1String name, const auto &value) {
+        if (text.contains(name))
+            text.replace(name, value());
+    };
+    fill(QLatin1String("{SerialNumber}"), [&] { return QString::number(band.Serial); });
+    fill(QLatin1String("{PageNumber}"), [&] { return QString::number(page); });
+    fill(QLatin1String("{PageCount}"), [&] { return QString::number(PageCount()); });
+    fill(QLatin1String("{PrintDate}"), [&] { return m_printDateText; });
+    fill(QLatin1String("{GroupValue}"),
+         [&] { return band.Record >= 0 ? groupValue(band.Record) : QString(); });
+    return text;
+}
+
 QString Report::objectText(const ReportObject &o, const Band &band, int page) const
 {
     switch (o.Kind) {
@@ -212,19 +237,9 @@ QString Report::objectText(const ReportObject &o, const Band &band, int page) co
     case ObjectKind::Field:
         if (band.Record < 0 || !m_records)
             return {};
-        return Nulltostr(
-            m_records->value(m_order[size_t(band.Record)], m_records->FieldIndex(o.Column)));
-    case ObjectKind::Special: {
-        QString text = o.Object.Text;
-        text.replace(QLatin1String("{SerialNumber}"), QString::number(band.Serial));
-        text.replace(QLatin1String("{PageNumber}"), QString::number(page));
-        text.replace(QLatin1String("{PageCount}"), QString::number(PageCount()));
-        text.replace(QLatin1String("{PrintDate}"), m_printDate.toString(m_def.DateFormat));
-        if (text.contains(QLatin1String("{GroupValue}")))
-            text.replace(QLatin1String("{GroupValue}"),
-                         band.Record >= 0 ? groupValue(band.Record) : QString());
-        return text;
-    }
+        return TrimBlanks(m_records->text(m_order[size_t(band.Record)], m_fieldColumns.at(&o)));
+    case ObjectKind::Special:
+        return specialText(o.Object.Text, band, page);
     case ObjectKind::Line:
     case ObjectKind::Box:
         break;
@@ -281,9 +296,15 @@ void Report::PaintPage(QPainter &painter, int page) const
                 painter.setFont(o.Object.Font);
                 painter.setPen(o.Color);
                 const QRectF inner = rect.adjusted(textPadding * dx, 0, -textPadding * dx, 0);
-                const QFontMetricsF metrics(painter.font(), painter.device());
-                const QString text = metrics.elidedText(oneLine(objectText(o, band, page)),
-                                                        Qt::ElideRight, inner.width());
+                QString text = oneLine(objectText(o, band, page));
+                // Only a text that does not fit is elided: that means shaping it once more.
+                TextWidths &widths =
+                    m_widths
+                        .try_emplace({&o.Object.Font, painter.device()->logicalDpiX()},
+                                     o.Object.Font, painter.device())
+                        .first->second;
+                if (!widths.fits(text, inner.width()))
+                    text = widths.metrics().elidedText(text, Qt::ElideRight, inner.width());
                 // Clipped to its box: a font taller than planned must not spill over.
                 painter.drawText(inner, int(o.Align) | Qt::TextSingleLine, text);
                 break;
@@ -299,13 +320,10 @@ std::vector<Report::PlacedText> Report::PageTexts(int page) const
     std::vector<PlacedText> texts;
     if (page < 1 || page > PageCount())
         return texts;
-    const QPointF origin(m_def.Margins.left(), m_def.Margins.top());
     for (const Band &band : m_pages[size_t(page - 1)]) {
-        const ReportSection &section = m_def.Sections[size_t(band.Section)];
-        for (const ReportObject &o : section.Objects) {
+        for (const ReportObject &o : m_def.Sections[size_t(band.Section)].Objects) {
             if (o.showsText())
-                texts.push_back({section.Name, o.Object.Name,
-                                 o.Rect.translated(origin + QPointF(0, band.Top)),
+                texts.push_back({o.Rect.translated(0, band.Top), o.Object.Font, o.Align,
                                  objectText(o, band, page)});
         }
     }

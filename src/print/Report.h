@@ -3,7 +3,9 @@
 // out once when the records are read, so every device (preview, printer, PDF) gets the same ones.
 
 #include "ReportDefinition.h"
+#include "TextWidths.h"
 
+#include <map>
 #include <memory>
 #include <QDateTime>
 
@@ -45,12 +47,12 @@ public:
     void PaintPage(QPainter &painter, int page) const;
 
     // The texts of one page as laid out: where each text object stands (millimetres from the
-    // top left of the paper) and the text it shows before eliding.
+    // top left inside the margins), its font and alignment, and the text before eliding.
     struct PlacedText
     {
-        QString Section;
-        QString Name;
         QRectF Rect;
+        QFont Font;
+        Qt::Alignment Align;
         QString Text;
     };
     std::vector<PlacedText> PageTexts(int page) const;
@@ -72,6 +74,7 @@ private:
 
     QString groupValue(qsizetype row) const;
     QString objectText(const ReportObject &o, const Band &band, int page) const;
+    QString specialText(const QString &pattern, const Band &band, int page) const;
     void layOut();
 
     ReportDefinition m_def;
@@ -79,4 +82,9 @@ private:
     std::vector<qsizetype> m_order; // record indices in report order
     std::vector<std::vector<Band>> m_pages;
     QDate m_printDate;
+    QString m_printDateText;
+    std::map<const ReportObject *, int> m_fieldColumns; // the column of each field object
+    int m_groupColumn = -1;
+    // Character advances by text object and resolution of the device painted on.
+    mutable std::map<std::pair<const QFont *, int>, TextWidths> m_widths;
 };

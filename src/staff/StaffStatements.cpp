@@ -13,8 +13,8 @@ void AppendUpdate(QString &text, const QString &key, const QStringList &cells)
     for (int field = 0; field < ClerkFieldCount; ++field) {
         if (field > 0)
             text += u',';
-        text += QLatin1String(ClerkFields[size_t(field)].Name) % u'=' %
-                FormatStr(cells.at(field + 1), true);
+        text += QLatin1String(ClerkFields[size_t(field)].Name) % u'=';
+        AppendFormatStr(text, cells.at(field + 1), true);
     }
     // Two blanks before Where, as the statement has always been written.
     text += QLatin1String("  Where Clerk_ID=") % key % CR;
@@ -28,7 +28,7 @@ void AppendInsert(QString &text, const QStringList &cells)
     for (int field = 0; field < ClerkFieldCount; ++field) {
         if (field > 0)
             text += u',';
-        text += FormatStr(cells.at(field + 1), true);
+        AppendFormatStr(text, cells.at(field + 1), true);
     }
     text += u')' % CR;
 }

@@ -17,7 +17,7 @@ StaffStore::SaveResult StaffStore::Save(int rows, const RowCells &cells, qint16 
 {
     using Kind = StaffStatements::RowKind;
     int row = 0;        // the next row to turn into a statement
-    QString statement;  // the current row's, CR-terminated
+    QString statement;  // the current row's, without the CR that ends it in a batch
     bool inserted = false;
     // The next row's statement, or a null string after the last row. A key that is no plain
     // number is logged, as the row is reached, and its row left out.
@@ -32,6 +32,7 @@ StaffStore::SaveResult StaffStore::Save(int rows, const RowCells &cells, qint16 
                             Module, QStringLiteral("Row %1, Clerk_ID=%2").arg(row).arg(rowCells[0]));
             } else if (kind != Kind::Blank) {
                 inserted = inserted || kind == Kind::Insert;
+                statement.chop(1);
                 return statement;
             }
         }
@@ -45,7 +46,7 @@ StaffStore::SaveResult StaffStore::Save(int rows, const RowCells &cells, qint16 
         for (int r = 0; r < reached; ++r)
             StaffStatements::AppendRow(text, cells(r));
         for (QString rest = next(); !rest.isNull(); rest = next())
-            text += rest;
+            text += rest % u'\r';
         return text;
     };
     bool committed = true;
@@ -55,7 +56,7 @@ StaffStore::SaveResult StaffStore::Save(int rows, const RowCells &cells, qint16 
         } else if (dialect == 1) {
             // One call per row; rows before a failure stay written, the rest are not tried.
             for (QString one = next(); !one.isNull(); one = next()) {
-                if (!(committed = ExcuteSQL(one)))
+                if (!(committed = ExcuteSQL(one + u'\r')))
                     break;
             }
         } else {
@@ -65,7 +66,7 @@ StaffStore::SaveResult StaffStore::Save(int rows, const RowCells &cells, qint16 
             inserted = false;
         }
     } catch (const std::exception &error) {
-        LogFailure(error, Procedure, Module, dialect == 0 ? wholeText() : statement);
+        LogFailure(error, Procedure, Module, dialect == 0 ? wholeText() : statement + u'\r');
         return {false, false};
     }
     // New rows get their keys from a reload, so a second save cannot insert them again.

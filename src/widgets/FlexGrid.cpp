@@ -214,10 +214,11 @@ void FlexGrid::setColFormat(int col, const QString &format)
     m_model->setFormat(col, format);
 }
 
-void FlexGrid::setDataSource(const std::shared_ptr<Recordset> &records)
+void FlexGrid::setDataSource(std::shared_ptr<Recordset> records)
 {
     m_ownResize = true;
-    m_model->load(records.get());
+    // Nobody else holds the set: its values move into the grid instead of being copied.
+    m_model->load(records.get(), records.use_count() == 1);
     m_ownResize = false;
 }
 

@@ -49,9 +49,10 @@ public:
     QString ColFormat(int col) const;
     void setColFormat(int col, const QString &format); // Qt date-time pattern for shown dates
 
-    // Copies the record set: its column names become row 0, one data row per record; no link
-    // remains. An empty pointer leaves a grid with the header row only.
-    void setDataSource(const std::shared_ptr<Recordset> &records);
+    // Shows the record set: its column names become row 0, one data row per record; no link
+    // remains. A set nobody else holds is taken over, its values moved out; a set the caller
+    // keeps stays whole. An empty pointer leaves a grid with the header row only.
+    void setDataSource(std::shared_ptr<Recordset> records);
 
     // Fills a column with each data row's grid row number, as the serial-number columns show.
     void NumberRows(int col);

@@ -7,9 +7,17 @@
 
 FlexGridModel::FlexGridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
+FlexGridModel::~FlexGridModel()
+{
+    const bool large = m_rowCount > 10000;
+    m_cells.clear();
+    if (large)
+        ReturnFreedMemory();
+}
+
 int FlexGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_rowCount);
 }
 
 int FlexGridModel::columnCount(const QModelIndex &parent) const
@@ -25,11 +33,12 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return displayText(index.row(), index.column());
     case Qt::EditRole:
-        return m_rows[size_t(index.row())].at(index.column());
-    case Qt::TextAlignmentRole:
-        // Views of this Qt read the alignment as an int.
-        return int(alignmentFlags(m_columns[size_t(index.column())].alignment,
-                                  m_rows[size_t(index.row())].at(index.column())));
+        return text(index.row(), index.column());
+    case Qt::TextAlignmentRole: {
+        // Views of this Qt read the alignment as an int; only "general" asks for the text.
+        const int code = m_columns[size_t(index.column())].alignment;
+        return int(alignmentFlags(code, code == 9 ? text(index.row(), index.column()) : QString()));
+    }
     default:
         return {};
     }
@@ -65,24 +74,23 @@ QString FlexGridModel::text(int row, int column) const
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return {};
-    return m_rows[size_t(row)].at(column);
+    return m_cells[size_t(column)].text(row);
 }
 
 void FlexGridModel::setText(int row, int column, const QString &text)
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return;
-    m_rows[size_t(row)][column] = text;
+    m_cells[size_t(column)].setText(row, text);
     const QModelIndex changed = index(row, column);
     Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
 
 void FlexGridModel::numberRows(int column)
 {
-    if (column < 0 || column >= columnCount() || m_rows.empty())
+    if (column < 0 || column >= columnCount() || m_rowCount == 0)
         return;
-    for (size_t row = 0; row < m_rows.size(); ++row)
-        m_rows[row][column] = QString::number(row + 1);
+    m_cells[size_t(column)].numberRows();
     Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column),
                        {Qt::DisplayRole, Qt::EditRole});
 }
@@ -114,8 +122,11 @@ void FlexGridModel::setHeaderTexts(const QStringList &texts)
 void FlexGridModel::resizeColumns(int columns)
 {
     m_columns.resize(size_t(columns));
-    for (QStringList &row : m_rows)
-        row.resize(columns);
+    m_cells.resize(size_t(columns));
+    for (FieldColumn &cells : m_cells) {
+        while (cells.size() < m_rowCount)
+            cells.appendText(QString());
+    }
 }
 
 void FlexGridModel::setColumnCountTo(int columns)
@@ -137,9 +148,9 @@ void FlexGridModel::appendRow(const QStringList &cells)
 {
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
-    QStringList texts = cells.mid(0, columnCount());
-    texts.resize(columnCount());
-    m_rows.push_back(std::move(texts));
+    for (int c = 0; c < columnCount(); ++c)
+        m_cells[size_t(c)].appendText(cells.value(c));
+    ++m_rowCount;
     endInsertRows();
 }
 
@@ -148,28 +159,27 @@ void FlexGridModel::removeDataRow(int row)
     if (row < 0 || row >= rowCount())
         return;
     beginRemoveRows(QModelIndex(), row, row);
-    m_rows.erase(m_rows.begin() + row);
+    for (FieldColumn &cells : m_cells)
+        cells.remove(row);
+    --m_rowCount;
     endRemoveRows();
 }
 
-void FlexGridModel::load(const Recordset *records)
+void FlexGridModel::load(Recordset *records, bool takeOver)
 {
     beginResetModel();
-    m_rows.clear();
+    m_cells.assign(m_columns.size(), FieldColumn());
+    m_rowCount = 0;
     if (records) {
         const int columns = records->ColumnCount();
         m_columns.resize(size_t(columns));
         for (int c = 0; c < columns; ++c)
             m_columns[size_t(c)].header = records->ColumnNames().at(c);
-        const qsizetype count = records->RecordCount();
-        m_rows.reserve(size_t(count));
-        for (qsizetype r = 0; r < count; ++r) {
-            QStringList row;
-            row.reserve(columns);
-            for (int c = 0; c < columns; ++c)
-                row.append(DatabaseValueText(records->value(r, c)));
-            m_rows.push_back(std::move(row));
-        }
+        m_rowCount = records->RecordCount();
+        if (takeOver)
+            m_cells = records->takeColumns();
+        else
+            m_cells = records->columns();
     }
     endResetModel();
 }
@@ -225,7 +235,7 @@ void FlexGridModel::setFixedForeground(const QColor &color)
 
 QString FlexGridModel::displayText(int row, int column) const
 {
-    const QString &text = m_rows[size_t(row)].at(column);
+    const QString text = this->text(row, column);
     const QString &pattern = m_columns[size_t(column)].format;
     if (pattern.isEmpty() || text.isEmpty())
         return text;

@@ -1,10 +1,13 @@
 #pragma once
-// The text behind a FlexGrid: the header texts and one vector of cell texts per data row, plus
-// the per-column display settings. Model row r is grid row r + 1.
+// The text behind a FlexGrid: the header texts, the cells column by column (typed as the
+// database gave them, read as text), and the per-column display settings. Model row r is grid
+// row r + 1.
 
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QStringList>
+
+#include "FieldColumn.h"
 #include <vector>
 
 class Recordset;
@@ -14,6 +17,7 @@ class FlexGridModel : public QAbstractTableModel
     Q_OBJECT
 public:
     explicit FlexGridModel(QObject *parent = nullptr);
+    ~FlexGridModel() override;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -37,8 +41,9 @@ public:
     void appendRow(const QStringList &cells);
     void removeDataRow(int row);
 
-    // Replaces everything with a copy of the record set (null: keeps the header, no rows).
-    void load(const Recordset *records);
+    // Replaces every row with the record set's, its column names becoming the header (null: keeps
+    // the header, no rows). takeOver moves the values out of the set instead of sharing them.
+    void load(Recordset *records, bool takeOver);
 
     int alignment(int column) const;
     void setAlignment(int column, int code);
@@ -64,6 +69,7 @@ private:
     void resizeColumns(int columns);
 
     std::vector<Column> m_columns;
-    std::vector<QStringList> m_rows; // each exactly m_columns.size() long
+    std::vector<FieldColumn> m_cells; // one per column, each m_rowCount long
+    qsizetype m_rowCount = 0;
     QColor m_fixedFore;
 };
