@@ -6,7 +6,9 @@
 //
 // Exit status: 0 passed, 1 failed, 77 skipped (no ARDENTA_TEST_PG outside CI).
 
+#include "ArdentaError.h"
 #include "BenchSupport.h"
+#include "Database.h"
 #include "DataSets.h"
 #include "FlexGrid.h"
 #include "frmMain.h"
@@ -24,9 +26,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTextStream>
+#include <QThread>
 #include <vector>
 
 namespace {
@@ -168,11 +173,38 @@ int RunTest(const QCommandLineParser &parser)
     }
 
     QStringList problems;
+    // While they work, the server never holds more connections to the database than clients:
+    // each keeps one.
+    int peakConnections = 0;
+    try {
+        WithConnection(connection, [&](QSqlDatabase &db) {
+            QSqlQuery count(db);
+            for (bool working = true; working && clock.elapsed() < (seconds + 300) * 1000;) {
+                ExecStatement(count, QStringLiteral("Select count(*) From pg_stat_activity Where "
+                                                    "datname=current_database() And "
+                                                    "pid<>pg_backend_pid()"));
+                if (count.next())
+                    peakConnections = std::max(peakConnections, count.value(0).toInt());
+                working = false;
+                for (Client &client : running) {
+                    client.process->waitForFinished(0); // takes note of an exit
+                    working = working || client.process->state() != QProcess::NotRunning;
+                }
+                QThread::msleep(100);
+            }
+        });
+    } catch (const std::exception &error) {
+        problems << QStringLiteral("counting connections: ") + ErrorText(error);
+    }
+    if (peakConnections > clients)
+        problems
+            << QStringLiteral("%1 connections for %2 clients").arg(peakConnections).arg(clients);
     QStringList confirmedNotices;
     std::vector<LoadCheck::Save> saves;
     for (Client &client : running) {
         const QString name = ClientName(client.id);
-        if (!client.process->waitForFinished((seconds + 300) * 1000)) {
+        if (client.process->state() != QProcess::NotRunning &&
+            !client.process->waitForFinished((seconds + 300) * 1000)) {
             client.process->kill();
             client.process->waitForFinished();
             problems << name + QStringLiteral(" did not finish");
@@ -234,7 +266,8 @@ int RunTest(const QCommandLineParser &parser)
           << " staff rows: " << confirmedNotices.size() << " notices stored ("
           << QString::number(confirmedNotices.size() / elapsed, 'f', 1) << "/s), " << saves.size()
           << " grid saves (" << QString::number(saves.size() * staffRows / elapsed, 'f', 0)
-          << " rows/s), " << QString::number(elapsed, 'f', 1) << " s in all" << Qt::endl;
+          << " rows/s), " << QString::number(elapsed, 'f', 1) << " s in all, at most "
+          << peakConnections << " connections to the server" << Qt::endl;
     for (const QString &problem : std::as_const(problems))
         out() << "FAILED: " << problem << Qt::endl;
     out() << (problems.isEmpty() ? "PASSED" : "FAILED") << Qt::endl;

@@ -2,6 +2,7 @@
 
 #include "Convert.h"
 
+#include <algorithm>
 #include <QDateTime>
 
 namespace {
@@ -147,7 +148,7 @@ void FieldColumn::append(const QVariant &value)
     if (m_kind == Kind::Text && value.typeId() == QMetaType::QString) {
         ++m_size;
         m_nulls.push_back(false);
-        appendTextValue(value.toString());
+        appendTextValue(*static_cast<const QString *>(value.constData()));
         return;
     }
     ++m_size;
@@ -261,9 +262,17 @@ QString FieldColumn::storedText(qsizetype row) const
     case Store::Dictionary:
         return m_dictionary[m_codes[size_t(row)]];
     case Store::Packed: {
-        const quint32 start = row == 0 ? 0 : m_ends[size_t(row) - 1];
-        return QString(reinterpret_cast<const QChar *>(m_chars.data() + start),
-                       qsizetype(m_ends[size_t(row)] - start));
+        const quint64 end = m_ends[size_t(row)];
+        quint64 start = row == 0 ? 0 : m_ends[size_t(row) - 1];
+        const quint64 length = end - start;
+        if (length == 0)
+            return QString(QLatin1String(""));
+        // A text that did not fit the rest of its block starts the next one.
+        if ((start / BlockChars) != ((end - 1) / BlockChars))
+            start = (end - 1) / BlockChars * BlockChars;
+        const char16_t *block = m_blocks[size_t(start / BlockChars)].data();
+        return QString(reinterpret_cast<const QChar *>(block + start % BlockChars),
+                       qsizetype(end - start));
     }
     case Store::Strings:
         return m_texts[size_t(row)];
@@ -287,20 +296,32 @@ void FieldColumn::appendTextValue(const QString &text)
             m_codes.push_back(code);
             return;
         }
-        // Too many different texts to share: packed one after another from here on.
+        // Too many different texts to share: packed one after another from here on, unless
+        // one is longer than a block.
         const std::vector<quint32> codes = std::move(m_codes);
         const std::vector<QString> dictionary = std::move(m_dictionary);
         m_codes = {};
         m_dictionary = {};
         m_lookup = {};
-        m_store = Store::Packed;
+        const bool longText = std::any_of(dictionary.cbegin(), dictionary.cend(),
+                                          [](const QString &t) { return t.size() > BlockChars; });
+        m_store = longText ? Store::Strings : Store::Packed;
         for (const quint32 code : codes)
             appendTextValue(dictionary[code]);
     }
+    if (m_store == Store::Packed && quint64(text.size()) > BlockChars)
+        toStrings(); // longer than a block: such a column keeps one QString per text
     if (m_store == Store::Packed) {
-        const auto *chars = reinterpret_cast<const char16_t *>(text.constData());
-        m_chars.insert(m_chars.end(), chars, chars + text.size());
-        m_ends.push_back(quint32(m_chars.size()));
+        const auto length = quint64(text.size());
+        quint64 start = m_packedEnd;
+        if (length > 0 && (start + length - 1) / BlockChars != start / BlockChars)
+            start = (start / BlockChars + 1) * BlockChars; // the next block
+        while (m_blocks.size() * BlockChars < start + length)
+            m_blocks.emplace_back(BlockChars);
+        std::copy_n(reinterpret_cast<const char16_t *>(text.constData()), length,
+                    m_blocks[size_t(start / BlockChars)].data() + start % BlockChars);
+        m_packedEnd = start + length;
+        m_ends.push_back(m_packedEnd);
         return;
     }
     m_texts.push_back(text);
@@ -319,8 +340,9 @@ void FieldColumn::toTexts()
     m_codes = {};
     m_dictionary = {};
     m_lookup = {};
-    m_chars = {};
+    m_blocks = {};
     m_ends = {};
+    m_packedEnd = 0;
     m_store = Store::Dictionary;
     m_kind = Kind::Text;
     m_type = QMetaType::QString;
@@ -331,15 +353,17 @@ void FieldColumn::toTexts()
 // Texts one QString each: the store that cells are written into.
 void FieldColumn::toStrings()
 {
+    const size_t stored = m_store == Store::Dictionary ? m_codes.size() : m_ends.size();
     std::vector<QString> texts;
-    texts.reserve(size_t(m_size));
-    for (qsizetype row = 0; row < m_size; ++row)
-        texts.push_back(storedText(row));
+    texts.reserve(stored);
+    for (size_t row = 0; row < stored; ++row)
+        texts.push_back(storedText(qsizetype(row)));
     m_codes = {};
     m_dictionary = {};
     m_lookup = {};
-    m_chars = {};
+    m_blocks = {};
     m_ends = {};
+    m_packedEnd = 0;
     m_texts = std::move(texts);
     m_store = Store::Strings;
 }
@@ -356,8 +380,9 @@ void FieldColumn::toVariants()
     m_codes = {};
     m_dictionary = {};
     m_lookup = {};
-    m_chars = {};
+    m_blocks = {};
     m_ends = {};
+    m_packedEnd = 0;
     m_variants = std::move(values);
     m_kind = Kind::Variant;
 }
@@ -431,8 +456,9 @@ void FieldColumn::numberRows()
     m_codes = {};
     m_dictionary = {};
     m_lookup = {};
-    m_chars = {};
+    m_blocks = {};
     m_ends = {};
+    m_packedEnd = 0;
     m_store = Store::Dictionary;
     m_nulls.assign(size_t(m_size), false);
     m_kind = Kind::RowNumber;

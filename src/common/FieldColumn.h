@@ -42,13 +42,13 @@ private:
     qint64 &numberAt(qsizetype row) { return m_numbers[size_t(row)]; }
 
     Kind m_kind = Kind::Unset;
-    int m_type = 0;              // the QMetaType the values came as
+    int m_type = 0; // the QMetaType the values came as
     Qt::TimeSpec m_spec = Qt::LocalTime;
     qsizetype m_size = 0;
     std::vector<bool> m_nulls;
-    std::vector<qint64> m_numbers;      // Integer, Moment, MomentText (ms), Date (day)
-    std::vector<double> m_reals;        // Real
-    std::vector<QVariant> m_variants;   // Variant
+    std::vector<qint64> m_numbers;    // Integer, Moment, MomentText (ms), Date (day)
+    std::vector<double> m_reals;      // Real
+    std::vector<QVariant> m_variants; // Variant
     // Texts, in one of three stores: a dictionary while the column repeats few of them; packed
     // one after another in one buffer as read from the database (a text is made when asked
     // for); one QString each once cells are written.
@@ -57,7 +57,11 @@ private:
     std::vector<quint32> m_codes;
     std::vector<QString> m_dictionary;
     QHash<QString, quint32> m_lookup;
-    std::vector<char16_t> m_chars;
-    std::vector<quint32> m_ends;
+    // Packed texts lie in blocks of fixed size, none crossing from one block to the next, so that
+    // growing never moves them; m_ends[i] is where text i ends, counted over all blocks.
+    static constexpr quint32 BlockChars = 32768;
+    std::vector<std::vector<char16_t>> m_blocks;
+    std::vector<quint64> m_ends;
+    quint64 m_packedEnd = 0;
     std::vector<QString> m_texts;
 };
