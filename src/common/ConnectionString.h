@@ -8,6 +8,8 @@
 //              A host starting with "/" is the folder of the server's Unix socket.
 // ODBC:        anything holding "Driver=" or "DSN=", handed to the driver unchanged.
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 enum class DbBackend { Invalid, SQLite, PostgreSQL, ODBC };
@@ -29,8 +31,13 @@ struct ConnectionSettings
 
 ConnectionSettings ParseConnectionString(const QString &connection);
 
-// The same string with every password value replaced by "***", fit for the error log.
+// The same string with every password value replaced by "***", fit for the error log. It reads
+// the string exactly as ParseConnectionString does (for ODBC strings: as OdbcAttributes does).
 QString MaskPasswords(const QString &connection);
+
+// An ODBC string's attributes as (lower-case key, value), braces taken off: "PWD={a;b}}c}"
+// gives ("pwd", "a;b}c").
+QList<QPair<QString, QString>> OdbcAttributes(const QString &connection);
 
 // A key-value string for PostgreSQL settings (used to point a test or tool at another database).
 QString PostgreSqlConnectionString(const ConnectionSettings &settings);
