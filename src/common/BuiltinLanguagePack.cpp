@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <limits>
+
 namespace {
 LanguagePackFactory &languagePackFactory()
 {
@@ -58,12 +60,14 @@ void BuiltinFontScheme::SetLanguage(const QString &strLanguage)
     const IniFile pack(BuiltinLanguagePack::PackPath(strLanguage));
     const QString charset = pack.value(QStringLiteral("Font"), QStringLiteral("Charset"));
     const QString face = pack.value(QStringLiteral("Font"), QStringLiteral("FontName"));
-    const int size = pack.value(QStringLiteral("Font"), QStringLiteral("FontSize")).toInt();
+    bool sized = false;
+    const int size = pack.value(QStringLiteral("Font"), QStringLiteral("FontSize")).toInt(&sized);
     if (!charset.isEmpty())
         m_charset = charset;
     if (!face.isEmpty())
         m_face = face;
-    if (size > 0)
+    // A size the font size type cannot hold is as unreadable as "abc".
+    if (sized && size > 0 && size <= std::numeric_limits<qint16>::max())
         m_size = qint16(size);
 }
 

@@ -2,13 +2,38 @@
 
 #include <QFile>
 
+namespace {
+// The first `length` UTF-16 units, one fewer where the last would be half of a pair.
+QStringView cutAtCharacter(QStringView text, qsizetype length)
+{
+    if (text.size() <= length)
+        return text;
+    if (length > 0 && text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.left(length);
+}
+} // namespace
+
 IniFile::IniFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
     m_exists = true;
-    const QString text = QString::fromUtf8(file.readAll());
+    read(file.readAll());
+}
+
+IniFile IniFile::FromText(const QByteArray &text)
+{
+    IniFile ini;
+    ini.m_exists = true;
+    ini.read(text);
+    return ini;
+}
+
+void IniFile::read(const QByteArray &bytes)
+{
+    const QString text = QString::fromUtf8(bytes);
 
     QHash<QString, QString> *current = nullptr;
     for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
@@ -32,7 +57,7 @@ IniFile::IniFile(const QString &path)
             (found.front() == QLatin1Char('"') || found.front() == QLatin1Char('\'')) &&
             found.back() == found.front())
             found = found.mid(1, found.size() - 2);
-        current->insert(key, found.left(MaxValueLength).trimmed().toString());
+        current->insert(key, cutAtCharacter(found, MaxValueLength).trimmed().toString());
     }
 }
 

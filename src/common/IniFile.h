@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 
@@ -11,12 +12,16 @@ class IniFile
 {
 public:
     explicit IniFile(const QString &path);
+    // The same rules over text already in memory.
+    static IniFile FromText(const QByteArray &text);
     QString value(const QString &section, const QString &key) const;
     bool exists() const { return m_exists; }
 
     static constexpr int MaxValueLength = 255;
 
 private:
+    IniFile() = default;
+    void read(const QByteArray &bytes);
     QHash<QString, QHash<QString, QString>> m_sections; // lower-case names
     bool m_exists = false;
 };

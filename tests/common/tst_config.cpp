@@ -23,6 +23,9 @@ private Q_SLOTS:
         QTest::newRow("quotes_removed") << QByteArray("[GridColor]\nFontColor=\"a b\"") << "a b";
         QTest::newRow("cut_at_255")
             << "[GridColor]\nFontColor=" + QByteArray(300, 'x') << QString(255, u'x');
+        QTest::newRow("cut_keeps_emoji_whole")
+            << "[GridColor]\nFontColor=" + QByteArray(254, 'x') + "\xF0\x9F\x98\x80"
+            << QString(254, u'x');
         QTest::newRow("chinese") << QStringLiteral("[GridColor]\nFontColor=中文").toUtf8()
                                  << QStringLiteral("中文");
     }

@@ -5,6 +5,7 @@
 #include "Session.h"
 #include "TestHome.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
@@ -80,6 +81,30 @@ private Q_SLOTS:
         }
         QCOMPARE(pack.GetText(QStringLiteral("0419")).count(u'|'), 15); // one per grid column
         QCOMPARE(pack.GetText(QStringLiteral("0420")).count(u'|'), 3);
+    }
+
+    // A pack's [Font] FontSize: sizes the size type cannot hold are refused like unreadable ones.
+    void fontSize_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("size");
+        QTest::newRow("read") << QByteArray("12") << 12;
+        QTest::newRow("largest") << QByteArray("32767") << 32767;
+        QTest::newRow("would_wrap") << QByteArray("40000") << 9;
+        QTest::newRow("negative") << QByteArray("-3") << 9;
+        QTest::newRow("unreadable") << QByteArray("abc") << 9;
+    }
+    void fontSize()
+    {
+        QFETCH(QByteArray, value);
+        TestHome home;
+        QVERIFY(QDir(home.path()).mkdir(QStringLiteral("lang")));
+        QFile file(home.file(QStringLiteral("lang/XTS.lang")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Font]\nFontSize=" + value) > 0);
+        file.close();
+        BuiltinFontScheme scheme;
+        scheme.SetLanguage(QStringLiteral("xts"));
+        QTEST(int(scheme.FontSize()), "size");
     }
 };
 
