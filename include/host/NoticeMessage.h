@@ -4,6 +4,7 @@
 // passes both values on unchanged all the same, as receivers already in use expect.
 
 #include <optional>
+#include <QByteArray>
 #include <QString>
 
 namespace NoticeMessage {
@@ -22,6 +23,14 @@ struct Fields
 // Splits a received text at its first two separators; nothing when the first field is not the
 // marker or a separator is missing.
 std::optional<Fields> Parse(const QString &text);
+
+// A received datagram in the given encoding (see Codec) read as a notice.
+std::optional<Fields> Decode(const QByteArray &datagram, const QString &encoding);
+
+// A field from the network made fit for one line of a terminal or a desktop notification: line
+// breaks and tabs become blanks, other control characters (C0, DEL, C1) are shown as "\xHH" so
+// that no escape sequence reaches the screen.
+QString Printable(const QString &text);
 
 // At most the first count characters of text; a surrogate pair is never cut in half.
 QString LeftChars(const QString &text, int count);

@@ -1,5 +1,7 @@
 #include "NoticeMessage.h"
 
+#include "Codec.h"
+
 namespace NoticeMessage {
 
 QString Compose(const QString &strPublisher, const QString &strContent)
@@ -20,6 +22,30 @@ std::optional<Fields> Parse(const QString &text)
         return std::nullopt;
     return Fields{text.mid(publisherStart, second - publisherStart),
                   text.mid(second + separator.size())};
+}
+
+std::optional<Fields> Decode(const QByteArray &datagram, const QString &encoding)
+{
+    return Parse(Codec::Decode(datagram, encoding));
+}
+
+QString Printable(const QString &text)
+{
+    QString line;
+    line.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            continue; // "\r\n" is one break
+        if (c == u'\r' || c == u'\n' || c == u'\t')
+            line += u' ';
+        else if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+            line += QStringLiteral("\\x") +
+                    QString::number(c, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            line += text.at(i);
+    }
+    return line;
 }
 
 QString LeftChars(const QString &text, int count)

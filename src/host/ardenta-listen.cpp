@@ -26,16 +26,6 @@ void onSignal(int)
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
-// A line break inside the content would split the notice over lines.
-QString oneLine(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    text.replace(u'\r', u' ');
-    text.replace(u'\n', u' ');
-    text.replace(u'\t', u' ');
-    return text;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -106,12 +96,12 @@ int main(int argc, char *argv[])
     QObject::connect(&socket, &QUdpSocket::readyRead, &app, [&] {
         while (socket.hasPendingDatagrams()) {
             const QNetworkDatagram datagram = socket.receiveDatagram();
-            const auto fields = NoticeMessage::Parse(Codec::Decode(datagram.data(), encoding));
+            const auto fields = NoticeMessage::Decode(datagram.data(), encoding);
             if (!fields)
                 continue; // not a notice
             out << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                << '\t' << oneLine(fields->publisher) << '\t' << oneLine(fields->content)
-                << Qt::endl;
+                << '\t' << NoticeMessage::Printable(fields->publisher) << '\t'
+                << NoticeMessage::Printable(fields->content) << Qt::endl;
         }
     });
 
