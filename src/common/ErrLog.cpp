@@ -38,8 +38,9 @@ void WriteErrLog(const QString &strDescription, const QString &strProcedure,
 {
     QFile log(ErrLogFilePath());
     const QByteArray bytes = entryBytes(strDescription, strProcedure, strModule, strDetail);
-    const bool written =
-        log.open(QIODevice::WriteOnly | QIODevice::Append) && log.write(bytes) == bytes.size();
+    // Flushed here, not on close: a full disk refuses the bytes only when they reach it.
+    const bool written = log.open(QIODevice::WriteOnly | QIODevice::Append) &&
+                         log.write(bytes) == bytes.size() && log.flush();
     log.close();
     if (written)
         return;

@@ -71,11 +71,20 @@ private Q_SLOTS:
         QCOMPARE(home.logEntryCount(), 2);
     }
 
+    // A folder where the log should be, or a log on a full disk.
+    void unwritableLogShowsCriticalBox_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("folder_in_the_way") << false;
+        QTest::newRow("disk_full") << true;
+    }
     void unwritableLogShowsCriticalBox()
     {
+        QFETCH(bool, diskFull);
         TestHome home;
         Session().gstrPopupTitle = QStringLiteral("Ardenta");
-        QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Errlog.txt")));
+        const QString log = home.file(QStringLiteral("Errlog.txt"));
+        QVERIFY(diskFull ? QFile::link(QStringLiteral("/dev/full"), log) : QDir().mkdir(log));
         InstallErrLogBox();
         DialogAnswerer user;
         user.answerMessage(QMessageBox::Ok);
