@@ -1,20 +1,21 @@
 #include "Database.h"
 
 #include "ArdentaError.h"
-#include "ConnectionString.h"
 #include "ConnectionPool.h"
+#include "ConnectionString.h"
 #include "Convert.h"
 #include "ErrLog.h"
 #include "Recordset.h"
 #include "Session.h"
 #include "SqlDialect.h"
 
-#include <utility>
+#include <dlfcn.h>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <utility>
 
 void WithConnection(const QString &connection, const std::function<void(QSqlDatabase &)> &work,
                     bool createFile)
@@ -36,6 +37,46 @@ void WithConnection(const QString &connection, const std::function<void(QSqlData
         std::rethrow_exception(failure);
 }
 
+namespace {
+
+// SQLGetInfo from the ODBC driver manager that Qt's ODBC plugin has loaded. Looked up rather than
+// linked, so that the module needs no ODBC library where ODBC is never used.
+QString OdbcDbmsName(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || handle.metaType().sizeOf() != int(sizeof(void *)))
+        return QString();
+    void *connection = *static_cast<void *const *>(handle.constData());
+    void *manager = dlopen("libodbc.so.2", RTLD_LAZY | RTLD_NOLOAD);
+    if (!connection || !manager)
+        return QString();
+    // SQLRETURN SQLGetInfo(SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT *)
+    using GetInfo = short (*)(void *, unsigned short, void *, short, short *);
+    constexpr unsigned short SqlDbmsName = 17;
+    QString name;
+    if (const auto getInfo = reinterpret_cast<GetInfo>(dlsym(manager, "SQLGetInfo"))) {
+        char text[256] = {};
+        short length = 0;
+        const short result = getInfo(connection, SqlDbmsName, text, short(sizeof text), &length);
+        if (result == 0 || result == 1) // SQL_SUCCESS, SQL_SUCCESS_WITH_INFO
+            name = QString::fromUtf8(text);
+    }
+    dlclose(manager);
+    return name;
+}
+
+SqlEngine EngineBehindOdbc(const QSqlDatabase &db)
+{
+    const QString name = OdbcDbmsName(db);
+    if (name.startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive))
+        return SqlEngine::SQLite;
+    if (name.startsWith(QLatin1String("PostgreSQL"), Qt::CaseInsensitive))
+        return SqlEngine::PostgreSQL;
+    return SqlEngine::Passthrough;
+}
+
+} // namespace
+
 SqlEngine EngineOf(const QSqlDatabase &db)
 {
     switch (db.driver()->dbmsType()) {
@@ -44,8 +85,18 @@ SqlEngine EngineOf(const QSqlDatabase &db)
     case QSqlDriver::PostgreSQL:
         return SqlEngine::PostgreSQL;
     default:
-        return SqlEngine::Passthrough;
+        break;
     }
+    if (db.driverName() != QLatin1String("QODBC"))
+        return SqlEngine::Passthrough;
+    // Asked once per connection; the answer lives as long as the driver.
+    static const char *const key = "ardentaEngine";
+    const QVariant known = db.driver()->property(key);
+    if (known.isValid())
+        return SqlEngine(known.toInt());
+    const SqlEngine engine = EngineBehindOdbc(db);
+    db.driver()->setProperty(key, int(engine));
+    return engine;
 }
 
 void ExecStatement(QSqlQuery &query, const QString &statement)
@@ -103,6 +154,12 @@ void InTransaction(const QString &connection,
     } catch (...) {
         if (transactions)
             db.rollback();
+        // ODBC drivers begin without asking the server, so a lost connection shows only as a
+        // failed statement: this call fails, the next one starts on a fresh connection.
+        if (db.driverName() == QLatin1String("QODBC")) {
+            db = QSqlDatabase();
+            ConnectionPool::Discard(connection);
+        }
         throw;
     }
 }

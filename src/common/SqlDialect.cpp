@@ -13,6 +13,7 @@ struct Segment
 {
     QStringView text;
     bool code = true;
+    bool comment = false;
 };
 
 // Cuts a text into code and non-code segments, and at separators into statements.
@@ -30,13 +31,15 @@ public:
             qsizetype start;
             qsizetype end;
             bool code;
+            bool comment = false;
         };
         std::vector<std::vector<Span>> statements(1);
         // Characters start..end-1, all code or all not.
-        auto append = [&](qsizetype start, qsizetype end, bool code) {
+        auto append = [&](qsizetype start, qsizetype end, bool code, bool comment = false) {
             auto &spans = statements.back();
-            if (spans.empty() || spans.back().code != code || spans.back().end != start)
-                spans.push_back({start, end, code});
+            if (spans.empty() || spans.back().code != code || spans.back().comment != comment ||
+                spans.back().end != start)
+                spans.push_back({start, end, code, comment});
             else
                 spans.back().end = end;
         };
@@ -69,11 +72,11 @@ public:
                 const qsizetype start = i;
                 while (i < n && sql.at(i) != QLatin1Char('\r') && sql.at(i) != QLatin1Char('\n'))
                     ++i;
-                append(start, i, false);
+                append(start, i, false, true);
             } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
                 const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
                 const qsizetype stop = end < 0 ? n : end + 2;
-                append(i, stop, false);
+                append(i, stop, false, true);
                 i = stop;
             } else if (c == QLatin1Char(';') || (splitAtCr && c == QLatin1Char('\r'))) {
                 cut();
@@ -110,7 +113,8 @@ public:
             std::vector<Segment> segments;
             segments.reserve(spans.size());
             for (const auto &span : spans)
-                segments.push_back({text.mid(span.start, span.end - span.start), span.code});
+                segments.push_back(
+                    {text.mid(span.start, span.end - span.start), span.code, span.comment});
             kept.push_back(std::move(segments));
         }
         return kept;
@@ -132,11 +136,15 @@ private:
     }
 };
 
-QString join(const std::vector<Segment> &segments)
+QString join(const std::vector<Segment> &segments, bool withComments = true)
 {
     QString text;
-    for (const auto &segment : segments)
-        text += segment.text;
+    for (const auto &segment : segments) {
+        if (withComments || !segment.comment)
+            text += segment.text;
+        else
+            text += QLatin1Char(' '); // "a/**/b" stays two words
+    }
     return text.trimmed();
 }
 
@@ -266,8 +274,9 @@ QStringList SplitBatch(const QString &sql)
 QStringList SplitScript(const QString &script)
 {
     QStringList result;
+    // Without comments: some ODBC drivers look for ";" in the whole text, comments included.
     for (const auto &statement : Lexer::run(script, false, true))
-        result << join(statement);
+        result << join(statement, false);
     return result;
 }
 

@@ -56,9 +56,11 @@ private Q_SLOTS:
         QFile file(resource);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList statements = SplitScript(QString::fromUtf8(file.readAll()));
-        // SQL Server wants CREATE VIEW alone in its batch, so every statement is one CREATE.
+        // SQL Server wants CREATE VIEW alone in its batch, so every statement is one CREATE;
+        // comments are left out for drivers that look for ";" in them.
         for (const QString &statement : statements)
-            QCOMPARE(statement.count(QStringLiteral("CREATE "), Qt::CaseInsensitive), 1);
+            QVERIFY(statement.count(QStringLiteral("CREATE "), Qt::CaseInsensitive) == 1 &&
+                    !statement.contains(QLatin1String("--")));
         const QString view = statements.filter(QStringLiteral("CREATE VIEW Vw_Clerk")).value(0);
         static const QRegularExpression select(QStringLiteral(R"(SELECT\s+(.*?)\s+FROM)"),
                                                QRegularExpression::DotMatchesEverythingOption);

@@ -14,6 +14,34 @@
 namespace {
 const QString sqlite = QStringLiteral("sqlite");
 const QString postgresql = QStringLiteral("postgresql");
+// The same two databases reached through unixODBC and the drivers Debian registers for them.
+const QString odbcSqlite = QStringLiteral("odbc-sqlite");
+const QString odbcPostgresql = QStringLiteral("odbc-postgresql");
+
+// Values as the drivers read them: they take braces literally, so only a value that needs them
+// gets them.
+QString braced(const QString &value)
+{
+    if (!value.contains(u';') && !value.contains(u'{') && value.trimmed() == value)
+        return value;
+    return u'{' + QString(value).replace(u'}', QStringLiteral("}}")) + u'}';
+}
+
+QString odbcPostgreSqlString(const ConnectionSettings &pg)
+{
+    // No driver trace files in /tmp.
+    QString text = QStringLiteral("Driver={PostgreSQL Unicode};CommLog=0;Debug=0;Database=") +
+                   braced(pg.databaseName);
+    if (!pg.hostName.isEmpty())
+        text += QStringLiteral(";Servername=") + braced(pg.hostName);
+    if (pg.port > 0)
+        text += QStringLiteral(";Port=%1").arg(pg.port);
+    if (!pg.userName.isEmpty())
+        text += QStringLiteral(";UID=") + braced(pg.userName);
+    if (!pg.password.isEmpty())
+        text += QStringLiteral(";PWD=") + braced(pg.password);
+    return text;
+}
 
 QString quoted(QString value)
 {
@@ -23,7 +51,7 @@ QString quoted(QString value)
 
 QStringList Backends()
 {
-    return {sqlite, postgresql};
+    return {sqlite, postgresql, odbcSqlite, odbcPostgresql};
 }
 
 void BackendRows()
@@ -51,9 +79,13 @@ void BackendDialectRows(const QList<int> &dialects)
 DbFixture::DbFixture(const QString &engine, bool withSchema) : m_engine(engine)
 {
     try {
-        if (engine == sqlite) {
-            m_connection = QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("t.sqlite"));
-        } else if (engine == postgresql) {
+        if (engine == sqlite || engine == odbcSqlite) {
+            m_file = m_dir.filePath(QStringLiteral("t.sqlite"));
+            m_connection = engine == sqlite ? QStringLiteral("sqlite:") + m_file
+                                            : QStringLiteral("Driver={SQLite3};Timeout=5000;"
+                                                             "Database=") +
+                                                  braced(m_file);
+        } else if (engine == postgresql || engine == odbcPostgresql) {
             m_adminConnection = qEnvironmentVariable("ARDENTA_TEST_PG");
             if (m_adminConnection.isEmpty()) {
                 m_problem = QStringLiteral("ARDENTA_TEST_PG is not set; run the tests through "
@@ -69,7 +101,8 @@ DbFixture::DbFixture(const QString &engine, bool withSchema) : m_engine(engine)
             adminExec(QStringLiteral("CREATE DATABASE ") + m_databaseName);
             ConnectionSettings settings = ParseConnectionString(m_adminConnection);
             settings.databaseName = m_databaseName;
-            m_connection = PostgreSqlConnectionString(settings);
+            m_connection = engine == postgresql ? PostgreSqlConnectionString(settings)
+                                                : odbcPostgreSqlString(settings);
         } else {
             m_problem = QStringLiteral("unknown engine ") + engine;
             return;
@@ -80,6 +113,11 @@ DbFixture::DbFixture(const QString &engine, bool withSchema) : m_engine(engine)
     } catch (const std::exception &e) {
         m_problem = engine + QStringLiteral(" test database: ") + ErrorText(e);
     }
+}
+
+bool DbFixture::onPostgreSql() const
+{
+    return m_engine == postgresql || m_engine == odbcPostgresql;
 }
 
 DbFixture::~DbFixture()

@@ -1,6 +1,7 @@
 #pragma once
 // Fresh databases for tests: a SQLite file in a temporary folder, or a PostgreSQL database of its
-// own on the server named by ARDENTA_TEST_PG (scripts/pg-test). Both get the module's schema.
+// own on the server named by ARDENTA_TEST_PG (scripts/pg-test), each reached directly or through
+// ODBC. All get the module's schema.
 // Service tests run on every backend; window tests on SQLite, adding backend rows only where
 // the backend changes the outcome.
 
@@ -34,6 +35,8 @@ public:
     QString problem() const { return m_problem; }
     QString connection() const { return m_connection; }
     QString engine() const { return m_engine; }
+    bool onPostgreSql() const;                    // directly or through ODBC
+    QString sqliteFile() const { return m_file; } // "" on PostgreSQL
 
     // Direct access beside the module's services, for setting up and checking. exec throws.
     void exec(const QString &sql) const;
@@ -58,6 +61,7 @@ private:
     QString m_adminConnection; // PostgreSQL: where the test database was created
     QString m_databaseName;
     QTemporaryDir m_dir;
+    QString m_file;
     bool m_ready = false;
     bool m_skipped = false;
     QString m_problem;
