@@ -55,11 +55,16 @@ qsizetype readEnclosed(QStringView text, qsizetype i, QChar close, QString *valu
     return i;
 }
 
-// Items separated by ";". A value opening with one of `openers` runs to the matching closer
-// (a doubled closer inside stands for one) and may hold ";"; anything after it up to the next
-// ";" is ignored. A piece without "=" is kept as a key with no value so callers can complain.
-KeyValues readItems(QStringView text, QStringView openers, QStringView closers)
+// "Key=Value;Key=Value", the one reading of both the OLE DB and the ODBC forms, so that a string
+// never means one thing to the form check and another to masking: keys ignore case and
+// surrounding blanks; a value may be wrapped in double or single quotes (OLE DB) or in braces
+// (ODBC), a doubled closer inside standing for one, and may then hold ";"; anything after it up to
+// the next ";" is ignored. A piece without "=" is kept as a key with no value so callers can
+// complain.
+KeyValues readItems(QStringView text)
 {
+    static constexpr char16_t openers[] = u"\"'{";
+    static constexpr char16_t closers[] = u"\"'}";
     KeyValues result;
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -77,8 +82,8 @@ KeyValues readItems(QStringView text, QStringView openers, QStringView closers)
         item.key = text.mid(i, eq - i).trimmed().toString().toLower();
         i = skipBlanks(text, eq + 1);
         item.valueFrom = i;
-        if (const qsizetype kind = i < n ? openers.indexOf(text.at(i)) : -1; kind >= 0)
-            i = readEnclosed(text, i, closers.at(kind), &item.value);
+        if (const qsizetype kind = i < n ? QStringView(openers).indexOf(text.at(i)) : -1; kind >= 0)
+            i = readEnclosed(text, i, QChar(closers[kind]), &item.value);
         else
             item.value = text.mid(i, end - i).trimmed().toString();
         item.valueTo = endOfItem(text, i);
@@ -86,19 +91,6 @@ KeyValues readItems(QStringView text, QStringView openers, QStringView closers)
         result.append(item);
     }
     return result;
-}
-
-// The OLE DB rules: keys ignore case and surrounding blanks, a value may be wrapped in double or
-// single quotes.
-KeyValues parseKeyValues(QStringView text)
-{
-    return readItems(text, u"\"'", u"\"'");
-}
-
-// The ODBC rules: a value may be wrapped in braces, "}}" inside standing for "}".
-KeyValues parseOdbcAttributes(QStringView text)
-{
-    return readItems(text, u"{", u"}");
 }
 
 bool isPasswordKey(const QString &key)
@@ -320,7 +312,7 @@ Form formOf(QStringView text)
     if (text.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
         text.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive))
         return Form::PostgreSqlUri;
-    for (const KeyValue &item : parseOdbcAttributes(text))
+    for (const KeyValue &item : readItems(text))
         if (item.key == QLatin1String("driver") || item.key == QLatin1String("dsn"))
             return Form::Odbc;
     return Form::OleDb;
@@ -350,7 +342,7 @@ ConnectionSettings parseSQLitePath(QStringView text)
 // "Provider=...;Data Source=..." and the PostgreSQL key-value form.
 ConnectionSettings parseKeyValueString(QStringView text)
 {
-    const KeyValues pairs = parseKeyValues(text);
+    const KeyValues pairs = readItems(text);
     bool hasProvider = false;
     const QString provider = valueOf(pairs, {"provider"}, &hasProvider).toLower();
     bool hasSource = false;
@@ -427,10 +419,8 @@ QString MaskPasswords(const QString &connection)
         parsePostgreSqlUri(text, &secrets);
         break;
     case Form::Odbc:
-        addPasswordSpans(parseOdbcAttributes(text), &secrets);
-        break;
     case Form::OleDb:
-        addPasswordSpans(parseKeyValues(text), &secrets);
+        addPasswordSpans(readItems(text), &secrets);
         break;
     case Form::Empty:
     case Form::SQLitePath:
@@ -447,7 +437,7 @@ QString MaskPasswords(const QString &connection)
 QList<QPair<QString, QString>> OdbcAttributes(const QString &connection)
 {
     QList<QPair<QString, QString>> attributes;
-    for (const KeyValue &item : parseOdbcAttributes(connection))
+    for (const KeyValue &item : readItems(connection))
         attributes.append({item.key, item.value});
     return attributes;
 }

@@ -33,10 +33,12 @@ ConnectionSettings ParseConnectionString(const QString &connection);
 
 // The same string with every password value replaced by "***", fit for the error log. It reads
 // the string exactly as ParseConnectionString does (for ODBC strings: as OdbcAttributes does).
+// Key-value strings have one reading: values in quotes or braces are kept whole.
 QString MaskPasswords(const QString &connection);
 
 // An ODBC string's attributes as (lower-case key, value), braces taken off: "PWD={a;b}}c}"
-// gives ("pwd", "a;b}c").
+// gives ("pwd", "a;b}c"). A value in quotes is kept whole too, so a password is never read in
+// pieces.
 QList<QPair<QString, QString>> OdbcAttributes(const QString &connection);
 
 // A key-value string for PostgreSQL settings (used to point a test or tool at another database).

@@ -77,6 +77,8 @@ private Q_SLOTS:
             {"uri_encoded_key", "postgresql://u:pw@h/db?pass%77ord=secret99",
              "postgresql://u:***@h/db?pass%77ord=***"},
             {"odbc_escaped_brace", "DSN=x;PWD={a}};b};UID=u", "DSN=x;PWD=***;UID=u"},
+            // A driver that knows no quotes reads the tail as the password.
+            {"odbc_after_empty_quotes", "DSN=x;PWD=\"\"tail;UID=u", "DSN=x;PWD=***;UID=u"},
         };
         for (const auto &row : rows)
             QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
@@ -100,6 +102,8 @@ private Q_SLOTS:
             << QStringList{"Insert Into A Values('x\ry;z')", "Insert Into A Values('it''s')"};
         QTest::newRow("semicolon_splits") << "Delete From A; Delete From B" << pg
                                           << QStringList{"Delete From A", "Delete From B"};
+        QTest::newRow("literal_alone_kept")
+            << "Delete From A;'x'" << pg << QStringList{"Delete From A", "'x'"};
         QTest::newRow("comment_only_dropped")
             << "Delete From A\r-- done; really\r" << sqlite << QStringList{"Delete From A"};
         QTest::newRow("getdate_sqlite")
