@@ -207,7 +207,7 @@ QVariant FieldColumn::value(qsizetype row) const
         if (m_type == QMetaType::LongLong)
             return qlonglong(m_numbers[size_t(row)]);
         {
-            QVariant value(qlonglong(m_numbers[size_t(row)]));
+            QVariant value{qlonglong(m_numbers[size_t(row)])};
             value.convert(QMetaType(m_type));
             return value;
         }

@@ -103,12 +103,14 @@ public:
         std::vector<std::vector<Segment>> kept;
         kept.reserve(statements.size());
         for (const auto &spans : statements) {
-            bool hasCode = false;
+            // Only blanks and comments make an empty statement; a literal alone is the
+            // database's to refuse.
+            bool hasContent = false;
             for (const auto &span : spans)
-                hasCode =
-                    hasCode ||
+                hasContent =
+                    hasContent || (!span.code && !span.comment) ||
                     (span.code && !text.mid(span.start, span.end - span.start).trimmed().isEmpty());
-            if (!hasCode)
+            if (!hasContent)
                 continue;
             std::vector<Segment> segments;
             segments.reserve(spans.size());
