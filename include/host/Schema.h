@@ -8,3 +8,7 @@
 // says so); one that has only some of them is not touched (false). *message tells what happened
 // or why it failed.
 bool InitDatabase(const QString &connection, QString *message);
+
+// Opens the database and looks for the module's tables and view: true when all are there;
+// false with the database's own words for what went wrong, or with what is missing.
+bool CheckDatabase(const QString &connection, QString *message);

@@ -30,11 +30,13 @@ CREATE TABLE Notice (
 CREATE INDEX IX_Notice_DateTime ON Notice (Notice_DateTime);
 CREATE INDEX IX_Notice_Publisher ON Notice (Notice_Publisher);
 
--- Who is signed in; filled by the host application, read by the notice broadcast.
+-- Who is online: each host program keeps its row (LastSeen from the server clock), the notice
+-- broadcast reads them.
 CREATE TABLE OnLine (
     UserIP text NOT NULL,
     UserName text,
-    LoginTime timestamp(0) without time zone
+    LoginTime timestamp(0) without time zone,
+    LastSeen timestamp(0) without time zone DEFAULT LOCALTIMESTAMP(0)
 );
 
 -- The staff window binds these columns by position: keep the order.

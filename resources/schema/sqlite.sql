@@ -30,11 +30,13 @@ CREATE TABLE Notice (
 CREATE INDEX IX_Notice_DateTime ON Notice (Notice_DateTime);
 CREATE INDEX IX_Notice_Publisher ON Notice (Notice_Publisher);
 
--- Who is signed in; filled by the host application, read by the notice broadcast.
+-- Who is online: each host program keeps its row (LastSeen from the server clock), the notice
+-- broadcast reads them.
 CREATE TABLE OnLine (
     UserIP TEXT NOT NULL,
     UserName TEXT,
-    LoginTime TEXT
+    LoginTime TEXT,
+    LastSeen TEXT DEFAULT (datetime('now'))
 );
 
 -- The staff window binds these columns by position: keep the order.

@@ -33,11 +33,13 @@ CREATE INDEX IX_Notice_DateTime ON Notice (Notice_DateTime);
 CREATE INDEX IX_Notice_Publisher ON Notice (Notice_Publisher);
 GO
 
--- Who is signed in; filled by the host application, read by the notice broadcast.
+-- Who is online: each host program keeps its row (LastSeen from the server clock), the notice
+-- broadcast reads them.
 CREATE TABLE OnLine (
     UserIP nvarchar(50) NOT NULL,
     UserName nvarchar(50) NULL,
-    LoginTime datetime NULL
+    LoginTime datetime NULL,
+    LastSeen datetime NULL DEFAULT GETDATE()
 );
 GO
 

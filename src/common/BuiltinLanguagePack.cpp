@@ -2,10 +2,15 @@
 
 #include "Paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <limits>
+#include <memory>
 
 namespace {
 LanguagePackFactory &languagePackFactory()
@@ -18,6 +23,27 @@ FontSchemeFactory &fontSchemeFactory()
 {
     static FontSchemeFactory factory;
     return factory;
+}
+
+// Qt's own texts (standard buttons, file dialogs) in the pack's language, one language at a
+// time: a pack names its locale in [Qt] Locale.
+void installQtTranslations(const QString &locale)
+{
+    static QTranslator *installed = nullptr;
+    if (!QCoreApplication::instance())
+        return;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    if (locale.isEmpty())
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(QLocale(locale), QStringLiteral("qt"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator.get()))
+        installed = translator.release();
 }
 } // namespace
 
@@ -42,12 +68,10 @@ QString BuiltinLanguagePack::PackPath(const QString &language)
 int BuiltinLanguagePack::Init(const QString &, const QString &strLanguage, const QVariant &varPack)
 {
     const QString hostFile = varPack.toString().trimmed();
-    if (!hostFile.isEmpty() && QFileInfo(hostFile).isFile()) {
-        m_pack = std::make_unique<IniFile>(hostFile);
-        return 0;
-    }
-    m_pack = std::make_unique<IniFile>(PackPath(strLanguage));
-    return hostFile.isEmpty() ? 0 : 1;
+    const bool ownFile = !hostFile.isEmpty() && QFileInfo(hostFile).isFile();
+    m_pack = std::make_unique<IniFile>(ownFile ? hostFile : PackPath(strLanguage));
+    installQtTranslations(m_pack->value(QStringLiteral("Qt"), QStringLiteral("Locale")));
+    return ownFile || hostFile.isEmpty() ? 0 : 1;
 }
 
 QString BuiltinLanguagePack::GetText(const QString &strId)

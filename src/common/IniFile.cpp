@@ -14,24 +14,24 @@ QStringView cutAtCharacter(QStringView text, qsizetype length)
 }
 } // namespace
 
-IniFile::IniFile(const QString &path)
+IniFile::IniFile(const QString &path, qsizetype maxValueLength)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
     m_exists = true;
-    read(file.readAll());
+    read(file.readAll(), maxValueLength);
 }
 
 IniFile IniFile::FromText(const QByteArray &text)
 {
     IniFile ini;
     ini.m_exists = true;
-    ini.read(text);
+    ini.read(text, MaxValueLength);
     return ini;
 }
 
-void IniFile::read(const QByteArray &bytes)
+void IniFile::read(const QByteArray &bytes, qsizetype maxValueLength)
 {
     const QString text = QString::fromUtf8(bytes);
 
@@ -53,11 +53,15 @@ void IniFile::read(const QByteArray &bytes)
         if (current->contains(key))
             continue;
         QStringView found = line.mid(equals + 1).trimmed();
-        if (found.size() >= 2 &&
+        // Quotes keep the blanks inside them.
+        const bool quoted =
+            found.size() >= 2 &&
             (found.front() == QLatin1Char('"') || found.front() == QLatin1Char('\'')) &&
-            found.back() == found.front())
+            found.back() == found.front();
+        if (quoted)
             found = found.mid(1, found.size() - 2);
-        current->insert(key, cutAtCharacter(found, MaxValueLength).trimmed().toString());
+        found = cutAtCharacter(found, maxValueLength);
+        current->insert(key, (quoted ? found : found.trimmed()).toString());
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace {
 
@@ -36,6 +37,45 @@ bool objectExists(QSqlDatabase &db, const QString &name)
 {
     QSqlQuery query(db);
     return query.exec(QStringLiteral("Select * From ") + name + QStringLiteral(" Where 1=0"));
+}
+
+// OnLine's columns beyond UserIP, which an OnLine made for the original may lack. SQLite adds no
+// column with a computed default, so there the host program writes the time itself.
+struct OnLineColumn
+{
+    const char *name;
+    const char *sqlite;
+    const char *postgresql;
+    const char *sqlserver;
+};
+constexpr OnLineColumn onLineColumns[] = {
+    {"UserName", "TEXT", "text", "nvarchar(50) NULL"},
+    {"LoginTime", "TEXT", "timestamp(0) without time zone", "datetime NULL"},
+    {"LastSeen", "TEXT", "timestamp(0) without time zone DEFAULT LOCALTIMESTAMP(0)",
+     "datetime NULL DEFAULT GETDATE()"},
+};
+
+// Adds what OnLine lacks; the names of the added columns.
+QStringList completeOnLine(QSqlDatabase &db, SqlEngine engine)
+{
+    QSqlQuery probe(db);
+    ExecStatement(probe, QStringLiteral("Select * From OnLine Where 1=0"));
+    const QSqlRecord record = probe.record();
+    probe.finish();
+    QStringList added;
+    for (const OnLineColumn &column : onLineColumns) {
+        if (record.indexOf(QLatin1String(column.name)) >= 0)
+            continue;
+        const char *type = engine == SqlEngine::SQLite       ? column.sqlite
+                           : engine == SqlEngine::PostgreSQL ? column.postgresql
+                                                             : column.sqlserver;
+        QSqlQuery alter(db);
+        ExecStatement(alter, QStringLiteral("ALTER TABLE OnLine ADD %1%2 %3")
+                                 .arg(engine == SqlEngine::Passthrough ? "" : "COLUMN ",
+                                      QLatin1String(column.name), QLatin1String(type)));
+        added << QLatin1String(column.name);
+    }
+    return added;
 }
 
 void runScript(QSqlDatabase &db, const QString &resource)
@@ -74,8 +114,15 @@ bool InitDatabase(const QString &connection, QString *message)
                 for (const QString &name : schemaObjects())
                     (objectExists(db, name) ? present : missing) << name;
                 if (missing.isEmpty()) {
-                    text = QStringLiteral("The database already has %1; nothing was changed.")
-                               .arg(present.join(QStringLiteral(", ")));
+                    const QStringList added = completeOnLine(db, EngineOf(db));
+                    text = added.isEmpty()
+                               ? QStringLiteral("The database already has %1; nothing was "
+                                                "changed.")
+                                     .arg(present.join(QStringLiteral(", ")))
+                               : QStringLiteral("The database already has %1; added the "
+                                                "columns %2 to OnLine.")
+                                     .arg(present.join(QStringLiteral(", ")),
+                                          added.join(QStringLiteral(", ")));
                     ok = true;
                     return;
                 }
@@ -99,5 +146,27 @@ bool InitDatabase(const QString &connection, QString *message)
     }
     if (message)
         *message = text;
+    return ok;
+}
+
+bool CheckDatabase(const QString &connection, QString *message)
+{
+    bool ok = false;
+    try {
+        WithConnection(connection, [&](QSqlDatabase &db) {
+            QStringList missing;
+            for (const QString &name : schemaObjects()) {
+                if (!objectExists(db, name))
+                    missing << name;
+            }
+            ok = missing.isEmpty();
+            *message = ok ? QStringLiteral("Connected; the tables and the view are there.")
+                          : QStringLiteral("Connected, but the database lacks %1; ardenta "
+                                           "--init-db creates them.")
+                                .arg(missing.join(QStringLiteral(", ")));
+        });
+    } catch (const std::exception &e) {
+        *message = ErrorText(e);
+    }
     return ok;
 }

@@ -3,30 +3,14 @@
 
 #include "Codec.h"
 #include "NoticeMessage.h"
+#include "QuitOnSignal.h"
 
-#include <csignal>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QNetworkDatagram>
-#include <QSocketNotifier>
 #include <QTextStream>
 #include <QUdpSocket>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-
-int signalPipe[2] = {-1, -1};
-
-// Only a write is safe in a signal handler; the event loop reads the pipe and quits.
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -75,22 +59,10 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
-        err << "ardenta-listen: cannot set up signal handling\n";
+    if (QString problem; !QuitOnSignals(&problem)) {
+        err << "ardenta-listen: " << problem << "\n";
         return 1;
     }
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] {
-        char byte;
-        [[maybe_unused]] const ssize_t got = ::read(signalPipe[0], &byte, 1);
-        QCoreApplication::quit();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 
     QTextStream out(stdout);
     QObject::connect(&socket, &QUdpSocket::readyRead, &app, [&] {
@@ -106,8 +78,5 @@ int main(int argc, char *argv[])
     });
 
     err << "ardenta-listen: listening on UDP port " << port << " (" << encoding << ")" << Qt::endl;
-    const int status = app.exec();
-    ::close(signalPipe[0]);
-    ::close(signalPipe[1]);
-    return status;
+    return app.exec();
 }

@@ -1,16 +1,28 @@
-// ardenta: a small host for the QLX_Ardenta module. It parses the command line, creates clsMain,
-// sets the two permissions, calls ShowForm and runs until the last window closes.
+// ardenta: a small host for the QLX_Ardenta module. It reads its settings (ardenta.conf, then the
+// command line), creates clsMain, sets the two permissions and calls ShowForm; while it runs it
+// keeps the machine's row in OnLine and shows arriving notices as desktop notifications.
 
 #include "clsMain.h"
 #include "DemoData.h"
+#include "HostSettings.h"
+#include "HostTexts.h"
+#include "NoticeBoard.h"
+#include "NoticeNotifier.h"
 #include "Paths.h"
+#include "Presence.h"
+#include "QuitOnSignal.h"
 #include "Schema.h"
+#include "SettingsDialog.h"
 
 #include <cstdio>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
@@ -85,6 +97,106 @@ QString demoConnection(QString *error)
     }
     return QStringLiteral("Data Source=") + path;
 }
+
+void addOptions(QCommandLineParser &parser)
+{
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {QStringLiteral("connection"), QStringLiteral("Database connection string."),
+         QStringLiteral("STR")},
+        {QStringLiteral("operator"),
+         QStringLiteral("Name of the operator who is logged in (default: the login name)."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("language"), QStringLiteral("Language code, CHS or ENG (default CHS)."),
+         QStringLiteral("CODE")},
+        {QStringLiteral("flag"),
+         QStringLiteral("0 opens the staff directory, any other number the notices."),
+         QStringLiteral("N"), QStringLiteral("0")},
+        {QStringLiteral("dbtype"),
+         QStringLiteral("SQL dialect: 0 Transact-SQL (batches, Getdate()), 1 Jet (#dates#)."),
+         QStringLiteral("N")},
+        {QStringLiteral("langpack"),
+         QStringLiteral("Language-pack value handed to the language object: a pack file."),
+         QStringLiteral("VALUE")},
+        {QStringLiteral("edit-staff"), QStringLiteral("Allow changing the staff directory.")},
+        {QStringLiteral("edit-notice"), QStringLiteral("Allow writing and changing notices.")},
+        {QStringLiteral("demo"),
+         QStringLiteral("Open the demo database (made on first use) as admin with both "
+                        "permissions.")},
+        {QStringLiteral("init-db"),
+         QStringLiteral("Create the tables and the view in the database (or add the columns an "
+                        "older OnLine lacks), then exit.")},
+        {QStringLiteral("settings"), QStringLiteral("Edit your own settings, then exit.")},
+        {QStringLiteral("no-presence"),
+         QStringLiteral("Do not keep this machine's row in the OnLine table.")},
+        {QStringLiteral("address"),
+         QStringLiteral("The address to register as online and to receive notices on (default: "
+                        "the address the broadcast leaves out as its own)."),
+         QStringLiteral("IP")},
+        {QStringLiteral("screenshot"),
+         QStringLiteral("Save the opened window as a PNG file and exit."), QStringLiteral("FILE")},
+    });
+}
+
+// The settings files, then the command line above them; false with the reason for a bad value.
+bool applyCommandLine(const QCommandLineParser &parser, HostSettings &settings, QString *error)
+{
+    const auto given = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
+    const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
+    if (given("connection"))
+        settings.connection = value("connection");
+    if (given("operator"))
+        settings.operatorName = value("operator");
+    if (given("language"))
+        settings.language = value("language");
+    if (given("dbtype")) {
+        bool ok = false;
+        settings.dialect = smallNumber(parser, QStringLiteral("dbtype"), &ok);
+        if (!ok) {
+            *error =
+                QStringLiteral("--dbtype needs a whole number, not \"%1\"").arg(value("dbtype"));
+            return false;
+        }
+    }
+    settings.editStaff = settings.editStaff || given("edit-staff");
+    settings.editNotice = settings.editNotice || given("edit-notice");
+    if (given("no-presence"))
+        settings.presence = false;
+    if (given("address")) {
+        if (QHostAddress(value("address")).protocol() != QAbstractSocket::IPv4Protocol) {
+            *error =
+                QStringLiteral("--address needs an IPv4 address, not \"%1\"").arg(value("address"));
+            return false;
+        }
+        settings.address = value("address");
+    }
+    return true;
+}
+
+// Nothing configured: the user picks the settings (saved, then used), the demo, or neither.
+bool chooseWhenUnconfigured(HostSettings &settings, const HostTexts &texts, bool *demo)
+{
+    QMessageBox box(QMessageBox::Question, texts.text("0450", "Settings"),
+                    texts.text("0460", "No database is configured yet."));
+    QPushButton *configure = box.addButton(texts.text("0450", "Settings"), QMessageBox::AcceptRole);
+    QPushButton *tryDemo =
+        box.addButton(texts.text("0461", "Open the demo"), QMessageBox::ActionRole);
+    box.addButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() == tryDemo) {
+        *demo = true;
+        return true;
+    }
+    if (box.clickedButton() != configure)
+        return false;
+    SettingsDialog dialog(settings, texts);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    settings = dialog.settings();
+    return !settings.connection.trimmed().isEmpty();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -106,40 +218,14 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ardenta"));
     QApplication::setApplicationVersion(clsMain::Version());
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ardenta")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Internal information management: the staff directory (flag 0) or the notice board "
-        "(any other flag) of a shared database."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOptions({
-        {QStringLiteral("connection"), QStringLiteral("Database connection string."),
-         QStringLiteral("STR")},
-        {QStringLiteral("operator"), QStringLiteral("Name of the operator who is logged in."),
-         QStringLiteral("NAME")},
-        {QStringLiteral("language"), QStringLiteral("Language code, CHS or ENG (default CHS)."),
-         QStringLiteral("CODE"), QStringLiteral("CHS")},
-        {QStringLiteral("flag"),
-         QStringLiteral("0 opens the staff directory, any other number the notices."),
-         QStringLiteral("N"), QStringLiteral("0")},
-        {QStringLiteral("dbtype"),
-         QStringLiteral("SQL dialect: 0 Transact-SQL (batches, Getdate()), 1 Jet (#dates#)."),
-         QStringLiteral("N"), QStringLiteral("0")},
-        {QStringLiteral("langpack"),
-         QStringLiteral("Language-pack value handed to the language object: a pack file."),
-         QStringLiteral("VALUE")},
-        {QStringLiteral("edit-staff"), QStringLiteral("Allow changing the staff directory.")},
-        {QStringLiteral("edit-notice"), QStringLiteral("Allow writing and changing notices.")},
-        {QStringLiteral("demo"),
-         QStringLiteral("Open the demo database (made on first use) as admin with both "
-                        "permissions.")},
-        {QStringLiteral("init-db"),
-         QStringLiteral("Create the tables and the view in the --connection database, then "
-                        "exit.")},
-        {QStringLiteral("screenshot"),
-         QStringLiteral("Save the opened window as a PNG file and exit."), QStringLiteral("FILE")},
-    });
+        "(any other flag) of a shared database. Settings come from ardenta.conf in the XDG "
+        "configuration folders; the options here override them."));
+    addOptions(parser);
     if (!parser.parse(QApplication::arguments()))
         return fail(parser.errorText() + QStringLiteral("\nTry ardenta --help."));
     if (parser.isSet(QStringLiteral("help")))
@@ -150,48 +236,64 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("unexpected argument %1\nTry ardenta --help.")
                         .arg(parser.positionalArguments().constFirst()));
 
-    QString connection = parser.value(QStringLiteral("connection"));
-    QString op = parser.value(QStringLiteral("operator"));
-    bool editStaff = parser.isSet(QStringLiteral("edit-staff"));
-    bool editNotice = parser.isSet(QStringLiteral("edit-notice"));
+    HostSettings settings = HostConfig::Read();
+    for (const QString &problem : std::as_const(settings.problems))
+        fail(QStringLiteral("ignored %1").arg(problem));
+    if (QString error; !applyCommandLine(parser, settings, &error))
+        return fail(error);
+    bool flagOk = false;
+    const qint16 flag = smallNumber(parser, QStringLiteral("flag"), &flagOk);
+    if (!flagOk)
+        return fail(QStringLiteral("--flag needs a whole number, not \"%1\"")
+                        .arg(parser.value(QStringLiteral("flag"))));
+    const QString langPack = parser.value(QStringLiteral("langpack"));
+    const HostTexts texts(settings.language, langPack);
+
+    if (parser.isSet(QStringLiteral("settings"))) {
+        SettingsDialog dialog(settings, texts);
+        return dialog.exec() == QDialog::Accepted ? 0 : 1;
+    }
 
     if (parser.isSet(QStringLiteral("init-db"))) {
-        if (connection.trimmed().isEmpty())
-            return fail(QStringLiteral("--init-db needs --connection STR"));
+        if (settings.connection.trimmed().isEmpty())
+            return fail(QStringLiteral("--init-db needs --connection STR or a configured "
+                                       "connection"));
         QString message;
-        const bool ok = InitDatabase(connection, &message);
+        const bool ok = InitDatabase(settings.connection, &message);
         std::printf("%s\n", qPrintable(message));
         return ok ? 0 : 1;
     }
 
-    if (parser.isSet(QStringLiteral("demo"))) {
-        QString error;
-        connection = demoConnection(&error);
-        if (connection.isEmpty())
-            return fail(QStringLiteral("cannot make the demo database: ") + error, 1);
-        if (op.isEmpty())
-            op = QStringLiteral("admin");
-        editStaff = editNotice = true;
+    bool demo = parser.isSet(QStringLiteral("demo"));
+    if (!demo && settings.connection.trimmed().isEmpty()) {
+        // Off screen nobody could answer the question.
+        const bool canAsk = QGuiApplication::platformName() != QLatin1String("offscreen") &&
+                            !parser.isSet(QStringLiteral("screenshot"));
+        if (!canAsk || !chooseWhenUnconfigured(settings, texts, &demo))
+            return fail(QStringLiteral("no connection is configured: run ardenta --settings, or "
+                                       "give --connection STR (or --demo).\nTry ardenta --help."));
     }
-    if (connection.trimmed().isEmpty())
-        return fail(QStringLiteral("--connection STR is required (or --demo).\nTry ardenta "
-                                   "--help."));
-
-    bool flagOk = false, typeOk = false;
-    const qint16 flag = smallNumber(parser, QStringLiteral("flag"), &flagOk);
-    const qint16 dbType = smallNumber(parser, QStringLiteral("dbtype"), &typeOk);
-    if (!flagOk)
-        return fail(QStringLiteral("--flag needs a whole number, not \"%1\"")
-                        .arg(parser.value(QStringLiteral("flag"))));
-    if (!typeOk)
-        return fail(QStringLiteral("--dbtype needs a whole number, not \"%1\"")
-                        .arg(parser.value(QStringLiteral("dbtype"))));
+    if (demo) {
+        QString error;
+        settings.connection = demoConnection(&error);
+        if (settings.connection.isEmpty())
+            return fail(QStringLiteral("cannot make the demo database: ") + error, 1);
+        if (!parser.isSet(QStringLiteral("operator")))
+            settings.operatorName = QStringLiteral("admin");
+        settings.editStaff = settings.editNotice = true;
+        // The demo's OnLine holds loopback addresses only.
+        if (settings.address.isEmpty())
+            settings.address = QStringLiteral("127.0.0.1");
+    }
 
     clsMain module;
-    module.setEditInnerInfo(editStaff);
-    module.setEditNotice(editNotice);
-    module.ShowForm(connection, op, parser.value(QStringLiteral("language")), flag, dbType,
-                    parser.value(QStringLiteral("langpack")));
+    module.setEditInnerInfo(settings.editStaff);
+    module.setEditNotice(settings.editNotice);
+    const auto show = [&](qint16 which) {
+        module.ShowForm(settings.connection, settings.effectiveOperator(), settings.language, which,
+                        settings.dialect, langPack);
+    };
+    show(flag);
 
     bool windowShown = false;
     for (QWidget *widget : QApplication::topLevelWidgets())
@@ -199,7 +301,25 @@ int main(int argc, char **argv)
     if (!windowShown)
         return fail(QStringLiteral("the window did not open; see %1").arg(ErrLogFilePath()), 1);
 
-    if (parser.isSet(QStringLiteral("screenshot")))
+    if (parser.isSet(QStringLiteral("screenshot"))) {
         scheduleScreenshot(parser.value(QStringLiteral("screenshot")));
+        return QApplication::exec();
+    }
+
+    if (QString error; !QuitOnSignals(&error))
+        fail(error);
+    std::unique_ptr<Presence> presence;
+    if (settings.presence) {
+        presence = std::make_unique<Presence>(Presence::Options{
+            settings.connection,
+            settings.address.isEmpty() ? Presence::OwnAddress() : settings.address,
+            settings.effectiveOperator(), settings.presenceSeconds});
+        presence->Start();
+    }
+    NoticeNotifier notifier(texts, settings.address, [&](const NoticeMessage::Fields &notice) {
+        show(1);
+        NoticeBoard::ShowNewestFrom(notice.publisher, notice.content);
+    });
+    notifier.Listen();
     return QApplication::exec();
 }

@@ -2,11 +2,10 @@
 
 #include "ArdentaError.h"
 #include "Codec.h"
-#include "Config.h"
 #include "NoticeMessage.h"
+#include "Presence.h"
 
 #include <QHostAddress>
-#include <QNetworkInterface>
 
 #include <cerrno>
 #include <cstring>
@@ -46,37 +45,13 @@ std::function<QString()> &localIPSource()
     return source;
 }
 
-quint16 configPort(const QString &key, quint16 fallback)
-{
-    bool ok = false;
-    const uint port = ReadConfigValue(QStringLiteral("Notice"), key).toUInt(&ok);
-    return ok && port > 0 && port <= 65535 ? quint16(port) : fallback;
-}
-
 } // namespace
-
-NoticeBroadcast::Settings NoticeBroadcast::ReadSettings()
-{
-    Settings settings;
-    settings.localPort = configPort(QStringLiteral("LocalPort"), settings.localPort);
-    settings.remotePort = configPort(QStringLiteral("RemotePort"), settings.remotePort);
-    const QString encoding = ReadConfigValue(QStringLiteral("Notice"), QStringLiteral("Encoding"));
-    if (!encoding.isEmpty())
-        settings.encoding = encoding;
-    return settings;
-}
 
 QString NoticeBroadcast::LocalIP()
 {
     if (const auto &source = localIPSource())
         return source();
-    const QList<QHostAddress> addresses = QNetworkInterface::allAddresses();
-    for (const QHostAddress &address : addresses) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
-            return address.toString();
-    }
-    // A machine without a network still has itself, as the original socket control said.
-    return QStringLiteral("127.0.0.1");
+    return Presence::OwnAddress();
 }
 
 void NoticeBroadcast::SetLocalIPSource(std::function<QString()> source)

@@ -2,6 +2,8 @@
 // Sends notice datagrams over UDP: one socket bound to the configured local port per recipient,
 // closed again before the next, so the port is free between sends.
 
+#include "NoticeSettings.h"
+
 #include <functional>
 #include <QByteArray>
 #include <QString>
@@ -9,16 +11,11 @@
 class NoticeBroadcast
 {
 public:
-    // SystemConfig.ini section Notice; a missing or unusable value gives the default.
-    struct Settings
-    {
-        quint16 localPort = 999;
-        quint16 remotePort = 9999;
-        QString encoding = QStringLiteral("UTF-8");
-    };
-    static Settings ReadSettings();
+    using Settings = NoticeSettings;
+    static Settings ReadSettings() { return NoticeSettings::Read(); }
 
-    // The machine's first non-loopback IPv4 address, 127.0.0.1 when it has none.
+    // The machine's first non-loopback IPv4 address, 127.0.0.1 when it has none
+    // (Presence::OwnAddress, the address the host program registers as online).
     static QString LocalIP();
     // Replaces the address LocalIP reports (tests run on machines whose address is unknown to
     // them); an empty function restores the real one.

@@ -45,4 +45,12 @@ QString OthersOnline(const QString &ownAddress)
     return QStringLiteral("Select * From OnLine Where UserIP<>") + FormatStr(ownAddress, true);
 }
 
+QString FromPublisher(const QString &publisher)
+{
+    // Written as the new notice wrote it, so that the same value matches.
+    return QStringLiteral("Select Notice_ID,Notice_Content From Notice Where Notice_Publisher=") +
+           FormatStr(publisher, true) +
+           QStringLiteral(" Order By Notice_DateTime Desc,Notice_ID Desc");
+}
+
 } // namespace NoticeStatements

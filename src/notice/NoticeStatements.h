@@ -19,5 +19,7 @@ QString UpdateContent(const QString &key, const QString &content);
 QString Delete(const QString &key);
 // Every online user but the one at the given address.
 QString OthersOnline(const QString &ownAddress);
+// The publisher's notices with their text, newest first: where a received notice is found.
+QString FromPublisher(const QString &publisher);
 
 } // namespace NoticeStatements

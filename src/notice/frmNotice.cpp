@@ -308,6 +308,35 @@ void frmNotice::SearchNotice(const QString &strID)
     }
 }
 
+void frmNotice::RefreshWhileViewing()
+{
+    if (!mstrMode.isEmpty() || txtNotice->document()->isModified())
+        return;
+    const int row = vfgMain->Row();
+    RefreshDB(row >= vfgMain->FixedRows() && row < vfgMain->Rows() ? vfgMain->TextMatrix(row, 1)
+                                                                   : QString());
+}
+
+bool frmNotice::ShowNewestFrom(const QString &publisher, const QString &textStart)
+{
+    if (!mstrMode.isEmpty() || txtNotice->document()->isModified())
+        return false; // the user's own text comes first
+    const QString sql = NoticeStatements::FromPublisher(publisher);
+    try {
+        const std::shared_ptr<Recordset> records = GetRecordset(sql);
+        for (qsizetype r = 0; records && r < records->RecordCount(); ++r) {
+            if (!records->text(r, 1).startsWith(textStart))
+                continue;
+            RefreshWhileViewing();
+            SearchNotice(records->text(r, 0));
+            return vfgMain->TextMatrix(vfgMain->Row(), 1) == records->text(r, 0);
+        }
+    } catch (const std::exception &e) {
+        LogFailure(e, QStringLiteral("ShowNewestFrom"), QStringLiteral("frmNotice"), sql);
+    }
+    return false;
+}
+
 void frmNotice::AddNew()
 {
     if (mstrMode == AddNewMode)

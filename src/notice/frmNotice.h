@@ -26,6 +26,11 @@ public:
     void RefreshDB(const QString &strID = QString());
     void ShowNotice();
     void SearchNotice(const QString &strID);
+    // Reloads the list while the user is only viewing (never while composing or with changed
+    // text, which a reload would discard), keeping the current notice.
+    void RefreshWhileViewing();
+    // Selects the publisher's newest notice whose text begins with textStart; false if none.
+    bool ShowNewestFrom(const QString &publisher, const QString &textStart);
 
     // Composing, saving, deleting, and the broadcast to online users.
     void AddNew();

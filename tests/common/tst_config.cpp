@@ -1,9 +1,12 @@
-// SystemConfig.ini: the Windows profile rules and the grid colours read from it.
+// SystemConfig.ini: the Windows profile rules and the grid colours read from it; the host
+// program's ardenta.conf.
 
 #include "Config.h"
+#include "HostSettings.h"
 #include "Session.h"
 #include "TestHome.h"
 
+#include <QFile>
 #include <QtTest>
 
 class tst_config : public QObject
@@ -20,7 +23,8 @@ private Q_SLOTS:
             << QByteArray("[GridColor]\n;FontColor=1\nFontColor=2") << "2";
         QTest::newRow("first_wins") << QByteArray("[GridColor]\nFontColor=1\nFontColor=2") << "1";
         QTest::newRow("other_section") << QByteArray("[A]\nFontColor=1\n[GridColor]\nx=2") << "";
-        QTest::newRow("quotes_removed") << QByteArray("[GridColor]\nFontColor=\"a b\"") << "a b";
+        QTest::newRow("quotes_removed_blanks_kept")
+            << QByteArray("[GridColor]\nFontColor=\" a b \"") << " a b ";
         QTest::newRow("cut_at_255")
             << "[GridColor]\nFontColor=" + QByteArray(300, 'x') << QString(255, u'x');
         QTest::newRow("cut_keeps_emoji_whole")
@@ -78,6 +82,50 @@ private Q_SLOTS:
         QVERIFY(
             home.logText().startsWith(QStringLiteral("函数/过程:GetSpecialConfig,模块:modPublic")));
         QVERIFY(home.logText().contains(QStringLiteral(":Overflow\r\n")));
+    }
+
+    // ardenta.conf: the user's file above the system-wide one, but the permissions only from
+    // the system-wide one; unreadable values are reported and leave the default.
+    void hostSettingsPrecedence()
+    {
+        TestHome home;
+        QCOMPARE(HostConfig::Read().effectiveOperator(), HostConfig::LoginName());
+        home.writeSettings(true, "[Database]\nConnection=Provider=PostgreSQL;Host=/run/pg;"
+                                 "Database=staff\nDialect=1\n[User]\nLanguage=ENG\n"
+                                 "[Permissions]\nEditStaff=true\nEditNotice=maybe\n");
+        home.writeSettings(false, "[database]\nconnection=sqlite:/srv/a;b.db\n[User]\n"
+                                  "Operator=张三\n[Permissions]\nEditNotice=true\n"
+                                  "[Presence]\nEnabled=no\nRefreshSeconds=0\n");
+        const HostSettings settings = HostConfig::Read();
+        QCOMPARE(settings.connection, QStringLiteral("sqlite:/srv/a;b.db"));
+        QCOMPARE(settings.dialect, qint16(1));
+        QCOMPARE(settings.language, QStringLiteral("ENG"));
+        QCOMPARE(settings.effectiveOperator(), QStringLiteral("张三"));
+        QVERIFY(settings.editStaff && !settings.editNotice && !settings.presence);
+        QCOMPARE(settings.presenceSeconds, 60);
+        QCOMPARE(settings.problems.size(), 2); // EditNotice=maybe, RefreshSeconds=0
+    }
+
+    // The dialog's save: read back as written, quotes and Chinese included; never a password.
+    void hostSettingsWritten()
+    {
+        TestHome home;
+        HostSettings settings;
+        settings.connection = QStringLiteral("'quoted' postgresql:///staff?service=office");
+        settings.operatorName = QStringLiteral(" 李娜 ");
+        settings.presence = false;
+        QString error;
+        QVERIFY2(HostConfig::WriteUser(settings, &error), qPrintable(error));
+        const HostSettings read = HostConfig::Read();
+        QCOMPARE(read.connection, settings.connection);
+        QCOMPARE(read.operatorName, settings.operatorName);
+        QVERIFY(!read.presence);
+        const auto others = QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QVERIFY(!(QFile::permissions(HostConfig::UserFile()) & others));
+        settings.connection = QStringLiteral("postgresql://ann:secret@db/staff");
+        QVERIFY(!HostConfig::WriteUser(settings, &error));
+        QVERIFY(error.contains(QLatin1String("pgpass")));
+        QCOMPARE(HostConfig::Read().connection, read.connection);
     }
 };
 

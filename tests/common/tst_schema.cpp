@@ -85,6 +85,14 @@ private Q_SLOTS:
         QVERIFY2(message.contains(QStringLiteral("already")), qPrintable(message));
         QCOMPARE(db.count(QStringLiteral("Clerk")), 2);
 
+        // An OnLine made for the original gains the columns presence writes.
+        db.exec(QStringLiteral("Drop Table OnLine"));
+        db.exec(QStringLiteral("Create Table OnLine(UserIP varchar(50) NOT NULL)"));
+        QVERIFY(InitDatabase(db.connection(), &message));
+        QVERIFY2(message.endsWith(QLatin1String("UserName, LoginTime, LastSeen to OnLine.")),
+                 qPrintable(message));
+        db.exec(QStringLiteral("Select UserName, LoginTime, LastSeen From OnLine"));
+
         db.exec(QStringLiteral("Drop View Vw_Clerk"));
         db.exec(QStringLiteral("Drop Table Clerk"));
         QVERIFY(!InitDatabase(db.connection(), &message));

@@ -2,20 +2,32 @@
 
 #include "Session.h"
 
+#include <QDir>
 #include <QFile>
 
-TestHome::TestHome() : m_previousHome(qgetenv("ARDENTA_HOME"))
+namespace {
+// The module's folder, and the host program's settings folders: never the developer's own.
+constexpr const char *homeVariables[] = {"ARDENTA_HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"};
+} // namespace
+
+TestHome::TestHome()
 {
+    for (const char *name : homeVariables)
+        m_previous.append(qgetenv(name));
     qputenv("ARDENTA_HOME", m_dir.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", file(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_CONFIG_DIRS", file(QStringLiteral("etc-xdg")).toUtf8());
     Session() = SessionState();
 }
 
 TestHome::~TestHome()
 {
-    if (m_previousHome.isEmpty())
-        qunsetenv("ARDENTA_HOME");
-    else
-        qputenv("ARDENTA_HOME", m_previousHome);
+    for (int i = 0; i < int(std::size(homeVariables)); ++i) {
+        if (m_previous[i].isEmpty())
+            qunsetenv(homeVariables[i]);
+        else
+            qputenv(homeVariables[i], m_previous[i]);
+    }
 }
 
 QByteArray TestHome::logBytes() const
@@ -34,4 +46,14 @@ void TestHome::writeConfig(const QByteArray &iniText) const
     QFile config(file(QStringLiteral("SystemConfig.ini")));
     if (config.open(QIODevice::WriteOnly | QIODevice::Truncate))
         config.write(iniText);
+}
+
+void TestHome::writeSettings(bool systemWide, const QByteArray &text) const
+{
+    const QString folder =
+        file(systemWide ? QStringLiteral("etc-xdg/ardenta") : QStringLiteral("config/ardenta"));
+    QDir().mkpath(folder);
+    QFile settings(folder + QStringLiteral("/ardenta.conf"));
+    if (settings.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        settings.write(text);
 }

@@ -1,17 +1,66 @@
-// The host program as a user runs it: options, errors, --init-db, --demo and --screenshot.
+// The host program as a user runs it: options, settings, errors, --init-db, --demo and
+// --screenshot; its presence in OnLine and the notices it pops up, under a private D-Bus session
+// with a stand-in notification service.
 
 #include "DbFixture.h"
 #include "TestHome.h"
 
+#include <QDBusConnection>
 #include <QImage>
 #include <QProcess>
 #include <QtTest>
+#include <QUdpSocket>
+
+// The desktop's notification service as the host program sees it; it records what it is sent.
+class NotificationStandIn : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QList<QStringList> received; // summary, body
+
+public Q_SLOTS:
+    uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
+                const QStringList &, const QVariantMap &, int)
+    {
+        received << QStringList{summary, body};
+        return uint(received.size());
+    }
+    QStringList GetCapabilities() { return {"body", "body-markup", "actions"}; }
+};
 
 class tst_host : public QObject
 {
     Q_OBJECT
     std::unique_ptr<TestHome> m_home;
     QProcessEnvironment m_env;
+    QProcess m_bus;
+    NotificationStandIn m_notifications;
+
+    QString program() const
+    {
+        return qEnvironmentVariable("ARDENTA_BINARY_DIR") + "/src/host/ardenta";
+    }
+    void startHost(QProcess &host, const QStringList &arguments)
+    {
+        host.setProcessEnvironment(m_env);
+        host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        host.start(program(), arguments);
+    }
+    static quint16 freePort()
+    {
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        return probe.localPort();
+    }
+    static QStringList online(const DbFixture &db)
+    {
+        QStringList addresses;
+        for (const QVariantList &row :
+             db.rows(QStringLiteral("Select UserIP From OnLine Order By UserIP")))
+            addresses << row.value(0).toString();
+        return addresses;
+    }
 
     struct Run
     {
@@ -34,6 +83,24 @@ class tst_host : public QObject
     Run ardenta(const QStringList &arguments) { return ardenta(arguments, m_env); }
 
 private Q_SLOTS:
+    // A session bus of the test's own, with the stand-in on it; the host programs inherit it.
+    void initTestCase()
+    {
+        m_bus.start(QStringLiteral("dbus-daemon"),
+                    {"--session", "--nofork", "--nopidfile", "--print-address"});
+        QVERIFY(m_bus.waitForReadyRead(10000));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"),
+                                   &m_notifications, QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    }
+    void cleanupTestCase()
+    {
+        m_bus.terminate();
+        m_bus.waitForFinished();
+    }
+
     void init()
     {
         m_home.reset(); // before the next one takes ARDENTA_HOME
@@ -87,6 +154,11 @@ private Q_SLOTS:
         QCOMPARE(second.exitCode, 0);
         QVERIFY2(second.out.contains(QStringLiteral("already")), qPrintable(second.out));
         QCOMPARE(ardenta({QStringLiteral("--init-db")}).exitCode, 2);
+        // Without --connection the configured one is used.
+        DbFixture configured(QStringLiteral("sqlite"), false);
+        m_home->writeSettings(false, "[Database]\nConnection=" + configured.connection().toUtf8());
+        QCOMPARE(ardenta({QStringLiteral("--init-db")}).exitCode, 0);
+        QCOMPARE(configured.count(QStringLiteral("Vw_Clerk")), 0);
 
         const QString png = m_home->file(QStringLiteral("shot.png"));
         for (const auto &[flag, language] : {std::pair{"0", "CHS"}, {"1", "ENG"}}) {
@@ -111,6 +183,76 @@ private Q_SLOTS:
         QCOMPARE(ardenta({"--demo", "--screenshot", png}).exitCode, 0);
         QCOMPARE(QFileInfo(demo).lastModified(), made);
         QCOMPARE(m_home->logEntryCount(), 0);
+    }
+
+    // Two hosts on 127.0.0.2 and .3 keep a row each, refreshed from the database's clock; one
+    // killed is aged out by the other, one ending cleanly removes its own. An OnLine made for
+    // the original (UserIP alone) gets rows added and removed, and nothing aged.
+    void presence_data()
+    {
+        QTest::addColumn<bool>("lastSeen");
+        QTest::newRow("with_last_seen") << true;
+        QTest::newRow("userip_only") << false;
+    }
+    void presence()
+    {
+        QFETCH(bool, lastSeen);
+        DbFixture db;
+        if (!lastSeen) {
+            db.exec(QStringLiteral("Drop Table OnLine"));
+            db.exec(QStringLiteral("Create Table OnLine(UserIP Text Not Null)"));
+        }
+        db.exec(QStringLiteral("Delete From OnLine"));
+        m_home->writeSettings(false, "[Presence]\nRefreshSeconds=1\n");
+        m_home->writeConfig("[Notice]\r\nRemotePort=" + QByteArray::number(freePort()) + "\r\n");
+        QProcess first, second;
+        for (auto [host, address] : {std::pair{&first, "127.0.0.2"}, {&second, "127.0.0.3"}})
+            startHost(*host, {"--connection", db.connection(), "--address", address});
+        QTRY_COMPARE_WITH_TIMEOUT(online(db), (QStringList{"127.0.0.2", "127.0.0.3"}), 20000);
+        if (lastSeen) {
+            const QString seen =
+                QStringLiteral("Select LastSeen From OnLine Where UserIP='127.0.0.3'");
+            const QString before = db.scalar(seen).toString();
+            QTRY_VERIFY_WITH_TIMEOUT(db.scalar(seen).toString() > before, 5000);
+        }
+        first.kill();
+        first.waitForFinished();
+        if (lastSeen)
+            QTRY_COMPARE_WITH_TIMEOUT(online(db), QStringList{"127.0.0.3"}, 20000);
+        second.terminate();
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(online(db), lastSeen ? QStringList() : QStringList{"127.0.0.2"});
+        QCOMPARE(m_home->logEntryCount(), 0);
+    }
+
+    // Notices sent to the host program reach the notification service with publisher and
+    // text, escaped for its markup; what follows within the burst comes as one summary.
+    void noticesPopUp()
+    {
+        DbFixture db;
+        const quint16 port = freePort();
+        m_home->writeConfig("[Notice]\r\nRemotePort=" + QByteArray::number(port) + "\r\n");
+        QProcess host;
+        startHost(host, {"--connection", db.connection(), "--language", "ENG", "--address",
+                         "127.0.0.6", "--no-presence"});
+        const QHostAddress address(QStringLiteral("127.0.0.6"));
+        QTRY_VERIFY_WITH_TIMEOUT(!QUdpSocket().bind(address, port), 20000); // it listens
+        QUdpSocket sender;
+        for (int i = 0; i < 6; ++i)
+            sender.writeDatagram("###Notice###~!\xe5\xbc\xa0\xe4\xb8\x89~!<b>Lunch</b> & " +
+                                     QByteArray::number(i),
+                                 address, port);
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.received.size(), 2, 10000);
+        QCOMPARE(m_notifications.received[0],
+                 (QStringList{"New notice · 张三", "&lt;b&gt;Lunch&lt;/b&gt; &amp; 0"}));
+        QVERIFY2(m_notifications.received[1][0] == QLatin1String("5 new notices") &&
+                     m_notifications.received[1][1].startsWith(
+                         u"张三: &lt;b&gt;Lunch&lt;/b&gt; &amp; 5"),
+                 qPrintable(m_notifications.received[1].join(u'|')));
+        host.terminate();
+        QVERIFY(host.waitForFinished(10000));
+        QCOMPARE(m_notifications.received.size(), 2);
     }
 };
 

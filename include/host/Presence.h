@@ -1,0 +1,43 @@
+#pragma once
+// The host program's row in OnLine, which the notice broadcast reads to find who is online: one
+// row for this machine's address, added or taken over on start, its LastSeen refreshed from the
+// database server's clock, removed on a clean exit. Each host also deletes rows not seen for
+// five refresh periods. The work runs in a thread of its own, so a database that is down never
+// freezes the windows; an outage is logged once, not once a minute. A table with UserIP alone
+// still works: rows are added and removed, nothing is aged.
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+class PresenceWorker;
+
+class Presence : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QString connection;
+        QString address;
+        QString userName;
+        int refreshSeconds = 60;
+    };
+
+    explicit Presence(Options options, QObject *parent = nullptr);
+    // Removes the row, waiting a few seconds at most for a database that does not answer.
+    ~Presence() override;
+
+    void Start();
+
+    // The address the notice broadcast leaves out as its own: the first IPv4 address that is
+    // not loopback, or 127.0.0.1 on a machine without a network.
+    static QString OwnAddress();
+
+private:
+    void reportOutage(const QString &error);
+
+    Options m_options;
+    QThread *m_thread;
+    PresenceWorker *m_worker;
+};

@@ -1,0 +1,169 @@
+#include "NoticeNotifier.h"
+
+#include "ErrLog.h"
+#include "NoticeBoard.h"
+#include "NoticeSettings.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QMenu>
+#include <QNetworkDatagram>
+#include <QSystemTrayIcon>
+
+namespace {
+const QString service = QStringLiteral("org.freedesktop.Notifications");
+const QString path = QStringLiteral("/org/freedesktop/Notifications");
+
+// One line of the notice for a summary or a menu.
+QString shortLine(const NoticeMessage::Fields &notice)
+{
+    return NoticeMessage::Printable(notice.publisher) + QStringLiteral(": ") +
+           NoticeMessage::Printable(notice.content);
+}
+} // namespace
+
+NoticeNotifier::NoticeNotifier(const HostTexts &texts, const QString &bindAddress, Opener open,
+                               QObject *parent)
+    : QObject(parent), m_texts(texts), m_bindAddress(bindAddress), m_open(std::move(open)),
+      m_socket(this), m_burst(this)
+{
+    m_burst.setSingleShot(true);
+    m_burst.setInterval(BurstMilliseconds);
+    connect(&m_burst, &QTimer::timeout, this, &NoticeNotifier::endOfBurst);
+    connect(&m_socket, &QUdpSocket::readyRead, this, &NoticeNotifier::readDatagrams);
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        bus.connect(service, path, service, QStringLiteral("ActionInvoked"), this,
+                    SLOT(onActionInvoked(uint, QString)));
+        bus.connect(service, path, service, QStringLiteral("NotificationClosed"), this,
+                    SLOT(onNotificationClosed(uint, uint)));
+    }
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_tray = new QSystemTrayIcon(
+            QIcon::fromTheme(QStringLiteral("ardenta"), QApplication::windowIcon()), this);
+        m_menu = new QMenu;
+        m_tray->setContextMenu(m_menu);
+        m_tray->setToolTip(m_texts.text("0468", "Recent notices"));
+        connect(m_tray, &QSystemTrayIcon::messageClicked, this, [this] {
+            if (!m_trayMessage.publisher.isNull())
+                m_open(m_trayMessage);
+        });
+        rebuildMenu();
+        m_tray->show();
+    }
+}
+
+NoticeNotifier::~NoticeNotifier()
+{
+    delete m_menu;
+}
+
+bool NoticeNotifier::Listen()
+{
+    const NoticeSettings settings = NoticeSettings::Read();
+    m_encoding = settings.encoding;
+    const QHostAddress address =
+        m_bindAddress.isEmpty() ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(m_bindAddress);
+    if (m_socket.bind(address, settings.remotePort, QAbstractSocket::DontShareAddress))
+        return true;
+    WriteErrLog(m_socket.errorString(), QStringLiteral("Listen"), QStringLiteral("NoticeNotifier"),
+                QStringLiteral("%1:%2").arg(address.toString()).arg(settings.remotePort));
+    return false;
+}
+
+void NoticeNotifier::readDatagrams()
+{
+    while (m_socket.hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket.receiveDatagram();
+        if (const auto notice = NoticeMessage::Decode(datagram.data(), m_encoding))
+            received(*notice);
+    }
+}
+
+void NoticeNotifier::received(const NoticeMessage::Fields &notice)
+{
+    NoticeBoard::RefreshWhileViewing();
+    m_recent.prepend(notice);
+    if (m_recent.size() > KeptInMenu)
+        m_recent.removeLast();
+    rebuildMenu();
+    if (m_burst.isActive()) {
+        m_pending << notice;
+        return;
+    }
+    show(m_texts.text("0465", "New notice") + QStringLiteral(" · ") +
+             NoticeMessage::Printable(notice.publisher),
+         NoticeMessage::Printable(notice.content), notice);
+    m_burst.start();
+}
+
+void NoticeNotifier::endOfBurst()
+{
+    if (m_pending.isEmpty())
+        return;
+    const NoticeMessage::Fields newest = m_pending.constLast();
+    if (m_pending.size() == 1) {
+        show(m_texts.text("0465", "New notice") + QStringLiteral(" · ") +
+                 NoticeMessage::Printable(newest.publisher),
+             NoticeMessage::Printable(newest.content), newest);
+    } else {
+        QStringList lines;
+        for (auto it = m_pending.crbegin(); it != m_pending.crend() && lines.size() < 5; ++it)
+            lines << shortLine(*it);
+        show(m_texts.text("0466", "%1 new notices").arg(m_pending.size()), lines.join(u'\n'),
+             newest);
+    }
+    m_pending.clear();
+    m_burst.start(); // a steady flood stays at one summary per period
+}
+
+void NoticeNotifier::show(const QString &summary, const QString &body,
+                          const NoticeMessage::Fields &opens)
+{
+    QDBusInterface notifications(service, path, service, QDBusConnection::sessionBus());
+    if (notifications.isValid()) {
+        const QDBusReply<uint> id = notifications.call(
+            QStringLiteral("Notify"), QStringLiteral("ardenta"), 0u, QStringLiteral("ardenta"),
+            summary, body.toHtmlEscaped(),
+            QStringList{QStringLiteral("default"), m_texts.text("0467", "Open the notice board")},
+            QVariantMap(), -1);
+        if (id.isValid()) {
+            m_shown.insert(id.value(), opens);
+            return;
+        }
+    }
+    if (m_tray) {
+        m_trayMessage = opens;
+        m_tray->showMessage(summary, body);
+    }
+}
+
+void NoticeNotifier::onActionInvoked(uint id, const QString &)
+{
+    if (const auto found = m_shown.constFind(id); found != m_shown.cend())
+        m_open(*found);
+}
+
+void NoticeNotifier::onNotificationClosed(uint id, uint)
+{
+    m_shown.remove(id);
+}
+
+void NoticeNotifier::rebuildMenu()
+{
+    if (!m_menu)
+        return;
+    m_menu->clear();
+    m_menu->addSection(m_texts.text("0468", "Recent notices"));
+    for (const NoticeMessage::Fields &notice : std::as_const(m_recent)) {
+        QString line = shortLine(notice);
+        if (line.size() > 60)
+            line = line.left(59) + QChar(0x2026);
+        m_menu->addAction(line, this, [this, notice] { m_open(notice); });
+    }
+    m_menu->addSeparator();
+    m_menu->addAction(m_texts.text("0006", "Exit"), qApp, &QCoreApplication::quit);
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The host program's receiver: notices that arrive on the notice port pop up as desktop
+// notifications (the freedesktop service over D-Bus, else the tray icon's message), the last
+// ones stay in the tray menu, and a burst shows as one summary. A click asks for the notice
+// board on that notice. Datagrams come from the network: they go through the same decoder and
+// parser as ardenta-listen and are escaped for the notification's markup.
+
+#include "HostTexts.h"
+#include "NoticeMessage.h"
+
+#include <functional>
+#include <QHash>
+#include <QList>
+#include <QTimer>
+#include <QUdpSocket>
+
+class QMenu;
+class QSystemTrayIcon;
+
+class NoticeNotifier : public QObject
+{
+    Q_OBJECT
+public:
+    using Opener = std::function<void(const NoticeMessage::Fields &notice)>;
+
+    // bindAddress empty: every address of the machine.
+    NoticeNotifier(const HostTexts &texts, const QString &bindAddress, Opener open,
+                   QObject *parent = nullptr);
+    ~NoticeNotifier() override;
+
+    // Listens on the notice port; a port held by another program is logged once and the host
+    // goes on without notifications.
+    bool Listen();
+
+    // How long notices after the first are gathered into one summary.
+    static constexpr int BurstMilliseconds = 2000;
+    static constexpr int KeptInMenu = 10;
+
+private Q_SLOTS:
+    void onActionInvoked(uint id, const QString &action);
+    void onNotificationClosed(uint id, uint reason);
+
+private:
+    void readDatagrams();
+    void received(const NoticeMessage::Fields &notice);
+    void endOfBurst();
+    void show(const QString &summary, const QString &body, const NoticeMessage::Fields &opens);
+    void rebuildMenu();
+
+    const HostTexts &m_texts;
+    QString m_bindAddress;
+    Opener m_open;
+    QUdpSocket m_socket;
+    QString m_encoding;
+    QTimer m_burst;
+    QList<NoticeMessage::Fields> m_pending;
+    QList<NoticeMessage::Fields> m_recent;
+    QHash<uint, NoticeMessage::Fields> m_shown; // by notification id
+    NoticeMessage::Fields m_trayMessage;
+    QSystemTrayIcon *m_tray = nullptr;
+    QMenu *m_menu = nullptr;
+};

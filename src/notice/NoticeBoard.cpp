@@ -1,0 +1,19 @@
+#include "NoticeBoard.h"
+
+#include "frmNotice.h"
+
+namespace NoticeBoard {
+
+void RefreshWhileViewing()
+{
+    if (frmNotice *board = frmNotice::loadedInstance())
+        board->RefreshWhileViewing();
+}
+
+bool ShowNewestFrom(const QString &publisher, const QString &textStart)
+{
+    frmNotice *board = frmNotice::loadedInstance();
+    return board && board->ShowNewestFrom(publisher, textStart);
+}
+
+} // namespace NoticeBoard
