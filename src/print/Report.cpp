@@ -2,8 +2,8 @@
 
 #include "ArdentaError.h"
 #include "Clock.h"
-#include "Recordset.h"
 #include "Convert.h"
+#include "Recordset.h"
 
 #include <algorithm>
 #include <numeric>
@@ -57,11 +57,23 @@ const ReportTextObject &Report::TextObject(const QString &name) const
 {
     for (const ReportSection &section : m_def.Sections) {
         for (const ReportObject &o : section.Objects) {
-            if (o.Kind == ObjectKind::Text && o.Object.Name == name)
+            if (o.showsText() && o.Object.Name == name)
                 return o.Object;
         }
     }
     throw ArdentaError(QStringLiteral("The report has no text object \"%1\"").arg(name));
+}
+
+QString Report::Title() const
+{
+    for (const ReportSection &section : m_def.Sections) {
+        for (const ReportObject &o : section.Objects) {
+            if (section.Kind == SectionKind::ReportHeader && o.Kind == ObjectKind::Text &&
+                !o.Object.Text.trimmed().isEmpty())
+                return o.Object.Text.trimmed();
+        }
+    }
+    return m_def.Name;
 }
 
 void Report::DiscardSavedData()
@@ -149,12 +161,13 @@ void Report::layOut()
         }
         return h;
     };
-    auto place = [&](SectionKind kind, qsizetype record, qsizetype serial) {
+    auto place = [&](SectionKind kind, qsizetype record, qsizetype serial, bool continued) {
         for (int i = 0; i < int(m_def.Sections.size()); ++i) {
             const ReportSection &s = m_def.Sections[size_t(i)];
             if (s.Kind != kind)
                 continue;
-            m_pages.back().push_back({i, record, y, serial, serial % 2 == 0 && serial > 0});
+            m_pages.back().push_back(
+                {i, record, y, serial, serial % 2 == 0 && serial > 0, continued});
             y += s.Height;
         }
     };
@@ -164,15 +177,15 @@ void Report::layOut()
         y = 0;
         pageHasBody = false;
         if (first)
-            place(SectionKind::ReportHeader, 0, 0);
-        place(SectionKind::PageHeader, -1, 0);
+            place(SectionKind::ReportHeader, 0, 0, false);
+        place(SectionKind::PageHeader, -1, 0, false);
     };
     // A band that does not fit goes to a new page, unless the page is still empty: an oversized
     // band is printed (and reported by the layout check) rather than looping for ever.
     auto placeBody = [&](SectionKind kind, qsizetype record, qsizetype serial, double needed) {
         if (y + needed > bottom + 1e-9 && pageHasBody)
             startPage();
-        place(kind, record, serial);
+        place(kind, record, serial, false);
         pageHasBody = true;
     };
 
@@ -187,6 +200,10 @@ void Report::layOut()
                 placeBody(SectionKind::GroupFooter, row - 1, 0, heightOf(SectionKind::GroupFooter));
             // The group header stays with its first line.
             placeBody(SectionKind::GroupHeader, row, 0, groupHeaderHeight + detailHeight);
+        } else if (!m_def.GroupColumn.isEmpty() && y + detailHeight > bottom + 1e-9) {
+            // A group that goes on over a page break is headed again there, marked continued.
+            startPage();
+            place(SectionKind::GroupHeader, row, 0, true);
         }
         previousGroup = group;
         placeBody(SectionKind::Detail, row, row + 1, detailHeight);
@@ -234,10 +251,13 @@ QString Report::objectText(const ReportObject &o, const Band &band, int page) co
     switch (o.Kind) {
     case ObjectKind::Text:
         return o.Object.Text;
-    case ObjectKind::Field:
+    case ObjectKind::Field: {
         if (band.Record < 0 || !m_records)
             return {};
-        return TrimBlanks(m_records->text(m_order[size_t(band.Record)], m_fieldColumns.at(&o)));
+        const QString value =
+            TrimBlanks(m_records->text(m_order[size_t(band.Record)], m_fieldColumns.at(&o)));
+        return band.Continued ? value + u' ' + m_continuedText : value;
+    }
     case ObjectKind::Special:
         return specialText(o.Object.Text, band, page);
     case ObjectKind::Line:
@@ -336,6 +356,9 @@ QStringList Report::CaptionRow() const
     for (const ReportObject *o : textObjects(m_def, SectionKind::GroupHeader,
                                              [](auto &o) { return o.Kind == ObjectKind::Text; }))
         captions << o->Object.Text;
+    if (!m_def.GroupColumn.isEmpty())
+        captions.insert(std::min(qsizetype(1), captions.size()),
+                        m_groupCaption.isEmpty() ? m_def.GroupColumn : m_groupCaption);
     return captions;
 }
 
@@ -350,6 +373,8 @@ std::vector<QStringList> Report::DetailRows() const
         QStringList values;
         for (const ReportObject *o : objects)
             values << objectText(*o, band, 0);
+        if (!m_def.GroupColumn.isEmpty())
+            values.insert(std::min(qsizetype(1), values.size()), groupValue(row));
         rows.push_back(values);
     }
     return rows;

@@ -34,6 +34,14 @@ public:
     bool HasData() const { return !m_pages.empty(); }
     qsizetype RecordCount() const;
 
+    // The report's title: the first text of its report header, else the definition's name.
+    QString Title() const;
+
+    // Follows the group value in a group header repeated on a new page (default "(continued)").
+    void SetContinuedText(const QString &text) { m_continuedText = text; }
+    // The caption of the group column in CaptionRow (default: the column's name).
+    void SetGroupCaption(const QString &text) { m_groupCaption = text; }
+
     // The date printed on the pages; the clock's today when the records are read, unless set.
     void SetPrintDate(const QDate &date) { m_printDate = date; }
     QDate PrintDate() const { return m_printDate; }
@@ -58,7 +66,8 @@ public:
     std::vector<PlacedText> PageTexts(int page) const;
 
     // The detail lines as a table: the captions over the detail values (the group header's
-    // text objects, left to right) and the values of each line in report order.
+    // text objects, left to right) and the values of each line in report order; the group
+    // value follows the first column (the serial number).
     QStringList CaptionRow() const;
     std::vector<QStringList> DetailRows() const;
 
@@ -70,6 +79,7 @@ private:
         double Top;       // millimetres below the top margin
         qsizetype Serial; // running number of the detail line, 0 elsewhere
         bool Alternate;
+        bool Continued = false; // a group header repeated on the group's next page
     };
 
     QString groupValue(qsizetype row) const;
@@ -83,6 +93,8 @@ private:
     std::vector<std::vector<Band>> m_pages;
     QDate m_printDate;
     QString m_printDateText;
+    QString m_continuedText = QStringLiteral("(continued)");
+    QString m_groupCaption;
     std::map<const ReportObject *, int> m_fieldColumns; // the column of each field object
     int m_groupColumn = -1;
     // Character advances by text object and resolution of the device painted on.

@@ -3,8 +3,10 @@
 #include "ArdentaError.h"
 #include "Report.h"
 
+#include <QDir>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 void ExportReportPdf(const Report &report, const QString &fileName)
 {
@@ -16,12 +18,25 @@ void ExportReportPdf(const Report &report, const QString &fileName)
         throw ArdentaError(QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
     {
         QPdfWriter writer(&file);
-        writer.setTitle(report.Definition().Name);
+        writer.setTitle(report.Title());
         writer.setCreator(QStringLiteral("QLX_Ardenta"));
         report.Render(&writer);
     }
     if (!file.commit())
         throw ArdentaError(QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
+}
+
+QString DefaultExportPath(const Report &report, const QDate &date)
+{
+    QString name = report.Title() + u' ' + date.toString(Qt::ISODate);
+    for (QChar &c : name) {
+        if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
+            c = u'_';
+    }
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(name + QStringLiteral(".pdf"));
 }
 
 QString CsvField(const QString &value)

@@ -2,9 +2,14 @@
 // Writing a laid-out report to a file. Both throw ArdentaError when the report has no data or
 // the file cannot be written.
 
+#include <QDate>
 #include <QString>
 
 class Report;
+
+// Where an export is proposed: "<title> <date>.pdf" in the user's documents folder, with the
+// characters a file name cannot hold replaced.
+QString DefaultExportPath(const Report &report, const QDate &date);
 
 // The report's pages as a PDF document, the same pages the preview shows.
 void ExportReportPdf(const Report &report, const QString &fileName);

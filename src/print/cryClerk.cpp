@@ -43,4 +43,14 @@ void cryClerk::Report_Initialize()
         IniReportFonts(object);
         object.Text = GetLangText(QLatin1String(caption.Id), QLatin1String(caption.Default));
     }
+    // Texts of our own, with ids of their own.
+    TextObject(QStringLiteral("fldPageNofM")).Text =
+        GetLangText(QStringLiteral("0440"), QStringLiteral("Page %1 / %2"))
+            .arg(QStringLiteral("{PageNumber}"), QStringLiteral("{PageCount}"));
+    SetContinuedText(GetLangText(QStringLiteral("0441"), QStringLiteral("(continued)")));
+    // The department's caption is the grid's (its header line: serial, key, then the fields).
+    constexpr int dept = ClerkFieldIndex("Clerk_Dept");
+    SetGroupCaption(GetLangText(QStringLiteral("0419"), QString())
+                        .split(u'|')
+                        .value(dept + 2, QLatin1String(ClerkFields[dept].Header)));
 }

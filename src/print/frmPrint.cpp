@@ -2,6 +2,7 @@
 
 #include "Appearance.h"
 #include "ArdentaError.h"
+#include "Clock.h"
 #include "cryClerk.h"
 #include "Database.h"
 #include "ErrLog.h"
@@ -45,6 +46,7 @@ frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolu
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlag(Qt::Window);
     resize(TwipsToPixels(9510), TwipsToPixels(7320));
+    setMinimumSize(TwipsToPixels(6000), TwipsToPixels(4500));
 
     tlbMain = new QToolBar(this);
     tlbMain->setObjectName(QStringLiteral("tlbMain"));
@@ -77,11 +79,11 @@ frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolu
             m_preview->setCurrentPage(std::clamp(page, 1, m_preview->pageCount()));
     };
     viewerBar
-        ->addAction(style->standardIcon(QStyle::SP_MediaSkipBackward), tr("First page"), this,
+        ->addAction(style->standardIcon(QStyle::SP_MediaSkipBackward), QString(), this,
                     [navigate] { navigate(1); })
         ->setObjectName(QStringLiteral("crvFirst"));
     viewerBar
-        ->addAction(style->standardIcon(QStyle::SP_MediaSeekBackward), tr("Previous page"), this,
+        ->addAction(style->standardIcon(QStyle::SP_MediaSeekBackward), QString(), this,
                     [this, navigate] { navigate(m_preview->currentPage() - 1); })
         ->setObjectName(QStringLiteral("crvPrevious"));
     m_pageNumber = new QSpinBox(viewerBar);
@@ -95,11 +97,11 @@ frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolu
     m_pageCount->setObjectName(QStringLiteral("crvPageCount"));
     viewerBar->addWidget(m_pageCount);
     viewerBar
-        ->addAction(style->standardIcon(QStyle::SP_MediaSeekForward), tr("Next page"), this,
+        ->addAction(style->standardIcon(QStyle::SP_MediaSeekForward), QString(), this,
                     [this, navigate] { navigate(m_preview->currentPage() + 1); })
         ->setObjectName(QStringLiteral("crvNext"));
     viewerBar
-        ->addAction(style->standardIcon(QStyle::SP_MediaSkipForward), tr("Last page"), this,
+        ->addAction(style->standardIcon(QStyle::SP_MediaSkipForward), QString(), this,
                     [this, navigate] { navigate(m_preview->pageCount()); })
         ->setObjectName(QStringLiteral("crvLast"));
     viewerBar->addSeparator();
@@ -107,13 +109,13 @@ frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolu
         ->setObjectName(QStringLiteral("crvZoomOut"));
     viewerBar->addAction(QStringLiteral("+"), m_preview, [this] { m_preview->zoomIn(); })
         ->setObjectName(QStringLiteral("crvZoomIn"));
-    viewerBar->addAction(tr("Width"), m_preview, &QPrintPreviewWidget::fitToWidth)
+    viewerBar->addAction(QString(), m_preview, &QPrintPreviewWidget::fitToWidth)
         ->setObjectName(QStringLiteral("crvFitWidth"));
-    viewerBar->addAction(tr("Page"), m_preview, &QPrintPreviewWidget::fitInView)
+    viewerBar->addAction(QString(), m_preview, &QPrintPreviewWidget::fitInView)
         ->setObjectName(QStringLiteral("crvFitPage"));
     viewerBar->addSeparator();
     m_viewerPrint =
-        viewerBar->addAction(QIcon(QStringLiteral(":/print/Print.png")), tr("Print"), this, [this] {
+        viewerBar->addAction(QIcon(QStringLiteral(":/print/Print.png")), QString(), this, [this] {
             bool UseDefault = true;
             crvMain_PrintButtonClicked(UseDefault);
         });
@@ -162,6 +164,31 @@ void frmPrint::SetFormLanuage()
     m_actPrint->setText(GetLangText(QStringLiteral("0159"), QStringLiteral("Print")));
     m_actExit->setText(GetLangText(QStringLiteral("0006"), QStringLiteral("Exit")));
     m_actExport->setText(GetLangText(QStringLiteral("0274"), QString()));
+    // The viewer's own commands, with ids of their own; the zoom buttons keep their signs.
+    static const struct
+    {
+        const char *Action;
+        const char *Id;
+        const char *Default;
+        bool Sign;
+    } viewer[] = {
+        {"crvFirst", "0442", "First page", false},
+        {"crvPrevious", "0443", "Previous page", false},
+        {"crvNext", "0444", "Next page", false},
+        {"crvLast", "0445", "Last page", false},
+        {"crvZoomOut", "0446", "Zoom out", true},
+        {"crvZoomIn", "0447", "Zoom in", true},
+        {"crvFitWidth", "0448", "Fit width", false},
+        {"crvFitPage", "0449", "Whole page", false},
+        {"crvPrint", "0159", "Print", false},
+    };
+    for (const auto &command : viewer) {
+        QAction *action = findChild<QAction *>(QLatin1String(command.Action));
+        const QString text = GetLangText(QLatin1String(command.Id), QLatin1String(command.Default));
+        if (!command.Sign)
+            action->setText(text);
+        action->setToolTip(text);
+    }
 }
 
 bool frmPrint::LoadReport()
@@ -275,9 +302,10 @@ void frmPrint::exportReport()
     const QString pdf = QStringLiteral("PDF (*.pdf)");
     const QString csv = QStringLiteral("CSV (*.csv)");
     QString filter = pdf;
-    QString fileName = QFileDialog::getSaveFileName(
-        this, windowTitle(), QStringLiteral("%1.pdf").arg(mobjReport->Definition().Name),
-        pdf % QStringLiteral(";;") % csv, &filter);
+    // Proposed afresh each time: nothing is kept between exports.
+    QString fileName = QFileDialog::getSaveFileName(this, m_actExport->text().remove(u'&'),
+                                                    DefaultExportPath(*mobjReport, Today()),
+                                                    pdf % QStringLiteral(";;") % csv, &filter);
     if (fileName.isEmpty())
         return;
     const bool asCsv =

@@ -2,13 +2,16 @@
 
 #include "ArdentaError.h"
 #include "cryClerk.h"
+#include "Language.h"
 #include "PrintFixture.h"
 #include "ReportExport.h"
 #include "ReportFonts.h"
 #include "TestHome.h"
 #include "TestPacks.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -66,11 +69,13 @@ private Q_SLOTS:
     void knownStaffOnOnePage_data()
     {
         QTest::addColumn<QString>("language");
-        QTest::addColumn<QStringList>("captions"); // title first
-        const QStringList eng{"Inner Information", "SN.", "Name", "Ext", "Tel", "Mobile", "Email"};
+        QTest::addColumn<QStringList>("captions"); // title first, the page number last
+        const QStringList eng{"Inner Information", "SN.", "Name", "Ext", "Tel", "Mobile", "Email",
+                              "Page 1 / 1"};
         QTest::newRow("no_pack_defaults") << QString() << eng;
-        QTest::newRow("CHS") << "CHS" << QStringList{"内部通讯录", "序号", "姓名",    "分机",
-                                                     "电话",       "手机", "电子邮件"};
+        QTest::newRow("CHS") << "CHS"
+                             << QStringList{"内部通讯录", "序号", "姓名",     "分机",
+                                            "电话",       "手机", "电子邮件", "第 1 页 / 共 1 页"};
     }
     void knownStaffOnOnePage()
     {
@@ -87,17 +92,18 @@ private Q_SLOTS:
         QCOMPARE(text.count(captions[0]), 1);
         // The captions head each of the five groups (one without department), on one line.
         QStringList escaped;
-        for (const QString &caption : captions.mid(1))
+        for (const QString &caption : captions.mid(1, 6))
             escaped << QRegularExpression::escape(caption);
         QCOMPARE(text.count(QRegularExpression(escaped.join(QStringLiteral("\\s+")))), 5);
         for (const QString dept : {"Sales", "Finance", "Engineering", "行政部"})
             QVERIFY2(text.count(dept) == 1, qPrintable(dept));
         QVERIFY(text.contains(QStringLiteral("2024-03-09")));
-        QVERIFY(text.contains(QStringLiteral("Page 1 / 1")));
+        // PDF text has no blanks between Chinese characters.
+        QVERIFY(QString(text).remove(u' ').contains(QString(captions.last()).remove(u' ')));
     }
 
-    // Seven objects in a fixed order, each given the language's font first; a font object that
-    // fails is logged and the caption still set.
+    // Seven objects in a fixed order, each given the language's font first, then the texts of
+    // our own; a font object that fails is logged and the caption still set.
     void initializeAsksIdsInOrderAndSetsFonts()
     {
         UseLanguage(QStringLiteral("CHS")); // for the font scheme
@@ -105,8 +111,8 @@ private Q_SLOTS:
         pack->texts = {{"0438", "Staff"}, {"0439", ""}, {"0062", "Cell"}};
         Session().gobjLanguagePack = pack;
         cryClerk report;
-        QCOMPARE(pack->asked,
-                 (QStringList{"0438", "0053", "0439", "0436", "0057", "0062", "0114"}));
+        QCOMPARE(pack->asked, (QStringList{"0438", "0053", "0439", "0436", "0057", "0062", "0114",
+                                           "0440", "0441", "0419"}));
         QCOMPARE(report.TextObject("txtTitle").Text + u'|' + report.TextObject("txtName").Text +
                      u'|' + report.TextObject("txtMobile").Text,
                  QStringLiteral("Staff||Cell"));
@@ -145,11 +151,17 @@ private Q_SLOTS:
         const int pages = report->PageCount();
         QVERIFY(pages >= 4);
         QCOMPARE(texts.size(), pages);
-        // Page N / M on each page, the title on the first only, serials without gaps.
+        // Page N / M and the captions on each page, the title on the first only, serials without
+        // gaps. The first department goes on over page 1: page 2 heads it again as continued.
+        QVERIFY(texts[1].contains(QStringLiteral("Accounts ") +
+                                  GetLangText(QStringLiteral("0441"), QString())));
         int lastSerial = 0;
         for (int page = 1; page <= pages; ++page) {
             const QString &text = texts[page - 1];
-            QCOMPARE(text.count(QStringLiteral("Page %1 / %2").arg(page).arg(pages)), 1);
+            const QString pageOf =
+                GetLangText(QStringLiteral("0440"), QString()).arg(page).arg(pages);
+            QCOMPARE(QString(text).remove(u' ').count(QString(pageOf).remove(u' ')), 1);
+            QVERIFY(text.contains(report->TextObject(QStringLiteral("txtEmail")).Text));
             QCOMPARE(text.count(report->TextObject(QStringLiteral("txtTitle")).Text),
                      page == 1 ? 1 : 0);
             for (const QString &line : text.split(u'\n')) {
@@ -218,7 +230,8 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_out.filePath("none.pdf")));
     }
 
-    // Captions, then the rows in report order, quoted where needed, UTF-8 with a byte order mark.
+    // Captions (the department after the serial), then the rows in report order, quoted where
+    // needed, UTF-8 with a byte order mark.
     void csvMatchesGoldenFile()
     {
         UseLanguage(QStringLiteral("CHS"));
@@ -235,6 +248,10 @@ private Q_SLOTS:
         QCOMPARE(written.readAll(), golden.readAll());
         QVERIFY_THROWS_EXCEPTION(ArdentaError,
                                  ExportReportCsv(*report, m_out.filePath("missing/dir/x.csv")));
+        // The export proposes the title and the day in the documents folder.
+        QCOMPARE(DefaultExportPath(*report, QDate(2024, 3, 9)),
+                 QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                     .filePath(QStringLiteral("内部通讯录 2024-03-09.pdf")));
     }
 };
 
