@@ -288,6 +288,8 @@ ConnectionSettings parsePostgreSqlKeys(const KeyValues &pairs)
             addOption(settings, QStringLiteral("connect_timeout"), value);
         else if (key == QLatin1String("ssl mode") || key == QLatin1String("sslmode"))
             addOption(settings, QStringLiteral("sslmode"), value);
+        else if (key == QLatin1String("service")) // a service of ~/.pg_service.conf
+            addOption(settings, QStringLiteral("service"), value);
         else if (key == QLatin1String("application name") ||
                  key == QLatin1String("application_name"))
             addOption(settings, QStringLiteral("application_name"), value);

@@ -27,7 +27,7 @@ QCheckBox *shownPermission(const QString &caption, bool granted, QWidget *parent
 
 SettingsDialog::SettingsDialog(const HostSettings &settings, const HostTexts &texts,
                                QWidget *parent)
-    : QDialog(parent), m_settings(settings)
+    : QDialog(parent), m_settings(settings), m_connected(texts.text("0457", "Connected."))
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(texts.text("0450", "Settings"));
@@ -118,7 +118,7 @@ void SettingsDialog::testConnection()
     QString message;
     const bool ok = CheckDatabase(settings().connection, &message);
     QGuiApplication::restoreOverrideCursor();
-    showResult(ok, message);
+    showResult(ok, ok ? m_connected : message);
 }
 
 void SettingsDialog::save()

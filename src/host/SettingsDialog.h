@@ -27,6 +27,7 @@ private:
     void showResult(bool ok, const QString &message);
 
     HostSettings m_settings;
+    QString m_connected;
     QLineEdit *txtConnection;
     QComboBox *cboDialect;
     QComboBox *cboLanguage;

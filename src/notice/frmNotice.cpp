@@ -124,6 +124,8 @@ frmNotice::frmNotice()
     connect(escape, &QShortcut::activated, cmdExit, &QPushButton::click);
 
     resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
+    // The command strip stays whole, with some of the list above it.
+    setMinimumSize(TwipsToPixels(StripWidth + 60), TwipsToPixels(StripHeight + 500 + 1500));
 
     // Resolved when a notice is handed over: a closed notice window loads again for it.
     frmQueryNotice::SetNoticeHandOver(

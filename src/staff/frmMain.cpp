@@ -45,6 +45,7 @@ constexpr int EditorHeight = 315; // a little more than a 300-twip row, so it co
 constexpr int BarWidth = 8940;
 constexpr int BarHeight = 450;
 constexpr int BarGap = 95;
+constexpr int MinimumGridHeight = 1500;
 constexpr int ButtonWidth = 1455;
 constexpr int ButtonHeight = 375;
 constexpr int ButtonTop = 15;
@@ -68,6 +69,8 @@ frmMain::frmMain()
     SetWidgetColor(this, QPalette::Window, WindowColor);
     setAutoFillBackground(true);
     resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
+    // The buttons stay whole, with a few lines of the grid above them.
+    setMinimumSize(TwipsToPixels(BarWidth), TwipsToPixels(BarHeight + BarGap + MinimumGridHeight));
 
     vfgMain = new FlexGrid(this);
     vfgMain->setObjectName(QStringLiteral("vfgMain"));
@@ -294,9 +297,15 @@ void frmMain::ShowInput()
         const int col = vfgMain->Col();
         if (row < vfgMain->FixedRows() || col == 0)
             return;
-        txtInput->setGeometry(vfgMain->x() + TwipsToPixels(vfgMain->CellLeft()),
-                              vfgMain->y() + TwipsToPixels(vfgMain->CellTop()),
-                              TwipsToPixels(vfgMain->CellWidth()), TwipsToPixels(EditorHeight));
+        // Over the cell, but never over the scroll bars or outside the grid.
+        const QRect cell(vfgMain->x() + TwipsToPixels(vfgMain->CellLeft()),
+                         vfgMain->y() + TwipsToPixels(vfgMain->CellTop()),
+                         TwipsToPixels(vfgMain->CellWidth()), TwipsToPixels(EditorHeight));
+        const QRect editor =
+            cell.intersected(vfgMain->viewport()->geometry().translated(vfgMain->pos()));
+        if (editor.isEmpty())
+            return;
+        txtInput->setGeometry(editor);
         const QString text = vfgMain->TextMatrix(row, col);
         // The limit is for typing: the stored text opens whole even when it is longer.
         m_limiter->reset(ColumnMaxLength(col), text.size());
@@ -408,6 +417,8 @@ void frmMain::DeleteData(bool blnDeleteAll)
     if (vfgMain->Rows() <= vfgMain->FixedRows())
         return;
     HideInput();
+    // Rows going away move the current cell; the editor stays hidden until the user asks.
+    const QScopedValueRollback quiet(m_blnQuiet, true);
     const QString question =
         GetLangText(QStringLiteral("0077"), QStringLiteral("Are You Want To Delete All Records?"));
     try {

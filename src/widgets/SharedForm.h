@@ -6,11 +6,17 @@
 
 #include <memory>
 #include <QGuiApplication>
+#include <QWidget>
 
 // Counts the module's loaded windows; when the last one goes, the kept database connections are
 // closed.
 void SharedFormLoaded();
 void SharedFormGone();
+
+// Keeps a window inside the available area of its screen (a panel or a large scale factor must
+// not push its commands out of reach): shrunk to fit, never below its minimum size, and moved
+// in where it would stick out.
+void FitOnScreen(QWidget *window);
 
 template <typename Form> class SharedForm
 {
@@ -34,6 +40,7 @@ public:
     static Form *ShowInFront()
     {
         Form *form = instance();
+        FitOnScreen(form);
         form->show();
         // Off-screen rendering (screenshots, tests) has no stacking order to change.
         if (QGuiApplication::platformName() != QLatin1String("offscreen")) {

@@ -38,6 +38,7 @@ private Q_SLOTS:
             {"pg_keys",
              "Provider=PostgreSQL;Host=/tmp/s;Port=5432;Database=d;User ID=u;Password='a;b'",
              "pg|d|/tmp/s|5432|u|a;b"},
+            {"pg_service", "Provider=PostgreSQL;Service=ardenta", "pg|||-1||"},
             {"odbc_driver", "Driver={SQL Server};Pwd=x", "odbc|Driver={SQL Server};Pwd=x||-1||"},
             {"jet_provider", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb", "invalid"},
             {"bad_port", "Provider=PostgreSQL;Host=h;Port=x", "invalid"},

@@ -341,6 +341,29 @@ private Q_SLOTS:
         QCOMPARE(user->seenTexts(), QStringList(3, Question));
     }
 
+    // The editor over the bottom line stays inside the grid, off the scroll bar; deleting the
+    // last data row from its editor leaves no editor floating below the grid.
+    void editorStaysOnTheGrid()
+    {
+        DbFixture db;
+        QStringList names;
+        for (int i = 0; i < 30; ++i)
+            names << QStringLiteral("N%1").arg(i);
+        db.addNames(names);
+        open(db, true);
+        clickCell(30, 4);
+        QVERIFY(m_editor->isVisible());
+        const QRect inside = m_grid->viewport()->geometry().translated(m_grid->pos());
+        QVERIFY2(
+            inside.contains(m_editor->geometry()),
+            qPrintable(
+                QStringLiteral("%1 %2").arg(m_editor->geometry().bottom()).arg(inside.bottom())));
+        user->answerMessage(QMessageBox::Yes);
+        Click(m_window, "cmdDelete");
+        QCOMPARE(db.count(QStringLiteral("Clerk")), 29);
+        QVERIFY(!m_editor->isVisible());
+    }
+
     // The database refuses the delete: "Failed!", and the row stays in grid and table.
     void failedDeleteKeepsRow()
     {

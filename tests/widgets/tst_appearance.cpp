@@ -2,16 +2,21 @@
 // the box that says the error log could not be written.
 
 #include "Appearance.h"
+#include "BuiltinLanguagePack.h"
 #include "ErrLog.h"
 #include "FlexGrid.h"
 #include "MsgBox.h"
 #include "Session.h"
+#include "SharedForm.h"
 #include "TestPacks.h"
 #include "WindowDriver.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QtTest>
 
 class tst_appearance : public QObject
@@ -96,6 +101,39 @@ private Q_SLOTS:
         QCOMPARE(user.seen().front().icon, QMessageBox::Critical);
         QCOMPARE(user.seenTexts(),
                  QStringList(2, "Record error log found error,please restart popup!"));
+    }
+
+    // A window larger than the screen and placed off it is brought inside; one nobody placed is
+    // left to the window manager.
+    void windowsFitOnScreen()
+    {
+        QWidget window;
+        const QRect area = window.screen()->availableGeometry();
+        window.setMinimumSize(300, 200);
+        window.resize(area.width() * 2, area.height() * 2);
+        FitOnScreen(&window);
+        QVERIFY(window.width() < area.width() && window.height() < area.height());
+        QVERIFY(!window.testAttribute(Qt::WA_Moved));
+        window.move(area.left() - 100, area.bottom() - 10);
+        FitOnScreen(&window);
+        QVERIFY(area.contains(QRect(window.pos(), window.size())));
+    }
+
+    // The shipped CHS pack brings Qt's own texts in Chinese, ENG takes them away again.
+    void qtTextsFollowThePack()
+    {
+        TestHome home;
+        BuiltinLanguagePack pack;
+        QStringList yes;
+        for (const char *language : {"CHS", "ENG"}) {
+            pack.Init(QString(), QLatin1String(language), QVariant());
+            QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("q"),
+                            QMessageBox::Yes | QMessageBox::No);
+            yes << box.button(QMessageBox::Yes)->text();
+        }
+        QVERIFY2(yes[0].contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
+                 qPrintable(yes[0]));
+        QCOMPARE(yes[1], QStringLiteral("&Yes"));
     }
 };
 
