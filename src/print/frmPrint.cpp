@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPrintPreviewWidget>
 #include <QScreen>
 #include <QSpinBox>
@@ -265,7 +266,26 @@ void frmPrint::crvMain_PrintButtonClicked(bool &UseDefault)
     UseDefault = false;
     if (!mobjReport || !mobjReport->HasData())
         return;
+    // Without a queue the dialog can only print to a file: say so rather than leave the user
+    // looking for his printer.
+    const QStringList printers = QPrinterInfo::availablePrinterNames();
+    if (printers.isEmpty())
+        MsgInfo(GetLangText(QStringLiteral("0470"),
+                            QStringLiteral("No printer is set up; the print dialog can still "
+                                           "print to a PDF file.")),
+                this);
+    // A queue added or removed since the dialog was made: a new dialog lists the queues as they
+    // are, starting on the default one.
+    if (m_printDialog && printers != m_dialogPrinters) {
+        delete m_printDialog;
+        m_printDialog = nullptr;
+        if (!printers.isEmpty()) {
+            m_printer->setOutputFormat(QPrinter::NativeFormat);
+            m_printer->setPrinterName(QPrinterInfo::defaultPrinterName());
+        }
+    }
     if (!m_printDialog) {
+        m_dialogPrinters = printers;
         m_printDialog = new QPrintDialog(m_printer.get(), this);
         m_printDialog->setObjectName(QStringLiteral("dlgPrint"));
     }

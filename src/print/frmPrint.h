@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 class QAction;
@@ -66,6 +67,7 @@ private:
     QSpinBox *m_pageNumber = nullptr;
     QLabel *m_pageCount = nullptr;
     std::unique_ptr<QPrinter> m_printer; // shared by the preview and the print dialog
+    QStringList m_dialogPrinters;        // the queues when the dialog was made
     QPointer<QPrintDialog> m_printDialog;
     std::unique_ptr<cryClerk> mobjReport;
 };

@@ -1,4 +1,4 @@
-// The staff list preview window on a real SQLite database.
+// The staff list preview window on a real SQLite database, printing through a real CUPS queue.
 
 #include "cryClerk.h"
 #include "Database.h"
@@ -9,18 +9,110 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 QAction *ToolbarAction(QWidget *window, const char *name)
 {
     return Find<QToolBar>(window, "tlbMain")->findChild<QAction *>(name);
+}
+
+// A CUPS scheduler of the test's own on a Unix socket. Its one queue, when it has one, is raw and
+// its device a backend that writes each job to a file.
+class PrivateCups
+{
+public:
+    PrivateCups()
+    {
+        QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther);
+    }
+    ~PrivateCups() { stop(); }
+    QString socket() const { return m_dir.filePath(QStringLiteral("cups.sock")); }
+    QString printed() const { return m_dir.filePath(QStringLiteral("out/printed.pdf")); }
+
+    bool start(bool withQueue)
+    {
+        const QString d = m_dir.path();
+        for (const char *sub :
+             {"conf", "state", "cache", "spool", "tmp", "log", "out", "bin/backend"})
+            QDir(d).mkpath(QLatin1String(sub));
+        for (const char *sub : {"spool", "tmp", "out"})
+            QFile::setPermissions(d + u'/' + QLatin1String(sub), QFileDevice::Permissions(0x7777));
+        for (const char *part : {"filter", "daemon", "notifier", "cgi-bin", "monitor"})
+            QFile::link(QStringLiteral("/usr/lib/cups/") + QLatin1String(part),
+                        d + QStringLiteral("/bin/") + QLatin1String(part));
+        write("bin/backend/capture",
+              "#!/bin/sh\n# Writes the job's document to the file its device URI names.\n"
+              "[ $# -eq 0 ] && { echo 'direct capture \"Unknown\" \"Capture\"'; exit 0; }\n"
+              "out=${DEVICE_URI#capture:}; umask 022\n"
+              "if [ -n \"$6\" ]; then cat \"$6\" >\"$out.part\"; else cat >\"$out.part\"; fi\n"
+              "mv \"$out.part\" \"$out\"\n",
+              0x755);
+        write("conf/cupsd.conf", "Listen " + socket().toUtf8() +
+                                     "\nLogLevel warn\nBrowsing No\nWebInterface No\n"
+                                     "<Location />\nOrder allow,deny\nAllow all\n</Location>\n");
+        write("conf/cups-files.conf",
+              QStringLiteral("ServerRoot %1/conf\nServerBin %1/bin\nStateDir %1/state\n"
+                             "CacheDir %1/cache\nRequestRoot %1/spool\nTempDir %1/tmp\n"
+                             "ErrorLog %1/log/error_log\nAccessLog %1/log/access_log\n"
+                             "User lp\nGroup lp\nSystemGroup root\n")
+                  .arg(d)
+                  .toUtf8());
+        write("conf/printers.conf",
+              withQueue
+                  ? "<DefaultPrinter ardenta-test>\nInfo Ardenta test queue\nDeviceURI capture:" +
+                        printed().toUtf8() +
+                        "\nState Idle\nAccepting Yes\nShared No\n</DefaultPrinter>\n"
+                  : QByteArray());
+        m_cupsd.start(QStringLiteral("/usr/sbin/cupsd"),
+                      {"-f", "-c", d + "/conf/cupsd.conf", "-s", d + "/conf/cups-files.conf"});
+        QDeadlineTimer ready(10000);
+        while (!QFile::exists(socket()) && !ready.hasExpired())
+            QTest::qWait(50);
+        return QFile::exists(socket());
+    }
+    void stop()
+    {
+        if (m_cupsd.state() == QProcess::NotRunning)
+            return;
+        m_cupsd.terminate();
+        m_cupsd.waitForFinished();
+        QFile::remove(socket());
+    }
+
+private:
+    void write(const char *name, const QByteArray &text, int permissions = 0x644)
+    {
+        QFile file(m_dir.filePath(QLatin1String(name)));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(text);
+        file.setPermissions(QFileDevice::Permissions(permissions | (permissions << 4 & 0xF000)));
+    }
+    QTemporaryDir m_dir;
+    QProcess m_cupsd;
+};
+
+// Answers the next print dialog, accepting it as it stands or cancelling it.
+void AnswerPrintDialog(QObject *owner, bool accept)
+{
+    auto *timer = new QTimer(owner);
+    QObject::connect(timer, &QTimer::timeout, owner, [timer, accept] {
+        if (auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            dialog->done(accept ? QDialog::Accepted : QDialog::Rejected);
+        }
+    });
+    timer->start(50);
 }
 } // namespace
 
@@ -29,6 +121,7 @@ class tst_frmPrint : public WindowTestCase
     Q_OBJECT
 
     std::unique_ptr<DbFixture> m_db;
+    PrivateCups m_cups;
 
     void addStaff(const QList<Staff> &staff)
     {
@@ -37,6 +130,15 @@ class tst_frmPrint : public WindowTestCase
     }
 
 private Q_SLOTS:
+    // Every test prints to the private scheduler, which has a queue unless a test says otherwise.
+    void initTestCase()
+    {
+        if (::geteuid() != 0)
+            QSKIP("cupsd runs its queue as the lp user: run the print tests as root (CI does)");
+        qputenv("CUPS_SERVER", m_cups.socket().toUtf8());
+        QVERIFY(m_cups.start(true));
+    }
+
     void init()
     {
         setUp();
@@ -142,6 +244,34 @@ private Q_SLOTS:
         QCOMPARE(dialogs, (QList<QWidget *>{window->printDialog(), window->printDialog()}));
         QCOMPARE(window->printDialog()->parentWidget(), window);
         QCOMPARE(PdfText::pages(output), exported.mid(1, 2));
+    }
+
+    // Print as a user would: without a queue Print says so before its dialog; with one the
+    // dialog's choice is the queue, and every page arrives there.
+    void printsThroughCups()
+    {
+        addStaff(ManyStaff(80));
+        frmPrint *window = frmPrint::instance();
+        window->show();
+        m_cups.stop();
+        QVERIFY(m_cups.start(false));
+        user->answerMessage(QMessageBox::Ok);
+        AnswerPrintDialog(this, false);
+        ToolbarAction(window, "Print")->trigger();
+        QCOMPARE(user->seenTexts(), QStringList{"No printer is set up; the print dialog can still "
+                                                "print to a PDF file."});
+
+        m_cups.stop();
+        QVERIFY(m_cups.start(true));
+        AnswerPrintDialog(this, true);
+        ToolbarAction(window, "Print")->trigger();
+        QCOMPARE(window->printDialog()->printer()->printerName(), QStringLiteral("ardenta-test"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_cups.printed()), 30000);
+        const QStringList pages = PdfText::pages(m_cups.printed());
+        QCOMPARE(pages.size(), window->report()->PageCount());
+        QVERIFY(pages[0].contains(QStringLiteral("Email")) &&
+                pages[0].contains(QStringLiteral("Person00001")));
+        QCOMPARE(home->logEntryCount(), 0);
     }
 };
 
