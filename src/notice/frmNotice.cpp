@@ -135,6 +135,8 @@ frmNotice::frmNotice()
 frmNotice::~frmNotice()
 {
     forget(this);
+    // QWidget's destructor hides the grid, which still signals; this part is gone by then.
+    vfgMain->disconnect(this);
 }
 
 void frmNotice::Form_Load()

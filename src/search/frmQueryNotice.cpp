@@ -139,6 +139,8 @@ frmQueryNotice::frmQueryNotice()
 frmQueryNotice::~frmQueryNotice()
 {
     forget(this);
+    // QWidget's destructor hides the grid, which still signals; this part is gone by then.
+    vfgMain->disconnect(this);
 }
 
 void frmQueryNotice::SetNoticeHandOver(NoticeHandOver handOver)

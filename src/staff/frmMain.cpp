@@ -136,6 +136,8 @@ frmMain::frmMain()
 frmMain::~frmMain()
 {
     forget(this);
+    // QWidget's destructor hides the grid, which still signals; this part is gone by then.
+    vfgMain->disconnect(this);
 }
 
 void frmMain::Form_Load()
