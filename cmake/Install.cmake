@@ -1,14 +1,12 @@
-# Installed layout, CMake package, pkg-config file and the Debian package.
+# Installed layout, CMake package and pkg-config file; debian/ packages them.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(ardenta_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/QLX_Ardenta)
 set(ardenta_data_dir ${CMAKE_INSTALL_DATADIR}/ardenta)
 
-set_target_properties(QLX_Ardenta ardenta ardenta-listen PROPERTIES
-    INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR};$ORIGIN")
 set_target_properties(QLX_Ardenta PROPERTIES PUBLIC_HEADER
-    "${PROJECT_SOURCE_DIR}/include/clsMain.h;${PROJECT_SOURCE_DIR}/include/IclsMain.h;${PROJECT_SOURCE_DIR}/include/LanguagePack.h;${PROJECT_SOURCE_DIR}/include/FontScheme.h")
+    "${PROJECT_SOURCE_DIR}/include/clsMain.h;${PROJECT_SOURCE_DIR}/include/IclsMain.h;${PROJECT_SOURCE_DIR}/include/LanguagePack.h;${PROJECT_SOURCE_DIR}/include/FontScheme.h;${PROJECT_SOURCE_DIR}/include/ArdentaExport.h")
 target_include_directories(QLX_Ardenta PUBLIC
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/QLX_Ardenta>)
 
@@ -29,6 +27,14 @@ configure_file(cmake/QLX_Ardenta.pc.in ${PROJECT_BINARY_DIR}/QLX_Ardenta.pc @ONL
 install(FILES ${PROJECT_BINARY_DIR}/QLX_Ardenta.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
+# The library is also a Qt plugin: hosts find it in Qt's plugin folder as
+# ardenta/libQLX_Ardenta without the development link.
+set(ardenta_plugin_dir ${CMAKE_INSTALL_LIBDIR}/qt6/plugins/ardenta)
+install(CODE "
+    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ardenta_plugin_dir}\")
+    file(CREATE_LINK ../../../libQLX_Ardenta.so.${PROJECT_VERSION_MAJOR}
+         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ardenta_plugin_dir}/libQLX_Ardenta.so\" SYMBOLIC)")
+
 install(DIRECTORY resources/lang resources/schema DESTINATION ${ardenta_data_dir})
 install(FILES resources/install/SystemConfig.ini.sample DESTINATION ${ardenta_data_dir})
 install(FILES resources/install/ardenta.desktop
@@ -37,17 +43,5 @@ install(FILES resources/install/ardenta.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES docs/man/ardenta.1 docs/man/ardenta-listen.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME qlx-ardenta)
-set(CPACK_PACKAGE_VENDOR "QLX_Ardenta developers")
-set(CPACK_PACKAGE_CONTACT "QLX_Ardenta developers <ardenta@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Internal information management module: staff directory and notice board")
-set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libqt6sql6-psql, libqt6sql6-odbc")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-include(CPack)
+install(FILES resources/install/org.qlxardenta.ardenta.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

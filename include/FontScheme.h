@@ -1,11 +1,13 @@
 #pragma once
 // The host's font object: the font of the chosen language.
 
+#include "ArdentaExport.h"
+
 #include <functional>
 #include <memory>
 #include <QString>
 
-class FontScheme
+class ARDENTA_EXPORT FontScheme
 {
 public:
     virtual ~FontScheme() = default;
@@ -17,5 +19,5 @@ public:
 
 using FontSchemeFactory = std::function<std::shared_ptr<FontScheme>()>;
 
-void SetFontSchemeFactory(FontSchemeFactory factory);
-std::shared_ptr<FontScheme> CreateFontScheme();
+ARDENTA_EXPORT void SetFontSchemeFactory(FontSchemeFactory factory);
+ARDENTA_EXPORT std::shared_ptr<FontScheme> CreateFontScheme();

@@ -1,13 +1,15 @@
 #pragma once
 // The module's public interface, as a host sees it through QPluginLoader.
 
+#include "ArdentaExport.h"
+
 #include <QString>
 #include <QtPlugin>
 
 #include "FontScheme.h"
 #include "LanguagePack.h"
 
-class IclsMain
+class ARDENTA_EXPORT IclsMain
 {
 public:
     virtual ~IclsMain() = default;

@@ -1,12 +1,14 @@
 #pragma once
 // The host's language object: caption and message texts by four-digit id.
 
+#include "ArdentaExport.h"
+
 #include <functional>
 #include <memory>
 #include <QString>
 #include <QVariant>
 
-class LanguagePack
+class ARDENTA_EXPORT LanguagePack
 {
 public:
     virtual ~LanguagePack() = default;
@@ -21,5 +23,5 @@ using LanguagePackFactory = std::function<std::shared_ptr<LanguagePack>()>;
 
 // A host replaces the built-in packs by registering its own factory; an empty factory restores
 // the built-in one. A factory that throws makes ShowForm log the failure and open no window.
-void SetLanguagePackFactory(LanguagePackFactory factory);
-std::shared_ptr<LanguagePack> CreateLanguagePack();
+ARDENTA_EXPORT void SetLanguagePackFactory(LanguagePackFactory factory);
+ARDENTA_EXPORT std::shared_ptr<LanguagePack> CreateLanguagePack();

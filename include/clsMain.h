@@ -1,11 +1,13 @@
 #pragma once
 // The module's one public class. A host creates it, sets the two permissions and calls ShowForm.
 
+#include "ArdentaExport.h"
+
 #include "IclsMain.h"
 
 #include <QObject>
 
-class clsMain : public QObject, public IclsMain
+class ARDENTA_EXPORT clsMain : public QObject, public IclsMain
 {
     Q_OBJECT
     Q_INTERFACES(IclsMain)

@@ -4,16 +4,18 @@
 // other legacy code pages work on any build. Characters that the target cannot hold become "?"
 // when encoding, broken byte sequences become U+FFFD when decoding.
 
+#include "ArdentaExport.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace Codec {
 
 // True when text can be converted to and from the encoding.
-bool IsKnown(const QString &encoding);
+ARDENTA_EXPORT bool IsKnown(const QString &encoding);
 
 // ok (when given) is false only for an unknown encoding; the result is then empty.
-QByteArray Encode(const QString &text, const QString &encoding, bool *ok = nullptr);
-QString Decode(const QByteArray &bytes, const QString &encoding, bool *ok = nullptr);
+ARDENTA_EXPORT QByteArray Encode(const QString &text, const QString &encoding, bool *ok = nullptr);
+ARDENTA_EXPORT QString Decode(const QByteArray &bytes, const QString &encoding, bool *ok = nullptr);
 
 } // namespace Codec

@@ -10,10 +10,12 @@
 //   [Presence]     Enabled=true     Address=IPv4 (default: the address the broadcast leaves out)
 //                  RefreshSeconds=60
 
+#include "ArdentaExport.h"
+
 #include <QString>
 #include <QStringList>
 
-struct HostSettings
+struct ARDENTA_EXPORT HostSettings
 {
     QString connection;
     qint16 dialect = 0;
@@ -32,17 +34,17 @@ struct HostSettings
 namespace HostConfig {
 
 // Most important first.
-QStringList SystemFiles();
-QString UserFile();
+ARDENTA_EXPORT QStringList SystemFiles();
+ARDENTA_EXPORT QString UserFile();
 
 // The system-wide files, then the user's.
-HostSettings Read();
+ARDENTA_EXPORT HostSettings Read();
 
 // Writes the user's own part (connection, dialect, language, operator, presence) to UserFile(),
 // readable by the user only. A connection string holding a password is refused: passwords
 // belong in ~/.pgpass or a service file, never in a settings file.
-bool WriteUser(const HostSettings &settings, QString *error);
+ARDENTA_EXPORT bool WriteUser(const HostSettings &settings, QString *error);
 
-QString LoginName();
+ARDENTA_EXPORT QString LoginName();
 
 } // namespace HostConfig

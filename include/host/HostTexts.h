@@ -3,12 +3,14 @@
 // language (or a pack file of its own), in English where the pack has none. Making it also
 // gives Qt's own texts the pack's language.
 
+#include "ArdentaExport.h"
+
 #include <memory>
 #include <QString>
 
 class LanguagePack;
 
-class HostTexts
+class ARDENTA_EXPORT HostTexts
 {
 public:
     HostTexts(const QString &language, const QString &langPack = QString());

@@ -3,9 +3,11 @@
 // receiver listens on, and the datagram's text encoding. A missing or unusable value gives the
 // default.
 
+#include "ArdentaExport.h"
+
 #include <QString>
 
-struct NoticeSettings
+struct ARDENTA_EXPORT NoticeSettings
 {
     quint16 localPort = 999;
     quint16 remotePort = 9999;

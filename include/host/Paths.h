@@ -1,16 +1,18 @@
 #pragma once
 // Where the module keeps its files.
 
+#include "ArdentaExport.h"
+
 #include <QString>
 
 // The application folder: ARDENTA_HOME when set, else the folder that holds the library.
-QString AppPath();
+ARDENTA_EXPORT QString AppPath();
 
 // Where SystemConfig.ini and Errlog.txt are: in the application folder, unless that folder is
 // not writable (an installed library under /usr/lib), when each user gets his own under the XDG
 // config and state folders (~/.config/ardenta, ~/.local/state/ardenta).
-QString ConfigFilePath();
-QString ErrLogFilePath();
+ARDENTA_EXPORT QString ConfigFilePath();
+ARDENTA_EXPORT QString ErrLogFilePath();
 
 // The folder of installed data (language packs, schema scripts): <prefix>/share/ardenta.
-QString DataPath();
+ARDENTA_EXPORT QString DataPath();

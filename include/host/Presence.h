@@ -6,13 +6,15 @@
 // freezes the windows; an outage is logged once, not once a minute. A table with UserIP alone
 // still works: rows are added and removed, nothing is aged.
 
+#include "ArdentaExport.h"
+
 #include <QObject>
 #include <QString>
 #include <QThread>
 
 class PresenceWorker;
 
-class Presence : public QObject
+class ARDENTA_EXPORT Presence : public QObject
 {
     Q_OBJECT
 public:

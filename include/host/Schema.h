@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ArdentaExport.h"
+
 #include <QString>
 
 // Creates the module's tables, indexes and view in the database the connection string names,
@@ -7,8 +9,8 @@
 // SQLite file is created. A database that already has them is left alone (true, and *message
 // says so); one that has only some of them is not touched (false). *message tells what happened
 // or why it failed.
-bool InitDatabase(const QString &connection, QString *message);
+ARDENTA_EXPORT bool InitDatabase(const QString &connection, QString *message);
 
 // Opens the database and looks for the module's tables and view: true when all are there;
 // false with the database's own words for what went wrong, or with what is missing.
-bool CheckDatabase(const QString &connection, QString *message);
+ARDENTA_EXPORT bool CheckDatabase(const QString &connection, QString *message);

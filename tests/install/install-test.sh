@@ -1,43 +1,103 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix, builds the example host against the installed
-# package and runs it; then builds the Debian package, unpacks it into a temporary root and runs
-# its programs from there.
+# The Debian packages as an administrator gets them: built with dpkg-buildpackage from the
+# tracked sources, checked with lintian, desktop-file-validate and appstreamcli, their Depends
+# compared with what the programs load, installed with apt, run by an ordinary user, built
+# against (example host, CMake and pkg-config), the module loaded as a plugin with the runtime
+# package alone, and removed again.
+#   install-test.sh SOURCE_DIR
 set -euo pipefail
-build=$1
-source=$2
+source=$(cd "$1" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=offscreen ARDENTA_HOME="$work/home"
-mkdir -p "$ARDENTA_HOME"
+chmod 755 "$work"
+packages=(ardenta libqlx-ardenta-dev libqlx-ardenta1)
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+cleanup() {
+    "${sudo[@]}" apt-get remove -y -qq "${packages[@]}" >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+step() { echo "== $*"; }
 
-cmake --install "$build" --prefix "$work/prefix" >/dev/null
-for file in lib/libQLX_Ardenta.so include/QLX_Ardenta/clsMain.h include/QLX_Ardenta/LanguagePack.h \
-    include/QLX_Ardenta/FontScheme.h lib/cmake/QLX_Ardenta/QLX_ArdentaConfig.cmake \
-    lib/pkgconfig/QLX_Ardenta.pc bin/ardenta bin/ardenta-listen share/ardenta/lang/CHS.lang \
-    share/ardenta/schema/sqlite.sql share/ardenta/SystemConfig.ini.sample \
-    share/applications/ardenta.desktop share/man/man1/ardenta.1; do
-    [[ -e "$work/prefix/$file" ]] || { echo "not installed: $file"; exit 1; }
+step "build the packages"
+mkdir "$work/src"
+if git -C "$source" rev-parse >/dev/null 2>&1; then
+    (cd "$source" && git ls-files -z | xargs -0 cp --parents -t "$work/src")
+else
+    (cd "$source" && tar --exclude='./build*' --exclude=./.git -cf - .) | tar -xf - -C "$work/src"
+fi
+if ! (cd "$work/src" && dpkg-buildpackage -us -uc -b -j"$(nproc)") >"$work/build.log" 2>&1; then
+    tail -60 "$work/build.log"
+    exit 1
+fi
+debs=("$work"/*.deb)
+for deb in "${debs[@]}"; do
+    printf '%-52s %8s KiB installed\n' "$(basename "$deb")" "$(dpkg-deb --field "$deb" Installed-Size)"
 done
-PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --cflags --libs QLX_Ardenta | grep -q lQLX_Ardenta
 
-db="$work/example.sqlite"
-"$work/prefix/bin/ardenta" --init-db --connection "Data Source=$db"
-cmake -S "$source/examples/host" -B "$work/example" -G Ninja \
-    -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+step "lintian, desktop-file-validate, appstreamcli"
+lintian --fail-on error,warning --info "$work"/*.changes
+dpkg -x "$work"/ardenta_*.deb "$work/unpacked"
+desktop-file-validate "$work/unpacked/usr/share/applications/ardenta.desktop"
+appstreamcli validate --no-net "$work"/unpacked/usr/share/metainfo/*.metainfo.xml
+
+step "install with apt"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    "$work"/libqlx-ardenta1_*.deb "$work"/libqlx-ardenta-dev_*.deb "$work"/ardenta_*.deb >/dev/null
+
+step "run as an ordinary user"
+user=ardenta-test
+id "$user" >/dev/null 2>&1 || "${sudo[@]}" useradd --create-home "$user"
+as_user=("${sudo[@]}" runuser -u "$user" -- env -u XDG_CONFIG_HOME -u XDG_DATA_HOME
+    -u XDG_CONFIG_DIRS -u ARDENTA_HOME HOME="/home/$user" QT_QPA_PLATFORM=offscreen)
+[[ $(id -u) -eq 0 ]] || as_user=(sudo -u "$user" "${as_user[@]:4}")
+db=/tmp/ardenta-install-test.sqlite
+"${sudo[@]}" rm -f "$db"
+"${as_user[@]}" ardenta --init-db --connection "sqlite:$db"
+"${as_user[@]}" ardenta --demo --screenshot /tmp/ardenta-install-demo.png
+[[ -s /tmp/ardenta-install-demo.png ]]
+
+step "each package's Depends covers what it loads"
+# Every shared object a run maps comes from a package in the closure of the package's Depends.
+closure() {
+    apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
+        --no-replaces --no-enhances "$@" | grep -v '^ ' | sed 's/:.*//' | sort -u
+}
+check_loaded() {
+    local package=$1 log=$2
+    local allowed
+    allowed=$(closure "$package")
+    grep -o 'calling init: /[^ ]*' "$log" | sed 's/calling init: //' | sort -u |
+        while read -r object; do
+            owner=$(dpkg -S "$(readlink -f "$object")" 2>/dev/null | head -1 | sed 's/:.*//') ||
+                true
+            [[ -z "$owner" ]] && continue
+            grep -qx "$owner" <<<"$allowed" ||
+                { echo "$package loads $object from $owner, which its Depends do not bring"; exit 1; }
+        done
+}
+"${as_user[@]}" LD_DEBUG=libs ardenta --connection "sqlite:$db" --screenshot /tmp/ardenta-x.png \
+    2>"$work/ardenta.libs"
+check_loaded ardenta "$work/ardenta.libs"
+
+step "example host against the -dev package: CMake, then pkg-config"
+cmake -S "$source/examples/host" -B "$work/example" -G Ninja >/dev/null
 cmake --build "$work/example" >/dev/null
-out=$("$work/example/example-host" "Data Source=$db" --check)
-echo "$out"
-grep -q "frmMain: Host staff list" <<<"$out"
-grep -q "frmNotice: Host notices" <<<"$out"
+out=$(QT_QPA_PLATFORM=offscreen "$work/example/example-host" "sqlite:$db" --check)
+grep -q "frmMain: Host staff list" <<<"$out" && grep -q "frmNotice: Host notices" <<<"$out"
+# From Qt's plugin folder, where the runtime package links the module.
+g++ -std=c++20 -fPIC -o "$work/plugin-host" "$source/examples/host/main.cpp" \
+    -DARDENTA_LIBRARY='"ardenta/libQLX_Ardenta"' $(pkg-config --cflags --libs QLX_Ardenta)
 
-(cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null)
-deb=$(ls "$work"/package/*.deb)
-dpkg-deb --field "$deb" Package Version Depends
-dpkg -x "$deb" "$work/root"
-root_db="$work/root.sqlite"
-"$work/root/usr/bin/ardenta" --version
-"$work/root/usr/bin/ardenta" --init-db --connection "Data Source=$root_db"
-"$work/root/usr/bin/ardenta" --connection "Data Source=$root_db" --operator ops --language ENG \
-    --screenshot "$work/shot.png"
-[[ -s "$work/shot.png" ]]
+step "the module as a plugin with the runtime package alone"
+"${sudo[@]}" apt-get remove -y -qq ardenta libqlx-ardenta-dev >/dev/null
+[[ ! -e /usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/libQLX_Ardenta.so ]]
+QT_QPA_PLATFORM=offscreen LD_DEBUG=libs "$work/plugin-host" "sqlite:$db" --check \
+    >"$work/plugin.out" 2>"$work/plugin.libs"
+grep -q "frmMain: Host staff list" "$work/plugin.out"
+check_loaded libqlx-ardenta1 "$work/plugin.libs"
+
+step "remove"
+"${sudo[@]}" apt-get remove -y -qq libqlx-ardenta1 >/dev/null
+! dpkg -s libqlx-ardenta1 >/dev/null 2>&1
 echo "install test passed"
