@@ -44,7 +44,6 @@ class tst_host : public QObject
     void startHost(QProcess &host, const QStringList &arguments)
     {
         host.setProcessEnvironment(m_env);
-        host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         host.start(program(), arguments);
     }
     static quint16 freePort()
@@ -68,11 +67,10 @@ class tst_host : public QObject
         QString out;
         QString err;
     };
-    Run ardenta(const QStringList &arguments, const QProcessEnvironment &environment)
+    Run ardenta(const QStringList &arguments)
     {
         QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(qEnvironmentVariable("ARDENTA_BINARY_DIR") + "/src/host/ardenta", arguments);
+        startHost(process, arguments);
         if (!process.waitForFinished(120000))
             process.kill();
         process.waitForFinished();
@@ -80,7 +78,6 @@ class tst_host : public QObject
                 QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
     }
-    Run ardenta(const QStringList &arguments) { return ardenta(arguments, m_env); }
 
 private Q_SLOTS:
     // A session bus of the test's own, with the stand-in on it; the host programs inherit it.
@@ -131,17 +128,6 @@ private Q_SLOTS:
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
     }
 
-    void withoutDisplayExplainsScreenshot()
-    {
-        QProcessEnvironment env = m_env;
-        for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-            env.remove(QLatin1String(variable));
-        const Run run = ardenta({QStringLiteral("--demo")}, env);
-        QVERIFY(run.exitCode > 0);
-        QVERIFY2(run.err.contains(QStringLiteral("--screenshot")), qPrintable(run.err));
-        QCOMPARE(ardenta({QStringLiteral("--version")}, env).exitCode, 0);
-    }
-
     // --init-db makes the schema once and says so the second time; each window opens on it.
     void initDbAndScreenshots()
     {
@@ -169,19 +155,6 @@ private Q_SLOTS:
             QVERIFY(image.width() > 300 && image.height() > 200);
             QFile::remove(png);
         }
-        QCOMPARE(m_home->logEntryCount(), 0);
-    }
-
-    void demoDatabaseMadeOnceAndOpened()
-    {
-        const QString png = m_home->file(QStringLiteral("demo.png"));
-        const Run first = ardenta({"--demo", "--screenshot", png});
-        QVERIFY2(first.exitCode == 0, qPrintable(first.err));
-        const QString demo = m_home->file(QStringLiteral("data/QLX_Ardenta/demo.sqlite"));
-        const QDateTime made = QFileInfo(demo).lastModified();
-        QVERIFY(made.isValid() && !QImage(png).isNull());
-        QCOMPARE(ardenta({"--demo", "--screenshot", png}).exitCode, 0);
-        QCOMPARE(QFileInfo(demo).lastModified(), made);
         QCOMPARE(m_home->logEntryCount(), 0);
     }
 

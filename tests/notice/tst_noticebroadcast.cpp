@@ -3,6 +3,7 @@
 
 #include "DbFixture.h"
 #include "NoticeBroadcast.h"
+#include "NoticeMessage.h"
 #include "NoticeTestSupport.h"
 
 #include <QNetworkDatagram>
@@ -99,6 +100,27 @@ private Q_SLOTS:
         QCOMPARE(home->logText().contains(QLatin1String("SendAllUserMsg")), expected.isEmpty());
     }
 
+    // What anyone on the network may send reaches the terminal with its control characters
+    // escaped: C0, DEL and C1 as \xHH, line breaks and tabs as blanks, Unicode as it is.
+    void printable_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("breaks_and_tabs") << "a\r\nb\rc\nd\te"
+                                         << "a b c d e";
+        QTest::newRow("osc_title") << "\x1b]0;t\x07"
+                                   << "\\x1B]0;t\\x07";
+        QTest::newRow("del_and_c1") << QStringLiteral("a\x7f\u009b\u0085b") << "a\\x7F\\x9B\\x85b";
+        QTest::newRow("unicode_kept") << QStringLiteral("张三 😀 é") << QStringLiteral("张三 😀 é");
+    }
+    void printable()
+    {
+        QFETCH(QString, text);
+        QTEST(NoticeMessage::Printable(text), "shown");
+    }
+
+    // The receiver prints one line per notice, time, publisher and text; a hostile datagram and
+    // garbage before the saved notice neither stop it nor reach the terminal raw.
     void listenerPrintsSavedNotice()
     {
         const quint16 port = freePort();
@@ -108,18 +130,26 @@ private Q_SLOTS:
         QVERIFY(listener.waitForStarted());
         QByteArray errors;
         QTRY_VERIFY((errors += listener.readAllStandardError()).contains("listening"));
+        QUdpSocket hostile;
+        const QByteArray osc = QByteArrayLiteral("###Notice###~!\x1b]0;owned\x07~!\x1b[2J\x9b"
+                                                 "31m\x7f\x00x");
+        for (const QByteArray &bytes : {osc, QByteArray("\xff###Notice###"), QByteArray()})
+            hostile.writeDatagram(bytes, QHostAddress::LocalHost, port);
         publish(freePort(), port, "GB18030", {"127.0.0.2"}, QStringLiteral("张三"),
                 QStringLiteral("明天上午九点全体开会，请准时"));
         QByteArray output;
-        QTRY_VERIFY((output += listener.readAllStandardOutput()).contains('\n'));
+        QTRY_VERIFY((output += listener.readAllStandardOutput()).count('\n') == 2);
+        QCOMPARE(listener.state(), QProcess::Running);
         listener.terminate();
         QVERIFY(listener.waitForFinished());
         QCOMPARE(listener.exitCode(), 0);
-        // One line: time, publisher, the first ten characters.
-        static const QRegularExpression line(QStringLiteral(
-            "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\t张三\t明天上午九点全体开会\n$"));
+        static const QRegularExpression lines(QStringLiteral(
+            "^(\\d{4}-\\d\\d-\\d\\d "
+            "\\d\\d:\\d\\d:\\d\\d\t)\\\\x1B\\]0;owned\\\\x07\t\\\\x1B\\[2J.*\n"
+            "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\t张三\t明天上午九点全体开会\n$"));
         output += listener.readAllStandardOutput();
-        QVERIFY2(line.match(QString::fromUtf8(output)).hasMatch(), output.constData());
+        QVERIFY2(lines.match(QString::fromUtf8(output)).hasMatch(), output.constData());
+        QVERIFY(!output.contains('\x1b') && !output.contains('\x7f'));
     }
 };
 

@@ -202,33 +202,6 @@ private Q_SLOTS:
                                         QStringLiteral("\r\r\n") + QString(79, u'=') + "\r\n"));
     }
 
-    // The server ends the connection half-way through a dialect-0 save: none of it is kept.
-    void backendEndsDuringSave()
-    {
-        TestHome home;
-        DbFixture db(QStringLiteral("postgresql"));
-        if (db.skipped())
-            QSKIP(qPrintable(db.problem()));
-        Session().gstrConnection = db.connection();
-        QVERIFY(ExcuteSQL(QStringLiteral("Delete From Clerk"))); // the kept connection
-        const QString pid = db.scalar(QStringLiteral("Select pid From pg_stat_activity Where "
-                                                     "datname=current_database() And "
-                                                     "pid<>pg_backend_pid()"))
-                                .toString();
-        StaffStore store;
-        const auto row = [&](int r) {
-            if (r == 50)
-                db.exec(QStringLiteral("Select pg_terminate_backend(%1)").arg(pid));
-            return Row("", {QStringLiteral("N%1").arg(r)});
-        };
-        QVERIFY(!store.Save(100, row, 0).Saved);
-        QCOMPARE(db.count(QStringLiteral("Clerk")), 0);
-        QCOMPARE(home.logEntryCount(), 1);
-        QVERIFY(home.logText().contains(QStringLiteral("ExcuteSQL,模块:modPublic")));
-        QVERIFY(home.logText().contains(QStringLiteral("'N99'")));
-        QVERIFY(Save(store, {Row("", {"after"})}, 0).Saved); // the next save works
-    }
-
     // The disk fills half-way through a save (a file-size limit in a child): the save is rolled
     // back, the file stays sound, one entry is logged.
     void diskFullDuringSave_data()

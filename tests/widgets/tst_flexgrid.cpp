@@ -99,18 +99,6 @@ private Q_SLOTS:
                                      "0.3", ""}));
         QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("2024-03-05 14:07:09")); // stored text
     }
-
-    void largeLoadUsesNoCellWidgets()
-    {
-        FlexGrid grid;
-        grid.resize(600, 400);
-        grid.setDataSource(makeRecords(100000, 16));
-        QCOMPARE(grid.Rows(), 100001);
-        QCOMPARE(grid.TextMatrix(100000, 15), QStringLiteral("r99999c15"));
-        QCOMPARE(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
-        QCOMPARE(grid.rowHeight(99999), TwipsToPixels(FlexGrid::RowHeightTwips));
-        QVERIFY(grid.viewport()->findChildren<QWidget *>().isEmpty());
-    }
 };
 
 QTEST_MAIN(tst_FlexGrid)
