@@ -97,34 +97,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("engine");
         QTest::addColumn<QStringList>("statements");
         const int sqlite = int(SqlEngine::SQLite), pg = int(SqlEngine::PostgreSQL);
-        QTest::newRow("cr_batch") << "Delete From A\rDelete From B\r" << sqlite
-                                  << QStringList{"Delete From A", "Delete From B"};
         QTest::newRow("cr_and_semicolon_in_literal")
             << "Insert Into A Values('x\ry;z')\rInsert Into A Values('it''s')" << sqlite
             << QStringList{"Insert Into A Values('x\ry;z')", "Insert Into A Values('it''s')"};
-        QTest::newRow("semicolon_splits") << "Delete From A; Delete From B" << pg
-                                          << QStringList{"Delete From A", "Delete From B"};
         QTest::newRow("literal_alone_kept")
             << "Delete From A;'x'" << pg << QStringList{"Delete From A", "'x'"};
         QTest::newRow("comment_only_dropped")
             << "Delete From A\r-- done; really\r" << sqlite << QStringList{"Delete From A"};
-        QTest::newRow("getdate_sqlite")
-            << "Values(GetDate ( ),'Getdate()')" << sqlite
-            << QStringList{"Values(strftime('%Y-%m-%d %H:%M:%S','now','localtime'),'Getdate()')"};
-        QTest::newRow("getdate_pg") << "Values(getdate())" << pg
-                                    << QStringList{"Values(date_trunc('second',LOCALTIMESTAMP))"};
         QTest::newRow("date_literals")
             << "T>=#2024-1-5 00:00:00# And T<=#2024/01/06 23:59:59# And U<#1/2/2024#" << sqlite
             << QStringList{"T>='2024-01-05 00:00:00' And T<='2024-01-06 23:59:59' And "
                            "U<'2024-01-02 00:00:00'"};
-        QTest::newRow("hash_in_literal_kept")
-            << "Values('#2024-1-5#')" << sqlite << QStringList{"Values('#2024-1-5#')"};
-        QTest::newRow("like_ignores_case_on_pg")
-            << "Where P Like '%a%' And Q Not Like 'Like'" << pg
-            << QStringList{"Where P ILIKE '%a%' And Q Not ILIKE 'Like'"};
-        QTest::newRow("odbc_unchanged")
-            << "Delete From A\rInsert Into B Values(Getdate())" << int(SqlEngine::Passthrough)
-            << QStringList{"Delete From A\rInsert Into B Values(Getdate())"};
     }
     void dialectAdapter()
     {

@@ -128,7 +128,7 @@ private Q_SLOTS:
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
     }
 
-    // --init-db makes the schema once and says so the second time; each window opens on it.
+    // --init-db makes the schema once and says so the second time; a window opens on it.
     void initDbAndScreenshots()
     {
         DbFixture db(QStringLiteral("sqlite"), false);
@@ -147,14 +147,10 @@ private Q_SLOTS:
         QCOMPARE(configured.count(QStringLiteral("Vw_Clerk")), 0);
 
         const QString png = m_home->file(QStringLiteral("shot.png"));
-        for (const auto &[flag, language] : {std::pair{"0", "CHS"}, {"1", "ENG"}}) {
-            const Run run = ardenta({"--connection", db.connection(), "--operator", "ops",
-                                     "--language", language, "--flag", flag, "--screenshot", png});
-            QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-            const QImage image(png);
-            QVERIFY(image.width() > 300 && image.height() > 200);
-            QFile::remove(png);
-        }
+        const Run run = ardenta({"--connection", db.connection(), "--operator", "ops", "--language",
+                                 "CHS", "--flag", "1", "--screenshot", png});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY(QImage(png).width() > 300 && QImage(png).height() > 200);
         QCOMPARE(m_home->logEntryCount(), 0);
     }
 

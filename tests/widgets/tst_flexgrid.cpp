@@ -1,13 +1,9 @@
-// The grid control: rows and text, hidden columns under the user's hands, alignment, dates,
-// the current cell and its notifications, cell geometry, colours, and a large load.
+// The grid control: hidden columns under the user's hands, and values with their date formats.
 
 #include "FlexGrid.h"
 #include "Recordset.h"
-#include "Twips.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -31,28 +27,6 @@ class tst_FlexGrid : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void rowsTextAndDataSource()
-    {
-        FlexGrid grid;
-        grid.setDataSource(makeRecords(3, 2));
-        QCOMPARE(grid.Rows(), 4);
-        QCOMPARE(grid.TextMatrix(0, 1) + grid.TextMatrix(3, 1) + grid.TextMatrix(7, 0), "F1r2c1");
-        grid.setDataSource(nullptr);
-        QCOMPARE(grid.Rows(), 1);
-        QCOMPARE(grid.TextMatrix(0, 1), QStringLiteral("F1")); // the header row stays
-        // AddItem splits at tabs; removing the current bottom row makes the one above current.
-        grid.AddItem(QStringLiteral("1\tone\tdropped"));
-        grid.AddItem(QStringLiteral("2\ttwo"));
-        QCOMPARE(grid.TextMatrix(1, 1), QStringLiteral("one"));
-        grid.Select(2, 1);
-        grid.RemoveItem(2);
-        QCOMPARE(grid.Row(), 1);
-        grid.RemoveItem(0); // the header row is not removable
-        grid.RemoveItem(1);
-        QCOMPARE(grid.Rows(), 1);
-        QCOMPARE(grid.Row(), 0);
-    }
-
     // The hidden key column stays hidden whatever width it is given, after a reload too, and a
     // drag on its edge moves the visible neighbour's.
     void hiddenColumnStaysHidden()
