@@ -1,5 +1,5 @@
-// The module's entry: ShowForm, UnloadForms, the permissions, the release of the class, and the
-// life of the shared windows it opens.
+// The module's entry: ShowForm, UnloadForms, the release of the class, and the life of the
+// shared windows it opens.
 
 #include "BuiltinLanguagePack.h"
 #include "clsMain.h"
@@ -110,17 +110,6 @@ private Q_SLOTS:
         QVERIFY(home->logText().contains(
             QStringLiteral(":ActiveX component can't create object\r\nQLX_Ardenta\r\n")));
         QCOMPARE(home->logEntryCount(), 1);
-    }
-
-    void permissionsAreSessionWide()
-    {
-        clsMain first;
-        clsMain second;
-        QVERIFY(!first.EditInnerInfo() && !first.EditNotice());
-        first.setEditInnerInfo(true);
-        second.setEditNotice(true);
-        QVERIFY(second.EditInnerInfo() && first.EditNotice());
-        QCOMPARE(first.property("EditInnerInfo").toBool(), true);
     }
 };
 

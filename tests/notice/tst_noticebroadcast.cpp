@@ -3,7 +3,6 @@
 
 #include "DbFixture.h"
 #include "NoticeBroadcast.h"
-#include "NoticeMessage.h"
 #include "NoticeTestSupport.h"
 
 #include <QNetworkDatagram>
@@ -100,27 +99,9 @@ private Q_SLOTS:
         QCOMPARE(home->logText().contains(QLatin1String("SendAllUserMsg")), expected.isEmpty());
     }
 
-    // What anyone on the network may send reaches the terminal with its control characters
-    // escaped: C0, DEL and C1 as \xHH, line breaks and tabs as blanks, Unicode as it is.
-    void printable_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("breaks_and_tabs") << "a\r\nb\rc\nd\te"
-                                         << "a b c d e";
-        QTest::newRow("osc_title") << "\x1b]0;t\x07"
-                                   << "\\x1B]0;t\\x07";
-        QTest::newRow("del_and_c1") << QStringLiteral("a\x7f\u009b\u0085b") << "a\\x7F\\x9B\\x85b";
-        QTest::newRow("unicode_kept") << QStringLiteral("张三 😀 é") << QStringLiteral("张三 😀 é");
-    }
-    void printable()
-    {
-        QFETCH(QString, text);
-        QTEST(NoticeMessage::Printable(text), "shown");
-    }
-
     // The receiver prints one line per notice, time, publisher and text; a hostile datagram and
-    // garbage before the saved notice neither stop it nor reach the terminal raw.
+    // garbage before the saved notice neither stop it nor reach the terminal raw: control
+    // characters come out as \xHH.
     void listenerPrintsSavedNotice()
     {
         const quint16 port = freePort();

@@ -24,11 +24,6 @@ std::unique_ptr<cryClerk> LoadedReport(const QList<Staff> &staff)
     report->ReadRecords();
     return report;
 }
-
-int LeadingNumber(const QString &line)
-{
-    return line.simplified().section(u' ', 0, 0).toInt();
-}
 } // namespace
 
 class tst_cryClerk : public QObject
@@ -144,7 +139,7 @@ private Q_SLOTS:
                      page == 1 ? 1 : 0);
             for (const QString &line : text.split(u'\n')) {
                 if (line.contains(QLatin1String("Person")))
-                    QCOMPARE(LeadingNumber(line), ++lastSerial);
+                    QCOMPARE(line.simplified().section(u' ', 0, 0).toInt(), ++lastSerial);
             }
         }
         QCOMPARE(lastSerial, 200);

@@ -149,7 +149,7 @@ private Q_SLOTS:
         typeInto(4, 4, QStringLiteral("New"));
         QCOMPARE(m_grid->Rows(), 6);
         Click(m_window, "cmdRefresh");
-        QVERIFY(!m_editor->isVisible());
+        QVERIFY(!m_editor->isVisible() && m_grid->ColHidden(1));
         checkGridEqualsDatabase(db);
         // A view that cannot be read: one entry, and the new-entry row all the same.
         db.exec(QStringLiteral("Drop View Vw_Clerk"));

@@ -1,23 +1,37 @@
-// How windows look: configured grid colours, the language's fonts, keeping a window on top, and
-// the box that says the error log could not be written.
+// How windows look: configured grid colours, the language's fonts, windows kept on the screen,
+// Qt's own texts, the grid's hidden key column and date formats, and the box that says the error
+// log could not be written.
 
 #include "Appearance.h"
 #include "BuiltinLanguagePack.h"
 #include "ErrLog.h"
 #include "FlexGrid.h"
 #include "MsgBox.h"
+#include "Recordset.h"
 #include "Session.h"
 #include "SharedForm.h"
 #include "TestPacks.h"
 #include "WindowDriver.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QtTest>
+
+namespace {
+// Rows of four text columns.
+std::shared_ptr<Recordset> Records(int rows)
+{
+    return std::make_shared<Recordset>(
+        QStringList{"A", "B", "C", "D"},
+        std::vector<QVariant>(size_t(rows) * 4, QStringLiteral("x")));
+}
+} // namespace
 
 class tst_appearance : public QObject
 {
@@ -134,6 +148,53 @@ private Q_SLOTS:
         QVERIFY2(yes[0].contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
                  qPrintable(yes[0]));
         QCOMPARE(yes[1], QStringLiteral("&Yes"));
+    }
+
+    // Values of both engines: text, a timestamp, an ISO text; a format shows them as dates.
+    void valuesAndDateFormat()
+    {
+        FlexGrid grid;
+        grid.setDataSource(std::make_shared<Recordset>(
+            QStringList{QStringLiteral("V")},
+            std::vector<QVariant>{QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)),
+                                  QStringLiteral("2024-03-06 08:00:00"),
+                                  QStringLiteral("2024-03-07T09:30:00.000"), QVariant(0.1 + 0.2),
+                                  QVariant(QMetaType(QMetaType::QString))}));
+        QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("2024-03-05 14:07:09"));
+        QCOMPARE(grid.TextMatrix(4, 0), QStringLiteral("0.3"));
+        grid.setColFormat(0, QStringLiteral("dd.MM.yyyy HH:mm"));
+        QStringList shown;
+        for (int row = 0; row < 5; ++row)
+            shown << grid.model()->index(row, 0).data().toString();
+        QCOMPARE(shown, (QStringList{"05.03.2024 14:07", "06.03.2024 08:00", "07.03.2024 09:30",
+                                     "0.3", ""}));
+        QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("2024-03-05 14:07:09")); // stored text
+    }
+
+    // The hidden key column stays hidden whatever width it is given, after a reload too, and a
+    // drag on its edge moves the visible neighbour's.
+    void hiddenColumnStaysHidden()
+    {
+        QWidget window;
+        auto *grid = new FlexGrid(&window);
+        grid->setDataSource(Records(5));
+        grid->resize(400, 240);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        grid->setColHidden(1, true);
+        grid->setColWidth(1, 900);
+        QCOMPARE(grid->ColWidth(1), 0);
+        QSignalSpy resized(grid, &FlexGrid::AfterUserResize);
+        QWidget *headerArea = grid->horizontalHeader()->viewport();
+        const QPoint edge(grid->horizontalHeader()->sectionViewportPosition(2), 5);
+        const int widthBefore = grid->columnWidth(0);
+        QTest::mousePress(headerArea, Qt::LeftButton, {}, edge);
+        QTest::mouseMove(headerArea, edge + QPoint(30, 0));
+        QTest::mouseRelease(headerArea, Qt::LeftButton, {}, edge + QPoint(30, 0));
+        QCOMPARE(grid->columnWidth(0), widthBefore + 30);
+        QCOMPARE(resized.last(), (QList<QVariant>{-1, 0}));
+        grid->setDataSource(Records(3));
+        QVERIFY(grid->isColumnHidden(1));
     }
 };
 
