@@ -1,0 +1,128 @@
+// ardenta-listen against what anyone on the network may send: it keeps running, prints one line
+// per notice, and no control character from a datagram reaches the terminal.
+
+#include "NoticeMessage.h"
+
+#include <algorithm>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+#include <QUdpSocket>
+
+namespace {
+
+QByteArray notice(const QByteArray &publisher, const QByteArray &content)
+{
+    return "###Notice###~!" + publisher + "~!" + content;
+}
+
+// Datagram i of the flood and whether it is a notice. Most are small so that a batch fits the
+// receiver's socket buffer; one in about a thousand is near the largest a datagram can be.
+QPair<QByteArray, bool> hostileDatagram(int i, QRandomGenerator &random)
+{
+    QByteArray noise(int(random.bounded(300)), Qt::Uninitialized);
+    for (char &byte : noise)
+        byte = char(random.bounded(256));
+    switch (i % 8) {
+    case 0:
+        return {noise.prepend('x'), false};
+    case 1: // retitle, clear, C1 CSI, DEL, NUL
+        return {notice("\x1b]0;owned\x07", QByteArrayLiteral("\x1b[2J\xc2\x9b"
+                                                             "31m\x7f\x00"
+                                                             "x") +
+                                               noise),
+                true};
+    case 2:
+        return {"###Notice###~!" + noise.replace("~!", "~?"), false};
+    case 3: // not valid UTF-8 after a valid head
+        return {notice("\xff\xfe", "\xc3\x28\xed\xa0\x80" + noise), true};
+    case 4:
+        return {i % 997 == 4 ? notice("big", QByteArray(65000, 'a')) : noise.prepend('#'),
+                i % 997 == 4};
+    case 5:
+        return {notice("", ""), true};
+    case 6:
+        return {"###notice###~!a~!b", false};
+    default:
+        return {QByteArray(), false};
+    }
+}
+
+} // namespace
+
+class tst_listen : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void printable_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("breaks_and_tabs") << "a\r\nb\rc\nd\te"
+                                         << "a b c d e";
+        QTest::newRow("osc_title") << "\x1b]0;t\x07"
+                                   << "\\x1B]0;t\\x07";
+        QTest::newRow("del_and_c1") << QStringLiteral("a\x7f\u009b\u0085b") << "a\\x7F\\x9B\\x85b";
+        QTest::newRow("unicode_kept") << QStringLiteral("张三 😀 é") << QStringLiteral("张三 😀 é");
+    }
+    void printable()
+    {
+        QFETCH(QString, text);
+        QTEST(NoticeMessage::Printable(text), "shown");
+    }
+
+    void survivesHostileDatagrams()
+    {
+        QUdpSocket probe;
+        QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.localPort();
+        probe.close();
+        QProcess listener;
+        listener.start(qEnvironmentVariable("ARDENTA_BINARY_DIR") + "/src/host/ardenta-listen",
+                       {"--port", QString::number(port)});
+        QVERIFY(listener.waitForStarted());
+        QByteArray errors;
+        QTRY_VERIFY((errors += listener.readAllStandardError()).contains("listening"));
+
+        QUdpSocket sender;
+        QRandomGenerator random(20261206);
+        QByteArray output;
+        int notices = 0;
+        // Batches of 50 end with a marked notice; waiting for it keeps the socket buffer from
+        // overflowing, so every notice sent must come out.
+        for (int batch = 0; batch < 2000; ++batch) {
+            for (int i = batch * 50; i < (batch + 1) * 50; ++i) {
+                const auto [bytes, isNotice] = hostileDatagram(i, random);
+                QCOMPARE(sender.writeDatagram(bytes, QHostAddress::LocalHost, port),
+                         qint64(bytes.size()));
+                notices += isNotice;
+            }
+            const QByteArray mark = "end of batch " + QByteArray::number(batch) + '\n';
+            sender.writeDatagram(notice("sync", mark.chopped(1)), QHostAddress::LocalHost, port);
+            ++notices;
+            QDeadlineTimer deadline(10000);
+            while (!output.endsWith(mark) && !deadline.hasExpired()) {
+                listener.waitForReadyRead(100);
+                output += listener.readAllStandardOutput();
+            }
+            QVERIFY2(output.endsWith(mark), mark.constData());
+        }
+        QCOMPARE(listener.state(), QProcess::Running);
+        listener.terminate();
+        QVERIFY(listener.waitForFinished());
+        QCOMPARE(listener.exitCode(), 0);
+
+        const QList<QByteArray> lines = output.chopped(1).split('\n');
+        QCOMPARE(lines.size(), notices);
+        for (const QByteArray &line : lines)
+            QCOMPARE(line.count('\t'), 2); // time, publisher, content
+        const QString text = QString::fromUtf8(output);
+        const auto control = std::find_if(text.cbegin(), text.cend(), [](QChar c) {
+            return c != u'\t' && c != u'\n' && (c < u' ' || (c >= u'\x7f' && c <= u'\x9f'));
+        });
+        QVERIFY2(control == text.cend(), qPrintable(text.mid(control - text.cbegin() - 40, 80)));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_listen)
+#include "tst_listen.moc"
