@@ -97,10 +97,10 @@ FieldColumn::Kind FieldColumn::kindOf(const QVariant &value, qint64 *number) con
         return Kind::Real;
     case QMetaType::QDateTime: {
         const QDateTime moment = value.toDateTime();
-        const Qt::TimeSpec spec = moment.timeSpec();
-        if (spec != Qt::LocalTime && spec != Qt::UTC)
+        const Qt::TimeSpec zone = moment.timeSpec();
+        if (zone != Qt::LocalTime && zone != Qt::UTC)
             return Kind::Variant;
-        if (m_kind == Kind::Moment && spec != m_spec)
+        if (m_kind == Kind::Moment && zone != m_zone)
             return Kind::Variant;
         *number = momentNumber(moment.date(), moment.time());
         return Kind::Moment;
@@ -161,7 +161,7 @@ void FieldColumn::append(const QVariant &value)
         become(kind, value.typeId());
         ++m_size;
         if (kind == Kind::Moment)
-            m_spec = value.toDateTime().timeSpec();
+            m_zone = value.toDateTime().timeSpec();
     } else if (kind == Kind::MomentText && m_kind == Kind::Text) {
         kind = Kind::Text; // a text column that holds a date-like text as well
     } else if (kind != m_kind || (!null && value.typeId() != m_type)) {
@@ -215,7 +215,7 @@ QVariant FieldColumn::value(qsizetype row) const
         return m_type == QMetaType::Float ? QVariant(float(m_reals[size_t(row)]))
                                           : QVariant(m_reals[size_t(row)]);
     case Kind::Moment:
-        return QDateTime(dayOf(m_numbers[size_t(row)]), timeOf(m_numbers[size_t(row)]), m_spec);
+        return QDateTime(dayOf(m_numbers[size_t(row)]), timeOf(m_numbers[size_t(row)]), m_zone);
     case Kind::Date:
         return QDate::fromJulianDay(m_numbers[size_t(row)]);
     case Kind::Variant:
@@ -327,12 +327,9 @@ void FieldColumn::appendTextValue(const QString &text)
     m_texts.push_back(text);
 }
 
-void FieldColumn::toTexts()
+// Drops every store; the caller fills the one the column moves to.
+void FieldColumn::clearStores()
 {
-    std::vector<QString> texts;
-    texts.reserve(size_t(m_size));
-    for (qsizetype row = 0; row < m_size; ++row)
-        texts.push_back(text(row));
     m_numbers = {};
     m_reals = {};
     m_variants = {};
@@ -343,6 +340,15 @@ void FieldColumn::toTexts()
     m_blocks = {};
     m_ends = {};
     m_packedEnd = 0;
+}
+
+void FieldColumn::toTexts()
+{
+    std::vector<QString> texts;
+    texts.reserve(size_t(m_size));
+    for (qsizetype row = 0; row < m_size; ++row)
+        texts.push_back(text(row));
+    clearStores();
     m_store = Store::Dictionary;
     m_kind = Kind::Text;
     m_type = QMetaType::QString;
@@ -358,12 +364,7 @@ void FieldColumn::toStrings()
     texts.reserve(stored);
     for (size_t row = 0; row < stored; ++row)
         texts.push_back(storedText(qsizetype(row)));
-    m_codes = {};
-    m_dictionary = {};
-    m_lookup = {};
-    m_blocks = {};
-    m_ends = {};
-    m_packedEnd = 0;
+    clearStores();
     m_texts = std::move(texts);
     m_store = Store::Strings;
 }
@@ -374,15 +375,7 @@ void FieldColumn::toVariants()
     values.reserve(size_t(m_size));
     for (qsizetype row = 0; row < m_size; ++row)
         values.push_back(value(row));
-    m_numbers = {};
-    m_reals = {};
-    m_texts = {};
-    m_codes = {};
-    m_dictionary = {};
-    m_lookup = {};
-    m_blocks = {};
-    m_ends = {};
-    m_packedEnd = 0;
+    clearStores();
     m_variants = std::move(values);
     m_kind = Kind::Variant;
 }
@@ -449,16 +442,7 @@ void FieldColumn::remove(qsizetype row)
 
 void FieldColumn::numberRows()
 {
-    m_numbers = {};
-    m_reals = {};
-    m_variants = {};
-    m_texts = {};
-    m_codes = {};
-    m_dictionary = {};
-    m_lookup = {};
-    m_blocks = {};
-    m_ends = {};
-    m_packedEnd = 0;
+    clearStores();
     m_store = Store::Dictionary;
     m_nulls.assign(size_t(m_size), false);
     m_kind = Kind::RowNumber;

@@ -34,6 +34,7 @@ private:
 
     Kind kindOf(const QVariant &value, qint64 *number) const;
     void become(Kind kind, int type);
+    void clearStores();
     void toVariants();
     void toTexts();
     void toStrings();
@@ -43,7 +44,7 @@ private:
 
     Kind m_kind = Kind::Unset;
     int m_type = 0; // the QMetaType the values came as
-    Qt::TimeSpec m_spec = Qt::LocalTime;
+    Qt::TimeSpec m_zone = Qt::LocalTime;
     qsizetype m_size = 0;
     std::vector<bool> m_nulls;
     std::vector<qint64> m_numbers;    // Integer, Moment, MomentText (ms), Date (day)
