@@ -3,6 +3,7 @@
 // with a stand-in notification service.
 
 #include "DbFixture.h"
+#include "Listener.h"
 #include "TestHome.h"
 
 #include <QDBusConnection>
@@ -45,12 +46,6 @@ class tst_host : public QObject
     {
         host.setProcessEnvironment(m_env);
         host.start(program(), arguments);
-    }
-    static quint16 freePort()
-    {
-        QUdpSocket probe;
-        probe.bind(QHostAddress::LocalHost, 0);
-        return probe.localPort();
     }
     static QStringList online(const DbFixture &db)
     {
@@ -173,7 +168,7 @@ private Q_SLOTS:
         }
         db.exec(QStringLiteral("Delete From OnLine"));
         m_home->writeSettings(false, "[Presence]\nRefreshSeconds=1\n");
-        m_home->writeConfig("[Notice]\r\nRemotePort=" + QByteArray::number(freePort()) + "\r\n");
+        m_home->writeConfig("[Notice]\r\nRemotePort=" + QByteArray::number(FreeUdpPort()) + "\r\n");
         QProcess first, second;
         for (auto [host, address] : {std::pair{&first, "127.0.0.2"}, {&second, "127.0.0.3"}})
             startHost(*host, {"--connection", db.connection(), "--address", address});
@@ -200,7 +195,7 @@ private Q_SLOTS:
     void noticesPopUp()
     {
         DbFixture db;
-        const quint16 port = freePort();
+        const quint16 port = FreeUdpPort();
         m_home->writeConfig("[Notice]\r\nRemotePort=" + QByteArray::number(port) + "\r\n");
         QProcess host;
         startHost(host, {"--connection", db.connection(), "--language", "ENG", "--address",

@@ -1,6 +1,7 @@
 // ardenta-listen against what anyone on the network may send: it keeps running, prints one line
 // per notice, and no control character from a datagram reaches the terminal.
 
+#include "Listener.h"
 #include "NoticeMessage.h"
 
 #include <algorithm>
@@ -73,16 +74,9 @@ private Q_SLOTS:
 
     void survivesHostileDatagrams()
     {
-        QUdpSocket probe;
-        QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
-        const quint16 port = probe.localPort();
-        probe.close();
+        const quint16 port = FreeUdpPort();
         QProcess listener;
-        listener.start(qEnvironmentVariable("ARDENTA_BINARY_DIR") + "/src/host/ardenta-listen",
-                       {"--port", QString::number(port)});
-        QVERIFY(listener.waitForStarted());
-        QByteArray errors;
-        QTRY_VERIFY((errors += listener.readAllStandardError()).contains("listening"));
+        QVERIFY(StartListener(listener, port));
 
         QUdpSocket sender;
         QRandomGenerator random(20261206);

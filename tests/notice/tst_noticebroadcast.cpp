@@ -2,6 +2,7 @@
 // addresses, and by the ardenta-listen receiver program.
 
 #include "DbFixture.h"
+#include "Listener.h"
 #include "NoticeBroadcast.h"
 #include "NoticeTestSupport.h"
 
@@ -16,12 +17,6 @@ class tst_NoticeBroadcast : public WindowTestCase
     Q_OBJECT
     DbFixture m_db;
 
-    static quint16 freePort()
-    {
-        QUdpSocket probe;
-        probe.bind(QHostAddress::AnyIPv4, 0);
-        return probe.localPort();
-    }
     // The notice ports and encoding in SystemConfig.ini, who is online, and a saved notice that
     // the user sends; the sender is 127.0.0.4.
     void publish(quint16 localPort, quint16 remotePort, const QByteArray &encoding,
@@ -85,7 +80,7 @@ private Q_SLOTS:
         }
         QUdpSocket holder; // another program on the local port
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0));
-        publish(expected.isEmpty() ? holder.localPort() : freePort(), port, encoding,
+        publish(expected.isEmpty() ? holder.localPort() : FreeUdpPort(), port, encoding,
                 {"127.0.0.2", "", "127.0.0.3", "127.0.0.4"}, publisher, text);
         QTest::qWait(200);
         for (int i = 0; i < 3; ++i) {
@@ -101,14 +96,10 @@ private Q_SLOTS:
 
     void listenerPrintsSavedNotice()
     {
-        const quint16 port = freePort();
+        const quint16 port = FreeUdpPort();
         QProcess listener;
-        listener.start(qEnvironmentVariable("ARDENTA_BINARY_DIR") + "/src/host/ardenta-listen",
-                       {"--port", QString::number(port), "--encoding", "GB18030"});
-        QVERIFY(listener.waitForStarted());
-        QByteArray errors;
-        QTRY_VERIFY((errors += listener.readAllStandardError()).contains("listening"));
-        publish(freePort(), port, "GB18030", {"127.0.0.2"}, QStringLiteral("张三"),
+        QVERIFY(StartListener(listener, port, {"--encoding", "GB18030"}));
+        publish(FreeUdpPort(), port, "GB18030", {"127.0.0.2"}, QStringLiteral("张三"),
                 QStringLiteral("明天上午九点全体开会，请准时"));
         QByteArray output;
         QTRY_VERIFY((output += listener.readAllStandardOutput()).contains('\n'));
