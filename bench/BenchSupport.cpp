@@ -1,13 +1,13 @@
 #include "BenchSupport.h"
 
-#include "ArdentaError.h"
-#include "Config.h"
-#include "ConnectionString.h"
-#include "Database.h"
-#include "FontScheme.h"
-#include "Language.h"
-#include "LanguagePack.h"
-#include "Session.h"
+#include "common/ArdentaError.h"
+#include "common/Config.h"
+#include "common/Language.h"
+#include "common/Session.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
+#include <FontScheme.h>
+#include <LanguagePack.h>
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "DataSets.h"
 
-#include "ArdentaError.h"
 #include "BenchSupport.h"
-#include "ClerkFields.h"
-#include "Schema.h"
+#include "common/ArdentaError.h"
+#include "db/ClerkFields.h"
+#include "host/Schema.h"
 
 namespace {
 

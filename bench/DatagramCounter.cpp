@@ -1,6 +1,6 @@
 #include "DatagramCounter.h"
 
-#include "ArdentaError.h"
+#include "common/ArdentaError.h"
 
 #include <QElapsedTimer>
 #include <QThread>

@@ -1,24 +1,24 @@
 #include "Scenarios.h"
 
-#include "ArdentaError.h"
 #include "BenchSupport.h"
-#include "ClerkFields.h"
-#include "cryClerk.h"
-#include "Database.h"
+#include "common/ArdentaError.h"
+#include "common/Convert.h"
+#include "common/Session.h"
 #include "DatagramCounter.h"
 #include "DataSets.h"
-#include "FlexGrid.h"
-#include "frmMain.h"
-#include "frmNotice.h"
-#include "frmQueryNotice.h"
-#include "NoticeQuery.h"
-#include "NoticeStatements.h"
-#include "Recordset.h"
-#include "ReportExport.h"
-#include "Session.h"
-#include "SqlDialect.h"
-#include "Convert.h"
-#include "StaffStatements.h"
+#include "db/ClerkFields.h"
+#include "db/Database.h"
+#include "db/Recordset.h"
+#include "db/SqlDialect.h"
+#include "notice/frmNotice.h"
+#include "notice/NoticeStatements.h"
+#include "print/cryClerk.h"
+#include "print/ReportExport.h"
+#include "search/frmQueryNotice.h"
+#include "search/NoticeQuery.h"
+#include "staff/frmMain.h"
+#include "staff/StaffStatements.h"
+#include "widgets/FlexGrid.h"
 
 #include <algorithm>
 #include <functional>
@@ -400,9 +400,9 @@ double BarePainter(const Report &report, const QString &file)
         for (const Report::PlacedText &text : report.PageTexts(page)) {
             painter.setFont(text.Font);
             const QRectF &r = text.Rect;
-            painter.drawText(QRectF(r.x() * scale, r.y() * scale, r.width() * scale,
-                                    r.height() * scale),
-                             int(text.Align) | Qt::TextSingleLine, text.Text);
+            painter.drawText(
+                QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale),
+                int(text.Align) | Qt::TextSingleLine, text.Text);
         }
     }
     painter.end();

@@ -6,14 +6,14 @@
 //
 // Exit status: 0 passed, 1 failed, 77 skipped (no ARDENTA_TEST_PG outside CI).
 
-#include "ArdentaError.h"
 #include "BenchSupport.h"
-#include "Database.h"
+#include "common/ArdentaError.h"
 #include "DataSets.h"
-#include "FlexGrid.h"
-#include "frmMain.h"
-#include "frmNotice.h"
+#include "db/Database.h"
 #include "LoadCheck.h"
+#include "notice/frmNotice.h"
+#include "staff/frmMain.h"
+#include "widgets/FlexGrid.h"
 
 #include <cstdio>
 #include <memory>

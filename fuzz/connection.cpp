@@ -1,7 +1,7 @@
 // Connection strings: masking and then parsing gives "***" for the password and leaves every
 // other field as parsing the string itself gives it; an ODBC string keeps every other attribute.
 
-#include "ConnectionString.h"
+#include "db/ConnectionString.h"
 #include "FuzzSupport.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // its fields print without control characters, and composing them again reads back the same.
 
 #include "FuzzSupport.h"
-#include "NoticeMessage.h"
+#include "host/NoticeMessage.h"
 
 namespace {
 bool HasControl(const QString &text)

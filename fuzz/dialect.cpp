@@ -1,8 +1,8 @@
 // The dialect adapter on both engines, as a batch (dialect 0) and as one statement (dialect 1):
 // every string literal of the input comes out unchanged and in order.
 
+#include "db/SqlDialect.h"
 #include "FuzzSupport.h"
-#include "SqlDialect.h"
 
 #include <QStringList>
 

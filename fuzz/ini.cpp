@@ -1,8 +1,8 @@
 // The INI reader: any text reads without harm, and no value is longer than the profile limit or
 // ends in half a surrogate pair.
 
+#include "common/IniFile.h"
 #include "FuzzSupport.h"
-#include "IniFile.h"
 
 #include <QRegularExpression>
 

@@ -1,7 +1,7 @@
 // Language packs as the module reads them from a file: any text gives captions within the profile
 // limit and a font size the windows can use.
 
-#include "BuiltinLanguagePack.h"
+#include "common/BuiltinLanguagePack.h"
 #include "FuzzSupport.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 // Report definitions: any JSON is refused with a reason or laid out, and its pages paint, over
 // rows with empty, long and Chinese values.
 
-#include "Report.h"
-#include "ArdentaError.h"
+#include "print/Report.h"
+#include "common/ArdentaError.h"
+#include "db/Recordset.h"
 #include "FuzzSupport.h"
-#include "Recordset.h"
 
 #include <QGuiApplication>
 #include <QImage>

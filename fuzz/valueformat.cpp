@@ -1,8 +1,8 @@
 // Value formatting: whatever is typed becomes Null or one well-formed SQL literal, so no text can
 // leave its quotes; dates read back as they were written.
 
-#include "ValueFormat.h"
-#include "Convert.h"
+#include "db/ValueFormat.h"
+#include "common/Convert.h"
 #include "FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -4,7 +4,7 @@
 // other legacy code pages work on any build. Characters that the target cannot hold become "?"
 // when encoding, broken byte sequences become U+FFFD when decoding.
 
-#include "ArdentaExport.h"
+#include <ArdentaExport.h>
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ArdentaExport.h"
+#include <ArdentaExport.h>
 
 #include <QString>
 

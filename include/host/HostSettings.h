@@ -10,7 +10,7 @@
 //   [Presence]     Enabled=true     Address=IPv4 (default: the address the broadcast leaves out)
 //                  RefreshSeconds=60
 
-#include "ArdentaExport.h"
+#include <ArdentaExport.h>
 
 #include <QString>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // language (or a pack file of its own), in English where the pack has none. Making it also
 // gives Qt's own texts the pack's language.
 
-#include "ArdentaExport.h"
+#include <ArdentaExport.h>
 
 #include <memory>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // What the host program does to an open notice board when a notice arrives.
 
-#include "ArdentaExport.h"
+#include <ArdentaExport.h>
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // is no escaping, so a publisher holding "~!" shifts the fields for the receiver; the sender
 // passes both values on unchanged all the same, as receivers already in use expect.
 
-#include "ArdentaExport.h"
+#include <ArdentaExport.h>
 
 #include <optional>
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // receiver listens on, and the datagram's text encoding. A missing or unusable value gives the
 // default.
 
-#include "ArdentaExport.h"
+#include <ArdentaExport.h>
 
 #include <QString>
 

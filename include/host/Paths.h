@@ -1,7 +1,7 @@
 #pragma once
 // Where the module keeps its files.
 
-#include "ArdentaExport.h"
+#include <ArdentaExport.h>
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 // freezes the windows; an outage is logged once, not once a minute. A table with UserIP alone
 // still works: rows are added and removed, nothing is aged.
 
-#include "ArdentaExport.h"
+#include <ArdentaExport.h>
 
 #include <QObject>
 #include <QString>

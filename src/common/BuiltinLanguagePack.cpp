@@ -1,6 +1,6 @@
-#include "BuiltinLanguagePack.h"
+#include "common/BuiltinLanguagePack.h"
 
-#include "Paths.h"
+#include "host/Paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FontScheme.h"
-#include "IniFile.h"
-#include "LanguagePack.h"
+#include "common/IniFile.h"
+#include <FontScheme.h>
+#include <LanguagePack.h>
 
 // Language packs shipped with the module: resources/lang/<CODE>.lang, an INI text with the
 // captions in section [Text] (by four-digit id) and the language's font in section [Font]. A

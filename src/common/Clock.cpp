@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "common/Clock.h"
 
 namespace {
 std::function<QDateTime()> &clockFunction()

@@ -1,4 +1,4 @@
-#include "Codec.h"
+#include "host/Codec.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,10 +1,10 @@
-#include "Config.h"
+#include "common/Config.h"
 
-#include "Convert.h"
-#include "ErrLog.h"
-#include "IniFile.h"
-#include "Paths.h"
-#include "Session.h"
+#include "common/Convert.h"
+#include "common/IniFile.h"
+#include "common/Session.h"
+#include "host/ErrLog.h"
+#include "host/Paths.h"
 
 QString ReadConfigValue(const QString &strSection, const QString &strKey)
 {

@@ -1,6 +1,6 @@
-#include "Convert.h"
+#include "common/Convert.h"
 
-#include "ArdentaError.h"
+#include "common/ArdentaError.h"
 
 #include <algorithm>
 #include <cfenv>

@@ -1,9 +1,9 @@
-#include "ErrLog.h"
+#include "host/ErrLog.h"
 
-#include "ArdentaError.h"
-#include "Clock.h"
-#include "Convert.h"
-#include "Paths.h"
+#include "common/ArdentaError.h"
+#include "common/Clock.h"
+#include "common/Convert.h"
+#include "host/Paths.h"
 
 #include <QFile>
 

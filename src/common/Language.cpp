@@ -1,10 +1,10 @@
-#include "Language.h"
+#include "common/Language.h"
 
-#include "ArdentaError.h"
-#include "Convert.h"
-#include "FontScheme.h"
-#include "LanguagePack.h"
-#include "Session.h"
+#include "common/ArdentaError.h"
+#include "common/Convert.h"
+#include "common/Session.h"
+#include <FontScheme.h>
+#include <LanguagePack.h>
 
 QString GetLangText(const QString &strId, const QString &strDefault)
 {

@@ -1,4 +1,4 @@
-#include "Paths.h"
+#include "host/Paths.h"
 
 #include <dlfcn.h>
 #include <QDir>

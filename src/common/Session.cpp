@@ -1,7 +1,7 @@
-#include "Session.h"
+#include "common/Session.h"
 
-#include "FontScheme.h"
-#include "LanguagePack.h"
+#include <FontScheme.h>
+#include <LanguagePack.h>
 
 SessionState &Session()
 {

@@ -1,15 +1,15 @@
-#include "clsMain.h"
+#include <clsMain.h>
 
-#include "ArdentaError.h"
-#include "Config.h"
-#include "ConnectionPool.h"
-#include "Convert.h"
-#include "ErrLog.h"
-#include "frmMain.h"
-#include "frmNotice.h"
-#include "Language.h"
-#include "MsgBox.h"
-#include "Session.h"
+#include "common/ArdentaError.h"
+#include "common/Config.h"
+#include "common/Convert.h"
+#include "common/Language.h"
+#include "common/Session.h"
+#include "db/ConnectionPool.h"
+#include "host/ErrLog.h"
+#include "notice/frmNotice.h"
+#include "staff/frmMain.h"
+#include "widgets/MsgBox.h"
 
 namespace {
 void InitPopupTitle()

@@ -1,8 +1,8 @@
 #include "NoticeNotifier.h"
 
-#include "ErrLog.h"
-#include "NoticeBoard.h"
-#include "NoticeSettings.h"
+#include "host/ErrLog.h"
+#include "host/NoticeBoard.h"
+#include "host/NoticeSettings.h"
 
 #include <QApplication>
 #include <QDBusConnection>

@@ -5,8 +5,8 @@
 // board on that notice. Datagrams come from the network: they go through the same decoder and
 // parser as ardenta-listen and are escaped for the notification's markup.
 
-#include "HostTexts.h"
-#include "NoticeMessage.h"
+#include "host/HostTexts.h"
+#include "host/NoticeMessage.h"
 
 #include <functional>
 #include <QHash>

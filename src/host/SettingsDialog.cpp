@@ -1,8 +1,8 @@
 #include "SettingsDialog.h"
 
-#include "HostTexts.h"
-#include "Presence.h"
-#include "Schema.h"
+#include "host/HostTexts.h"
+#include "host/Presence.h"
+#include "host/Schema.h"
 
 #include <QCheckBox>
 #include <QComboBox>

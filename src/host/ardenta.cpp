@@ -2,17 +2,17 @@
 // command line), creates clsMain, sets the two permissions and calls ShowForm; while it runs it
 // keeps the machine's row in OnLine and shows arriving notices as desktop notifications.
 
-#include "clsMain.h"
-#include "DemoData.h"
-#include "HostSettings.h"
-#include "HostTexts.h"
-#include "NoticeBoard.h"
+#include "host/DemoData.h"
+#include "host/HostSettings.h"
+#include "host/HostTexts.h"
+#include "host/NoticeBoard.h"
+#include "host/Paths.h"
+#include "host/Presence.h"
+#include "host/Schema.h"
 #include "NoticeNotifier.h"
-#include "Paths.h"
-#include "Presence.h"
 #include "QuitOnSignal.h"
-#include "Schema.h"
 #include "SettingsDialog.h"
+#include <clsMain.h>
 
 #include <cstdio>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "NoticeBoard.h"
+#include "host/NoticeBoard.h"
 
-#include "frmNotice.h"
+#include "notice/frmNotice.h"
 
 namespace NoticeBoard {
 

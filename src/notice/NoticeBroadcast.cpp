@@ -1,9 +1,9 @@
-#include "NoticeBroadcast.h"
+#include "notice/NoticeBroadcast.h"
 
-#include "ArdentaError.h"
-#include "Codec.h"
-#include "NoticeMessage.h"
-#include "Presence.h"
+#include "common/ArdentaError.h"
+#include "host/Codec.h"
+#include "host/NoticeMessage.h"
+#include "host/Presence.h"
 
 #include <QHostAddress>
 

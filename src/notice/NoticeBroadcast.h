@@ -2,7 +2,7 @@
 // Sends notice datagrams over UDP: one socket bound to the configured local port per recipient,
 // closed again before the next, so the port is free between sends.
 
-#include "NoticeSettings.h"
+#include "host/NoticeSettings.h"
 
 #include <functional>
 #include <QByteArray>

@@ -1,7 +1,7 @@
-#include "NoticeStatements.h"
+#include "notice/NoticeStatements.h"
 
-#include "Convert.h"
-#include "ValueFormat.h"
+#include "common/Convert.h"
+#include "db/ValueFormat.h"
 
 namespace NoticeStatements {
 

@@ -2,7 +2,7 @@
 // The notice window: the list of notices on the left, the text of the current one on the right,
 // and the commands to find, add, delete, save, refresh and close.
 
-#include "SharedForm.h"
+#include "widgets/SharedForm.h"
 
 #include <QString>
 #include <QWidget>

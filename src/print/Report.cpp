@@ -1,9 +1,9 @@
-#include "Report.h"
+#include "print/Report.h"
 
-#include "ArdentaError.h"
-#include "Clock.h"
-#include "Convert.h"
-#include "Recordset.h"
+#include "common/ArdentaError.h"
+#include "common/Clock.h"
+#include "common/Convert.h"
+#include "db/Recordset.h"
 
 #include <algorithm>
 #include <numeric>

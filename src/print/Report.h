@@ -2,8 +2,8 @@
 // A report object: a definition, the caller's rows, and the pages they make. The pages are laid
 // out once when the records are read, so every device (preview, printer, PDF) gets the same ones.
 
-#include "ReportDefinition.h"
-#include "TextWidths.h"
+#include "print/ReportDefinition.h"
+#include "print/TextWidths.h"
 
 #include <map>
 #include <memory>

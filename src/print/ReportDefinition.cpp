@@ -1,6 +1,6 @@
-#include "ReportDefinition.h"
+#include "print/ReportDefinition.h"
 
-#include "ArdentaError.h"
+#include "common/ArdentaError.h"
 
 #include <QFile>
 #include <QFontMetricsF>

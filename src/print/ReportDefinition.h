@@ -3,7 +3,7 @@
 // Lengths are millimetres; an object's position is relative to its section's top left corner
 // inside the page margins.
 
-#include "ReportTextObject.h"
+#include "print/ReportTextObject.h"
 
 #include <QColor>
 #include <QMarginsF>

@@ -1,7 +1,7 @@
-#include "ReportExport.h"
+#include "print/ReportExport.h"
 
-#include "ArdentaError.h"
-#include "Report.h"
+#include "common/ArdentaError.h"
+#include "print/Report.h"
 
 #include <QDir>
 #include <QPdfWriter>

@@ -1,9 +1,9 @@
-#include "ReportFonts.h"
+#include "print/ReportFonts.h"
 
-#include "ArdentaError.h"
-#include "ErrLog.h"
-#include "Language.h"
-#include "ReportTextObject.h"
+#include "common/ArdentaError.h"
+#include "common/Language.h"
+#include "host/ErrLog.h"
+#include "print/ReportTextObject.h"
 
 void IniReportFonts(ReportTextObject &objReport)
 {

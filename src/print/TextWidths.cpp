@@ -1,4 +1,4 @@
-#include "TextWidths.h"
+#include "print/TextWidths.h"
 
 bool TextWidths::fits(const QString &text, qreal width)
 {

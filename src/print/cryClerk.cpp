@@ -1,8 +1,8 @@
-#include "cryClerk.h"
+#include "print/cryClerk.h"
 
-#include "ClerkFields.h"
-#include "Language.h"
-#include "ReportFonts.h"
+#include "common/Language.h"
+#include "db/ClerkFields.h"
+#include "print/ReportFonts.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // The printable staff list: the stored definition with its title and captions in the session's
 // language and font.
 
-#include "Report.h"
+#include "print/Report.h"
 
 #include <QString>
 #include <vector>

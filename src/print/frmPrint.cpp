@@ -1,16 +1,16 @@
-#include "frmPrint.h"
+#include "print/frmPrint.h"
 
-#include "Appearance.h"
-#include "ArdentaError.h"
-#include "Clock.h"
-#include "cryClerk.h"
-#include "Database.h"
-#include "ErrLog.h"
-#include "Language.h"
-#include "MsgBox.h"
-#include "Recordset.h"
-#include "ReportExport.h"
-#include "Twips.h"
+#include "common/ArdentaError.h"
+#include "common/Clock.h"
+#include "common/Language.h"
+#include "db/Database.h"
+#include "db/Recordset.h"
+#include "host/ErrLog.h"
+#include "print/cryClerk.h"
+#include "print/ReportExport.h"
+#include "widgets/Appearance.h"
+#include "widgets/MsgBox.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>

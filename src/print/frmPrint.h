@@ -1,7 +1,7 @@
 #pragma once
 // The staff list preview: the cryClerk report in a print preview, with Print, Export and Exit.
 
-#include "SharedForm.h"
+#include "widgets/SharedForm.h"
 
 #include <memory>
 #include <QPointer>

@@ -1,8 +1,8 @@
-#include "NoticeList.h"
+#include "search/NoticeList.h"
 
-#include "ArdentaError.h"
-#include "FlexGrid.h"
-#include "Language.h"
+#include "common/ArdentaError.h"
+#include "common/Language.h"
+#include "widgets/FlexGrid.h"
 
 void FormatNoticeList(FlexGrid *grid, int serialWidth, int timeWidth)
 {

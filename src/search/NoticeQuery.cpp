@@ -1,7 +1,7 @@
-#include "NoticeQuery.h"
+#include "search/NoticeQuery.h"
 
-#include "Convert.h"
-#include "ValueFormat.h"
+#include "common/Convert.h"
+#include "db/ValueFormat.h"
 
 QString NoticeQuerySQL(const QString &strPublisher, bool blnTime, const QDate &dateFrom,
                        const QDate &dateTo, int intDBType)

@@ -2,7 +2,7 @@
 // The notice search window: part of a publisher's name and an optional range of days. It hands
 // what it finds to the notice window, and widens to list the matches when there are several.
 
-#include "SharedForm.h"
+#include "widgets/SharedForm.h"
 
 #include <functional>
 #include <QWidget>

@@ -1,8 +1,8 @@
-#include "StaffStatements.h"
+#include "staff/StaffStatements.h"
 
-#include "ClerkFields.h"
-#include "Convert.h"
-#include "ValueFormat.h"
+#include "common/Convert.h"
+#include "db/ClerkFields.h"
+#include "db/ValueFormat.h"
 
 namespace {
 const QChar CR(u'\r');

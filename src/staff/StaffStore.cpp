@@ -1,9 +1,9 @@
-#include "StaffStore.h"
+#include "staff/StaffStore.h"
 
-#include "ArdentaError.h"
-#include "Database.h"
-#include "ErrLog.h"
-#include "StaffStatements.h"
+#include "common/ArdentaError.h"
+#include "db/Database.h"
+#include "host/ErrLog.h"
+#include "staff/StaffStatements.h"
 
 namespace {
 // The entries keep the names of the window routine this work comes from.
@@ -16,8 +16,8 @@ const QString Module = QStringLiteral("frmMain");
 StaffStore::SaveResult StaffStore::Save(int rows, const RowCells &cells, qint16 dialect)
 {
     using Kind = StaffStatements::RowKind;
-    int row = 0;        // the next row to turn into a statement
-    QString statement;  // the current row's, without the CR that ends it in a batch
+    int row = 0;       // the next row to turn into a statement
+    QString statement; // the current row's, without the CR that ends it in a batch
     bool inserted = false;
     // The next row's statement, or a null string after the last row. A key that is no plain
     // number is logged, as the row is reached, and its row left out.
@@ -29,7 +29,8 @@ StaffStore::SaveResult StaffStore::Save(int rows, const RowCells &cells, qint16 
             if (kind == Kind::BadKey) {
                 // Grid rows count from 1 below the header.
                 WriteErrLog(QStringLiteral("Key is not a whole number, row not saved"), Procedure,
-                            Module, QStringLiteral("Row %1, Clerk_ID=%2").arg(row).arg(rowCells[0]));
+                            Module,
+                            QStringLiteral("Row %1, Clerk_ID=%2").arg(row).arg(rowCells[0]));
             } else if (kind != Kind::Blank) {
                 inserted = inserted || kind == Kind::Insert;
                 statement.chop(1);

@@ -1,8 +1,8 @@
 #pragma once
 // The staff directory window: the staff grid with its in-cell editor and the command bar.
 
-#include "SharedForm.h"
-#include "StaffStore.h"
+#include "staff/StaffStore.h"
+#include "widgets/SharedForm.h"
 
 #include <QWidget>
 

@@ -1,10 +1,10 @@
-#include "Appearance.h"
+#include "widgets/Appearance.h"
 
-#include "ArdentaError.h"
-#include "ErrLog.h"
-#include "FlexGrid.h"
-#include "Language.h"
-#include "Session.h"
+#include "common/ArdentaError.h"
+#include "common/Language.h"
+#include "common/Session.h"
+#include "host/ErrLog.h"
+#include "widgets/FlexGrid.h"
 
 #include <QFont>
 #include <QHash>

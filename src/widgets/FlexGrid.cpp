@@ -1,10 +1,10 @@
-#include "FlexGrid.h"
+#include "widgets/FlexGrid.h"
 
-#include "FlexGridModel.h"
-#include "KeyCodes.h"
-#include "OleColor.h"
-#include "Recordset.h"
-#include "Twips.h"
+#include "db/Recordset.h"
+#include "widgets/FlexGridModel.h"
+#include "widgets/KeyCodes.h"
+#include "widgets/OleColor.h"
+#include "widgets/Twips.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
-#include "FlexGridModel.h"
+#include "widgets/FlexGridModel.h"
 
-#include "Convert.h"
-#include "Recordset.h"
+#include "common/Convert.h"
+#include "db/Recordset.h"
 
 #include <QBrush>
 

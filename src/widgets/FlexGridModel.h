@@ -7,7 +7,7 @@
 #include <QColor>
 #include <QStringList>
 
-#include "FieldColumn.h"
+#include "db/FieldColumn.h"
 #include <vector>
 
 class Recordset;

@@ -1,4 +1,4 @@
-#include "KeyCodes.h"
+#include "widgets/KeyCodes.h"
 
 #include <QKeyEvent>
 

@@ -1,7 +1,7 @@
-#include "MsgBox.h"
+#include "widgets/MsgBox.h"
 
-#include "ErrLog.h"
-#include "Session.h"
+#include "common/Session.h"
+#include "host/ErrLog.h"
 
 #include <QApplication>
 #include <QInputDialog>

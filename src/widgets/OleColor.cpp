@@ -1,4 +1,4 @@
-#include "OleColor.h"
+#include "widgets/OleColor.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,6 +1,6 @@
-#include "SharedForm.h"
+#include "widgets/SharedForm.h"
 
-#include "ConnectionPool.h"
+#include "db/ConnectionPool.h"
 
 #include <algorithm>
 #include <QScreen>

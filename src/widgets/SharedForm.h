@@ -2,7 +2,7 @@
 // One shared window per window class, as the original's forms: created and loaded on first use,
 // gone for everybody as soon as it closes.
 
-#include "MsgBox.h"
+#include "widgets/MsgBox.h"
 
 #include <memory>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 // SystemConfig.ini: the Windows profile rules and the grid colours read from it; the host
 // program's ardenta.conf.
 
-#include "Config.h"
-#include "HostSettings.h"
-#include "Session.h"
+#include "common/Config.h"
+#include "common/Session.h"
+#include "host/HostSettings.h"
 #include "TestHome.h"
 
 #include <QFile>

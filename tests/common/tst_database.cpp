@@ -1,17 +1,17 @@
 // GetRecordset/ExcuteSQL on every backend, the connection strings and the dialect adapter that
 // make the module's statements run there.
 
-#include "ArdentaError.h"
-#include "ConnectionPool.h"
-#include "ConnectionString.h"
-#include "Convert.h"
-#include "Database.h"
+#include "common/ArdentaError.h"
+#include "common/Convert.h"
+#include "common/Session.h"
+#include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
+#include "db/FieldColumn.h"
+#include "db/Recordset.h"
+#include "db/SqlDialect.h"
 #include "DbFixture.h"
-#include "FieldColumn.h"
-#include "Presence.h"
-#include "Recordset.h"
-#include "Session.h"
-#include "SqlDialect.h"
+#include "host/Presence.h"
 #include "TestHome.h"
 
 #include <QFile>

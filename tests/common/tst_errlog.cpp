@@ -1,8 +1,8 @@
 // The error log: entries byte for byte.
 
-#include "ArdentaError.h"
-#include "Clock.h"
-#include "ErrLog.h"
+#include "common/ArdentaError.h"
+#include "common/Clock.h"
+#include "host/ErrLog.h"
 #include "TestHome.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // Caption lookup, the language packs shipped with the module, and the language's font.
 
-#include "BuiltinLanguagePack.h"
-#include "Language.h"
-#include "Session.h"
+#include "common/BuiltinLanguagePack.h"
+#include "common/Language.h"
+#include "common/Session.h"
 #include "TestHome.h"
 
 #include <QDir>

@@ -1,13 +1,13 @@
 // The schema scripts, InitDatabase on every backend, and the demo database.
 
-#include "Clock.h"
-#include "Database.h"
+#include "common/Clock.h"
+#include "common/Session.h"
+#include "db/Database.h"
+#include "db/Recordset.h"
+#include "db/SqlDialect.h"
 #include "DbFixture.h"
-#include "DemoData.h"
-#include "Recordset.h"
-#include "Schema.h"
-#include "Session.h"
-#include "SqlDialect.h"
+#include "host/DemoData.h"
+#include "host/Schema.h"
 #include "TestHome.h"
 
 #include <QFile>

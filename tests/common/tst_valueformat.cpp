@@ -1,7 +1,7 @@
 // FormatStr and Nulltostr: the literals every statement is built from, and display texts.
 
+#include "db/ValueFormat.h"
 #include "TestHome.h"
-#include "ValueFormat.h"
 
 #include <ctime>
 #include <QDateTime>

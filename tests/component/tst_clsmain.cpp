@@ -1,14 +1,14 @@
 // The module's entry: ShowForm, UnloadForms, the release of the class, and the life of the
 // shared windows it opens.
 
-#include "BuiltinLanguagePack.h"
-#include "clsMain.h"
+#include "common/BuiltinLanguagePack.h"
+#include "common/Session.h"
 #include "DbFixture.h"
-#include "frmMain.h"
-#include "frmNotice.h"
-#include "Session.h"
+#include "notice/frmNotice.h"
+#include "staff/frmMain.h"
 #include "TestPacks.h"
 #include "WindowDriver.h"
+#include <clsMain.h>
 
 #include <QtTest>
 

@@ -3,8 +3,8 @@
 // deleted during library finalisation, after the module's own globals.
 
 #include "DbFixture.h"
-#include "IclsMain.h"
 #include "TestHome.h"
+#include <IclsMain.h>
 
 #include <QApplication>
 #include <QPluginLoader>

@@ -1,9 +1,9 @@
 #include "DbFixture.h"
 
-#include "ArdentaError.h"
-#include "ConnectionString.h"
-#include "Database.h"
-#include "Schema.h"
+#include "common/ArdentaError.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
+#include "host/Schema.h"
 
 #include <atomic>
 #include <QCoreApplication>

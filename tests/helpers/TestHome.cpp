@@ -1,6 +1,6 @@
 #include "TestHome.h"
 
-#include "Session.h"
+#include "common/Session.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 // Host objects for tests: a language pack that fails on every text, and a fixed font.
 
-#include "FontScheme.h"
-#include "LanguagePack.h"
+#include <FontScheme.h>
+#include <LanguagePack.h>
 
 #include <stdexcept>
 

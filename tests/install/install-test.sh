@@ -12,8 +12,10 @@ chmod 755 "$work"
 packages=(ardenta libqlx-ardenta-dev libqlx-ardenta1)
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+# Another program (a desktop's automatic updates) may hold the package manager: wait for it.
+apt=(apt-get -o DPkg::Lock::Timeout=300)
 cleanup() {
-    "${sudo[@]}" apt-get remove -y -qq "${packages[@]}" >/dev/null 2>&1 || true
+    "${sudo[@]}" "${apt[@]}" remove -y -qq "${packages[@]}" >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -41,9 +43,25 @@ dpkg -x "$work"/ardenta_*.deb "$work/unpacked"
 desktop-file-validate "$work/unpacked/usr/share/applications/ardenta.desktop"
 appstreamcli validate --no-net "$work"/unpacked/usr/share/metainfo/*.metainfo.xml
 
-step "install with apt"
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+step "install with apt while another process holds the package manager's lock"
+# dpkg's lock is an fcntl lock: flock(1) would not stand in its way.
+"${sudo[@]}" /usr/bin/python3 -c '
+import fcntl, sys, time
+with open("/var/lib/dpkg/lock-frontend", "w") as lock:
+    fcntl.lockf(lock, fcntl.LOCK_EX)
+    print("locked", flush=True)
+    time.sleep(5)
+' >"$work/locker.out" &
+locker=$!
+for _ in $(seq 50); do grep -q locked "$work/locker.out" && break; sleep 0.1; done
+grep -q locked "$work/locker.out"
+started=$(date +%s)
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y -qq \
     "$work"/libqlx-ardenta1_*.deb "$work"/libqlx-ardenta-dev_*.deb "$work"/ardenta_*.deb >/dev/null
+waited=$(($(date +%s) - started))
+wait "$locker"
+echo "apt waited for the lock and installed (${waited} s)"
+[[ $waited -ge 3 ]]
 
 step "run as an ordinary user"
 user=ardenta-test
@@ -90,7 +108,7 @@ g++ -std=c++20 -fPIC -o "$work/plugin-host" "$source/examples/host/main.cpp" \
     -DARDENTA_LIBRARY='"ardenta/libQLX_Ardenta"' $(pkg-config --cflags --libs QLX_Ardenta)
 
 step "the module as a plugin with the runtime package alone"
-"${sudo[@]}" apt-get remove -y -qq ardenta libqlx-ardenta-dev >/dev/null
+"${sudo[@]}" "${apt[@]}" remove -y -qq ardenta libqlx-ardenta-dev >/dev/null
 [[ ! -e /usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/libQLX_Ardenta.so ]]
 QT_QPA_PLATFORM=offscreen LD_DEBUG=libs "$work/plugin-host" "sqlite:$db" --check \
     >"$work/plugin.out" 2>"$work/plugin.libs"
@@ -98,6 +116,6 @@ grep -q "frmMain: Host staff list" "$work/plugin.out"
 check_loaded libqlx-ardenta1 "$work/plugin.libs"
 
 step "remove"
-"${sudo[@]}" apt-get remove -y -qq libqlx-ardenta1 >/dev/null
+"${sudo[@]}" "${apt[@]}" remove -y -qq libqlx-ardenta1 >/dev/null
 ! dpkg -s libqlx-ardenta1 >/dev/null 2>&1
 echo "install test passed"

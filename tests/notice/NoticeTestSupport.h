@@ -2,11 +2,11 @@
 // What the notice and search window tests share: English captions, an operator, and the notice
 // window with its controls.
 
-#include "FlexGrid.h"
-#include "FontScheme.h"
-#include "frmNotice.h"
-#include "Session.h"
+#include "common/Session.h"
+#include "notice/frmNotice.h"
+#include "widgets/FlexGrid.h"
 #include "WindowDriver.h"
+#include <FontScheme.h>
 
 #include <QTextEdit>
 

@@ -3,7 +3,7 @@
 
 #include "DbFixture.h"
 #include "Listener.h"
-#include "NoticeBroadcast.h"
+#include "notice/NoticeBroadcast.h"
 #include "NoticeTestSupport.h"
 
 #include <QNetworkDatagram>

@@ -1,11 +1,11 @@
 // The notice window driven as a user drives it: list, viewer, composing, saving, deleting and
 // closing.
 
-#include "Clock.h"
+#include "common/Clock.h"
+#include "db/ValueFormat.h"
 #include "DbFixture.h"
-#include "frmQueryNotice.h"
 #include "NoticeTestSupport.h"
-#include "ValueFormat.h"
+#include "search/frmQueryNotice.h"
 
 #include <QPushButton>
 #include <QtTest>

@@ -1,12 +1,12 @@
 // The notice search driven through its window, with the notice window following the results.
 
-#include "Clock.h"
-#include "Database.h"
+#include "common/Clock.h"
+#include "db/Database.h"
+#include "db/Recordset.h"
 #include "DbFixture.h"
-#include "frmQueryNotice.h"
-#include "NoticeQuery.h"
 #include "NoticeTestSupport.h"
-#include "Recordset.h"
+#include "search/frmQueryNotice.h"
+#include "search/NoticeQuery.h"
 
 #include <QCheckBox>
 #include <QDateEdit>

@@ -2,9 +2,9 @@
 // What the report and preview tests share: staff rows, the session's language, and PDF files
 // read back with poppler's pdftotext.
 
-#include "BuiltinLanguagePack.h"
-#include "Recordset.h"
-#include "Session.h"
+#include "common/BuiltinLanguagePack.h"
+#include "common/Session.h"
+#include "db/Recordset.h"
 
 #include <QProcess>
 #include <QRectF>

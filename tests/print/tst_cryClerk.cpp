@@ -1,11 +1,11 @@
 // The report engine and the staff list report, read back from the PDF and CSV they produce.
 
-#include "ArdentaError.h"
-#include "cryClerk.h"
-#include "Language.h"
+#include "common/ArdentaError.h"
+#include "common/Language.h"
+#include "print/cryClerk.h"
+#include "print/ReportExport.h"
+#include "print/ReportFonts.h"
 #include "PrintFixture.h"
-#include "ReportExport.h"
-#include "ReportFonts.h"
 #include "TestHome.h"
 #include "TestPacks.h"
 

@@ -1,9 +1,9 @@
 // The staff list preview window on a real SQLite database, printing through a real CUPS queue.
 
-#include "cryClerk.h"
-#include "Database.h"
+#include "db/Database.h"
 #include "DbFixture.h"
-#include "frmPrint.h"
+#include "print/cryClerk.h"
+#include "print/frmPrint.h"
 #include "PrintFixture.h"
 #include "WindowDriver.h"
 

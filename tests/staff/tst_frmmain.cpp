@@ -1,15 +1,15 @@
 // The staff window driven as its user drives it: clicks on cells, typing into the editor, the
 // keys of the grid and the buttons, with the real message and input boxes answered.
 
-#include "cryClerk.h"
+#include "common/Session.h"
 #include "DbFixture.h"
-#include "FlexGrid.h"
-#include "FontScheme.h"
-#include "frmMain.h"
-#include "frmPrint.h"
-#include "Session.h"
-#include "Twips.h"
+#include "print/cryClerk.h"
+#include "print/frmPrint.h"
+#include "staff/frmMain.h"
+#include "widgets/FlexGrid.h"
+#include "widgets/Twips.h"
 #include "WindowDriver.h"
+#include <FontScheme.h>
 
 #include <QApplication>
 #include <QHeaderView>

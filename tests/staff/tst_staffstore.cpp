@@ -1,13 +1,13 @@
 // How the staff directory is written: the statement text of each row, and the store that runs
 // them on every backend, as a batch (dialect 0) or a call per row (dialect 1), and deletes.
 
-#include "ArdentaError.h"
-#include "ConnectionPool.h"
-#include "Database.h"
+#include "common/ArdentaError.h"
+#include "common/Session.h"
+#include "db/ConnectionPool.h"
+#include "db/Database.h"
 #include "DbFixture.h"
-#include "Session.h"
-#include "StaffStatements.h"
-#include "StaffStore.h"
+#include "staff/StaffStatements.h"
+#include "staff/StaffStore.h"
 #include "TestHome.h"
 
 #include <csignal>

@@ -2,15 +2,15 @@
 // Qt's own texts, the grid's hidden key column and date formats, and the box that says the error
 // log could not be written.
 
-#include "Appearance.h"
-#include "BuiltinLanguagePack.h"
-#include "ErrLog.h"
-#include "FlexGrid.h"
-#include "MsgBox.h"
-#include "Recordset.h"
-#include "Session.h"
-#include "SharedForm.h"
+#include "common/BuiltinLanguagePack.h"
+#include "common/Session.h"
+#include "db/Recordset.h"
+#include "host/ErrLog.h"
 #include "TestPacks.h"
+#include "widgets/Appearance.h"
+#include "widgets/FlexGrid.h"
+#include "widgets/MsgBox.h"
+#include "widgets/SharedForm.h"
 #include "WindowDriver.h"
 
 #include <QDir>

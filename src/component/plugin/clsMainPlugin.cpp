@@ -1,1 +1,1 @@
-#include "clsMainPlugin.h"
+#include "component/plugin/clsMainPlugin.h"

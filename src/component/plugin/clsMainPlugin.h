@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clsMain.h"
+#include <clsMain.h>
 
 // The object a host gets from QPluginLoader::instance(): one clsMain of the loaded module.
 class clsMainPlugin : public clsMain

@@ -1,6 +1,6 @@
-#include "SqlDialect.h"
+#include "db/SqlDialect.h"
 
-#include "Convert.h"
+#include "common/Convert.h"
 
 #include <optional>
 #include <QRegularExpression>

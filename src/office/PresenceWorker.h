@@ -1,8 +1,8 @@
 #pragma once
 // Presence's database work, in Presence's own thread.
 
-#include "Presence.h"
-#include "SqlDialect.h"
+#include "db/SqlDialect.h"
+#include "host/Presence.h"
 
 #include <QTimer>
 

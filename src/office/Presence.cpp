@@ -1,8 +1,8 @@
-#include "Presence.h"
+#include "host/Presence.h"
 
-#include "ConnectionString.h"
-#include "ErrLog.h"
-#include "PresenceWorker.h"
+#include "db/ConnectionString.h"
+#include "host/ErrLog.h"
+#include "office/PresenceWorker.h"
 
 #include <QHostAddress>
 #include <QNetworkInterface>

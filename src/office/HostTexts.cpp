@@ -1,6 +1,6 @@
-#include "HostTexts.h"
+#include "host/HostTexts.h"
 
-#include "BuiltinLanguagePack.h"
+#include "common/BuiltinLanguagePack.h"
 
 HostTexts::HostTexts(const QString &language, const QString &langPack)
     : m_pack(std::make_shared<BuiltinLanguagePack>())

@@ -1,6 +1,6 @@
-#include "Recordset.h"
+#include "db/Recordset.h"
 
-#include "ArdentaError.h"
+#include "common/ArdentaError.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -11,7 +11,8 @@ const QString NoRecord = QStringLiteral("Either BOF or EOF is True, or the curre
                                         "been deleted.");
 }
 
-Recordset::Recordset(const QStringList &columns) : m_names(columns), m_columns(size_t(columns.size()))
+Recordset::Recordset(const QStringList &columns)
+    : m_names(columns), m_columns(size_t(columns.size()))
 {
 }
 

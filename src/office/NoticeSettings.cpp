@@ -1,6 +1,6 @@
-#include "NoticeSettings.h"
+#include "host/NoticeSettings.h"
 
-#include "Config.h"
+#include "common/Config.h"
 
 namespace {
 quint16 configPort(const QString &key, quint16 fallback)

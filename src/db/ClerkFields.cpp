@@ -1,4 +1,4 @@
-#include "ClerkFields.h"
+#include "db/ClerkFields.h"
 
 QString ClerkFieldList()
 {

@@ -1,8 +1,8 @@
-#include "PresenceWorker.h"
+#include "office/PresenceWorker.h"
 
-#include "ArdentaError.h"
-#include "ConnectionPool.h"
-#include "Database.h"
+#include "common/ArdentaError.h"
+#include "db/ConnectionPool.h"
+#include "db/Database.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

@@ -1,11 +1,11 @@
-#include "ConnectionPool.h"
+#include "db/ConnectionPool.h"
 
-#include "ArdentaError.h"
-#include "ConnectionString.h"
+#include "common/ArdentaError.h"
+#include "db/ConnectionString.h"
 
 #include <atomic>
-#include <optional>
 #include <map>
+#include <optional>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,7 +27,9 @@ struct FileId
 
 std::optional<FileId> fileIdOf(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
     return FileId{info.st_dev, info.st_ino};
@@ -171,8 +173,7 @@ void Discard(const QString &connection)
 {
     Pool &p = pool();
     QMutexLocker lock(&p.mutex);
-    if (auto found = p.kept.find({connection, QThread::currentThreadId()});
-        found != p.kept.end()) {
+    if (auto found = p.kept.find({connection, QThread::currentThreadId()}); found != p.kept.end()) {
         close(found->second);
         p.kept.erase(found);
     }

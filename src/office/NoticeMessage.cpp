@@ -1,6 +1,6 @@
-#include "NoticeMessage.h"
+#include "host/NoticeMessage.h"
 
-#include "Codec.h"
+#include "host/Codec.h"
 
 namespace NoticeMessage {
 

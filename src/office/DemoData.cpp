@@ -1,11 +1,11 @@
-#include "DemoData.h"
+#include "host/DemoData.h"
 
-#include "ArdentaError.h"
-#include "ClerkFields.h"
-#include "Clock.h"
-#include "Convert.h"
-#include "Database.h"
-#include "Schema.h"
+#include "common/ArdentaError.h"
+#include "common/Clock.h"
+#include "common/Convert.h"
+#include "db/ClerkFields.h"
+#include "db/Database.h"
+#include "host/Schema.h"
 
 #include <array>
 #include <QDir>

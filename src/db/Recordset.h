@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FieldColumn.h"
+#include "db/FieldColumn.h"
 
 #include <QStringList>
 #include <QVariant>
@@ -31,8 +31,14 @@ public:
     // Column index by name, ignoring letter case; -1 when missing.
     int FieldIndex(const QString &name) const;
     // Direct access by record and column, for grids and reports.
-    QVariant value(qsizetype record, int column) const { return m_columns[size_t(column)].value(record); }
-    QString text(qsizetype record, int column) const { return m_columns[size_t(column)].text(record); }
+    QVariant value(qsizetype record, int column) const
+    {
+        return m_columns[size_t(column)].value(record);
+    }
+    QString text(qsizetype record, int column) const
+    {
+        return m_columns[size_t(column)].text(record);
+    }
 
     // Appends one record while the set is being filled; values.size() must equal ColumnCount().
     void appendRecord(const QVariantList &values);

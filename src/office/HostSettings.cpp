@@ -1,7 +1,7 @@
-#include "HostSettings.h"
+#include "host/HostSettings.h"
 
-#include "ConnectionString.h"
-#include "IniFile.h"
+#include "common/IniFile.h"
+#include "db/ConnectionString.h"
 
 #include <limits>
 #include <pwd.h>

@@ -1,7 +1,7 @@
-#include "ValueFormat.h"
+#include "db/ValueFormat.h"
 
-#include "Convert.h"
-#include "ErrLog.h"
+#include "common/Convert.h"
+#include "host/ErrLog.h"
 
 #include <optional>
 #include <QDateTime>

@@ -1,13 +1,13 @@
-#include "Database.h"
+#include "db/Database.h"
 
-#include "ArdentaError.h"
-#include "ConnectionPool.h"
-#include "ConnectionString.h"
-#include "Convert.h"
-#include "ErrLog.h"
-#include "Recordset.h"
-#include "Session.h"
-#include "SqlDialect.h"
+#include "common/ArdentaError.h"
+#include "common/Convert.h"
+#include "common/Session.h"
+#include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Recordset.h"
+#include "db/SqlDialect.h"
+#include "host/ErrLog.h"
 
 #include <dlfcn.h>
 #include <QSqlDatabase>

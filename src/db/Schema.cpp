@@ -1,8 +1,8 @@
-#include "Schema.h"
+#include "host/Schema.h"
 
-#include "ArdentaError.h"
-#include "Database.h"
-#include "SqlDialect.h"
+#include "common/ArdentaError.h"
+#include "db/Database.h"
+#include "db/SqlDialect.h"
 
 #include <QFile>
 #include <QSqlDatabase>

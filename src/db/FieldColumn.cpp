@@ -1,6 +1,6 @@
-#include "FieldColumn.h"
+#include "db/FieldColumn.h"
 
-#include "Convert.h"
+#include "common/Convert.h"
 
 #include <algorithm>
 #include <QDateTime>
