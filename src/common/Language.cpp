@@ -15,6 +15,11 @@ QString GetLangText(const QString &strId, const QString &strDefault)
     return pack->GetText(strId);
 }
 
+QString GetLangText(const LangText &text)
+{
+    return GetLangText(QLatin1String(text.Id), QString::fromUtf8(text.Default));
+}
+
 LanguageFont SessionLanguageFont()
 {
     const auto &scheme = Session().gobjFontScheme;

@@ -6,6 +6,22 @@
 // pack exists or for a blank id. Once a pack exists its answer is used as it comes, even empty.
 QString GetLangText(const QString &strId, const QString &strDefault);
 
+// A text id with its English default.
+struct LangText
+{
+    const char *Id;
+    const char *Default;
+};
+QString GetLangText(const LangText &text);
+
+// The texts more than one window shows.
+namespace ModuleTexts {
+inline constexpr LangText Saved{"0068", "Saved!"};
+inline constexpr LangText Failed{"0069", "Failed!"};
+// Asked before deleting one record as well as all of them.
+inline constexpr LangText DeleteQuestion{"0077", "Are You Want To Delete All Records?"};
+} // namespace ModuleTexts
+
 // The session language's font as the host's font object gives it.
 struct LanguageFont
 {

@@ -17,7 +17,6 @@
 #include "widgets/Appearance.h"
 #include "widgets/FlexGrid.h"
 #include "widgets/MsgBox.h"
-#include "widgets/OleColor.h"
 #include "widgets/Twips.h"
 
 #include <QCloseEvent>
@@ -28,32 +27,37 @@
 
 namespace {
 
-constexpr quint32 WindowColor = 0x00C0E0FF;    // light orange
-constexpr quint32 ButtonColor = 0x00C0FFFF;    // light yellow
-constexpr quint32 ViewingColor = 0x00FFFFFF;   // white
-constexpr quint32 ComposingColor = 0x00C0FFC0; // light green
-
-// Design lengths in twips.
-constexpr int ClientWidth = 10380;
-constexpr int ClientHeight = 5850;
-constexpr int FrameWidth = 120;  // both window borders
-constexpr int FrameHeight = 405; // caption bar and borders
-constexpr int GridWidth = 4290;
-constexpr int StripWidth = 8985;
-constexpr int StripHeight = 450;
-
+const QString ModuleName = QStringLiteral("frmNotice");
 const QString AddNewMode = QStringLiteral("AddNew");
 
-QPushButton *makeButton(QWidget *parent, const char *name, const char *tag, const QString &caption,
-                        int index)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setProperty("Tag", QLatin1String(tag));
-    button->setGeometry(TwipsRect(index * 1482, 15, 1455, 375));
-    SetWidgetColor(button, QPalette::Button, OleColor::ToColor(qint32(ButtonColor)));
-    return button;
-}
+// The window as designed, in twips.
+namespace Design {
+constexpr int ClientWidth = 10380;
+constexpr int ClientHeight = 5850;
+constexpr ControlDesign List{"vfgMain", 0, -15, 4290, 5055};
+constexpr ControlDesign Text{"txtNotice", 4380, 0, 5970, 5070};
+constexpr ControlDesign Bar{"picControl", 30, 5325, 8985, 450};
+constexpr ControlDesign Buttons[] = {
+    {"cmdFind", 0, 15, 1455, 375, "0158", "&Find"},
+    {"cmdAdd", 1482, 15, 1455, 375, "0008", "&Add"},
+    {"cmdDelete", 2964, 15, 1455, 375, "0010", "&Delete"},
+    {"cmdSave", 4446, 15, 1455, 375, "0083", "&Save"},
+    {"cmdRefresh", 5928, 15, 1455, 375, "0037", "&Refresh"},
+    {"cmdExit", 7410, 15, 1455, 375, "0082", "&Exit"},
+};
+// The layout rules work on the window's outer size: the frame is 60 at each side and below,
+// 345 above the client area (the caption bar included).
+constexpr int SideBorders = 120;
+constexpr int CaptionAndBorders = 405;
+// The bar's bottom lies on the client area's bottom edge; the list ends 100 above the bar.
+constexpr int BarFromBottom = 400;
+constexpr int ListFromBottom = 500;
+// The bar stays whole, with some of the list above it.
+constexpr int MinimumWidth = 9045;
+constexpr int MinimumHeight = 2450;
+constexpr int SerialWidth = 600;
+constexpr int TimeWidth = 2100;
+} // namespace Design
 
 } // namespace
 
@@ -66,16 +70,15 @@ frmNotice::frmNotice()
     QFont designFont(QStringLiteral("SimSun"));
     designFont.setPointSizeF(10.5);
     setFont(designFont);
-    SetWidgetColor(this, QPalette::Window, OleColor::ToColor(qint32(WindowColor)));
+    SetWidgetColor(this, QPalette::Window, DesignColor::Window);
     setAutoFillBackground(true);
 
     vfgMain = new FlexGrid(this);
-    vfgMain->setObjectName(QStringLiteral("vfgMain"));
-    vfgMain->setGeometry(TwipsRect(0, -15, GridWidth, 5055));
+    PlaceControl(vfgMain, Design::List);
     vfgMain->setSelectionByRow(true);
     vfgMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    vfgMain->setForeColorFixed(0x00FFFFFF);
-    vfgMain->setBackColorAlternate(qint32(WindowColor));
+    vfgMain->setForeColorFixed(qint32(DesignColor::White));
+    vfgMain->setBackColorAlternate(qint32(DesignColor::Window));
     vfgMain->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     QPalette headerPalette = vfgMain->horizontalHeader()->palette();
     headerPalette.setColor(QPalette::Button, QColor(0x3A, 0x6E, 0xA5)); // the desktop colour
@@ -84,26 +87,21 @@ frmNotice::frmNotice()
     connect(vfgMain, &FlexGrid::AfterRowColChange, this, &frmNotice::vfgMain_AfterRowColChange);
 
     txtNotice = new QTextEdit(this);
-    txtNotice->setObjectName(QStringLiteral("txtNotice"));
-    txtNotice->setGeometry(TwipsRect(4380, 0, 5970, 5070));
+    PlaceControl(txtNotice, Design::Text);
     txtNotice->setAcceptRichText(false);
     // Without the permission the box is disabled; its text should still read as plain black.
     QPalette textPalette = txtNotice->palette();
     textPalette.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
     txtNotice->setPalette(textPalette);
-    setTextBackground(ViewingColor);
+    setTextBackground(DesignColor::Viewing);
 
     picControl = new QWidget(this);
-    picControl->setObjectName(QStringLiteral("picControl"));
-    picControl->setGeometry(TwipsRect(30, 5325, StripWidth, StripHeight));
+    PlaceControl(picControl, Design::Bar);
     picControl->setAutoFillBackground(true);
 
-    cmdFind = makeButton(picControl, "cmdFind", "0158", QStringLiteral("&Find"), 0);
-    cmdAdd = makeButton(picControl, "cmdAdd", "0008", QStringLiteral("&Add"), 1);
-    cmdDelete = makeButton(picControl, "cmdDelete", "0010", QStringLiteral("&Delete"), 2);
-    cmdSave = makeButton(picControl, "cmdSave", "0083", QStringLiteral("&Save"), 3);
-    cmdRefresh = makeButton(picControl, "cmdRefresh", "0037", QStringLiteral("&Refresh"), 4);
-    cmdExit = makeButton(picControl, "cmdExit", "0082", QStringLiteral("&Exit"), 5);
+    QPushButton **buttons[] = {&cmdFind, &cmdAdd, &cmdDelete, &cmdSave, &cmdRefresh, &cmdExit};
+    for (size_t i = 0; i < std::size(buttons); ++i)
+        *buttons[i] = MakeButton(picControl, Design::Buttons[i]);
 
     setTabOrder(vfgMain, txtNotice);
     setTabOrder(txtNotice, cmdRefresh);
@@ -123,9 +121,8 @@ frmNotice::frmNotice()
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, cmdExit, &QPushButton::click);
 
-    resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
-    // The command strip stays whole, with some of the list above it.
-    setMinimumSize(TwipsToPixels(StripWidth + 60), TwipsToPixels(StripHeight + 500 + 1500));
+    resize(TwipsToPixels(Design::ClientWidth), TwipsToPixels(Design::ClientHeight));
+    setMinimumSize(TwipsToPixels(Design::MinimumWidth), TwipsToPixels(Design::MinimumHeight));
 
     // Resolved when a notice is handed over: a closed notice window loads again for it.
     frmQueryNotice::SetNoticeHandOver(
@@ -155,33 +152,32 @@ void frmNotice::Form_Load()
 
 void frmNotice::SetControlsLanguage()
 {
-    const auto caption = [](QWidget *control, const QString &fallback) {
-        return GetLangText(control->property("Tag").toString(), fallback);
-    };
-    cmdFind->setText(caption(cmdFind, QStringLiteral("Find")) + QStringLiteral("(&Q)"));
-    cmdDelete->setText(caption(cmdDelete, QStringLiteral("Delete")) + QStringLiteral("(&D)"));
-    cmdSave->setText(caption(cmdSave, QStringLiteral("&Save")));
-    cmdRefresh->setText(caption(cmdRefresh, QStringLiteral("Refresh")) + QStringLiteral("(&R)"));
-    cmdExit->setText(caption(cmdExit, QStringLiteral("&Exit")));
-    cmdAdd->setText(caption(cmdAdd, QStringLiteral("Add")) + QStringLiteral("(&A)"));
-    setWindowTitle(caption(this, QStringLiteral("Notice")));
+    SetCaptions(this, "Notice",
+                {{cmdFind, "Find", "(&Q)"},
+                 {cmdDelete, "Delete", "(&D)"},
+                 {cmdSave, "&Save"},
+                 {cmdRefresh, "Refresh", "(&R)"},
+                 {cmdExit, "&Exit"},
+                 {cmdAdd, "Add", "(&A)"}});
 }
 
 void frmNotice::ResetControls()
 {
-    // The layout rules are written for the outer size of the window.
-    const int W = PixelsToTwips(width()) + FrameWidth;
-    const int H = PixelsToTwips(height()) + FrameHeight;
-    picControl->move(TwipsToPixels((W - StripWidth) / 2), TwipsToPixels(H - StripHeight - 400));
+    const int W = PixelsToTwips(width()) + Design::SideBorders;
+    const int H = PixelsToTwips(height()) + Design::CaptionAndBorders;
+    const int barWidth = PixelsToTwips(picControl->width());
+    const int barHeight = PixelsToTwips(picControl->height());
+    picControl->move(TwipsToPixels((W - barWidth) / 2),
+                     TwipsToPixels(H - barHeight - Design::BarFromBottom));
     const int gridWidth = PixelsToTwips(vfgMain->width());
-    const int listHeight = H - StripHeight - 500;
+    const int listHeight = H - barHeight - Design::ListFromBottom;
     vfgMain->move(0, 0);
     if (listHeight >= 0)
         vfgMain->resize(vfgMain->width(), TwipsToPixels(listHeight));
     txtNotice->move(TwipsToPixels(gridWidth), 0);
     if (listHeight >= 0)
         txtNotice->resize(txtNotice->width(), TwipsToPixels(listHeight));
-    const int textWidth = W - gridWidth - 120;
+    const int textWidth = W - gridWidth - Design::SideBorders;
     if (textWidth >= 0)
         txtNotice->resize(TwipsToPixels(textWidth), txtNotice->height());
 }
@@ -207,7 +203,20 @@ void frmNotice::closeEvent(QCloseEvent *event)
 
 void frmNotice::setTextBackground(quint32 oleColor)
 {
-    SetWidgetColor(txtNotice, QPalette::Base, OleColor::ToColor(qint32(oleColor)));
+    SetWidgetColor(txtNotice, QPalette::Base, oleColor);
+}
+
+int frmNotice::currentDataRow() const
+{
+    const int row = vfgMain->Row();
+    return vfgMain->Rows() > vfgMain->FixedRows() && row >= vfgMain->FixedRows() ? row : -1;
+}
+
+void frmNotice::showNoticeAt(int row)
+{
+    vfgMain->ShowCell(row, NoticeSerialCol);
+    vfgMain->Select(row, NoticeSerialCol);
+    ShowNotice();
 }
 
 void frmNotice::LoadData()
@@ -217,18 +226,18 @@ void frmNotice::LoadData()
         vfgMain->setDataSource(GetRecordset(sql));
         ResetSN();
     } catch (const std::exception &e) {
-        LogFailure(e, QStringLiteral("LoadData"), QStringLiteral("frmNotice"), sql);
+        LogFailure(e, QStringLiteral("LoadData"), ModuleName, sql);
     }
 }
 
 void frmNotice::FormatGrid()
 {
-    FormatNoticeList(vfgMain, 600, 2100);
+    FormatNoticeList(vfgMain, Design::SerialWidth, Design::TimeWidth);
 }
 
 void frmNotice::ResetSN()
 {
-    vfgMain->NumberRows(0);
+    vfgMain->NumberRows(NoticeSerialCol);
 }
 
 void frmNotice::RefreshDB(const QString &strID)
@@ -236,38 +245,26 @@ void frmNotice::RefreshDB(const QString &strID)
     try {
         LoadData();
         FormatGrid();
-        setTextBackground(ViewingColor);
+        setTextBackground(DesignColor::Viewing);
         mstrMode.clear();
-        const int fixedRows = vfgMain->FixedRows();
-        if (vfgMain->Rows() <= fixedRows)
+        if (vfgMain->Rows() <= vfgMain->FixedRows())
             return;
-        if (strID.isEmpty()) {
-            vfgMain->Select(fixedRows, 0);
-            vfgMain->ShowCell(fixedRows, 0);
-            ShowNotice();
-            return;
-        }
-        for (int r = fixedRows; r < vfgMain->Rows(); ++r) {
-            if (vfgMain->TextMatrix(r, 1) == strID) {
-                vfgMain->Select(r, 0);
-                vfgMain->ShowCell(r, 0);
-                ShowNotice();
-                return;
-            }
-        }
+        const int row = strID.isEmpty() ? vfgMain->FixedRows() : FindNoticeRow(vfgMain, strID);
+        if (row >= 0)
+            showNoticeAt(row);
     } catch (const std::exception &e) {
-        LogFailure(e, QStringLiteral("RefreshDB"), QStringLiteral("frmNotice"));
+        LogFailure(e, QStringLiteral("RefreshDB"), ModuleName);
     }
 }
 
 void frmNotice::ShowNotice()
 {
-    const int row = vfgMain->Row();
-    if (vfgMain->Rows() <= vfgMain->FixedRows() || row < vfgMain->FixedRows())
+    const int row = currentDataRow();
+    if (row < 0)
         return;
-    setTextBackground(ViewingColor);
+    setTextBackground(DesignColor::Viewing);
     mstrMode.clear();
-    const QString key = vfgMain->TextMatrix(row, 1);
+    const QString key = vfgMain->TextMatrix(row, NoticeKeyCol);
     if (!IsPlainWholeNumber(key))
         return;
     const QString sql = NoticeStatements::ContentQuery(key);
@@ -280,7 +277,8 @@ void frmNotice::ShowNotice()
             txtNotice->setPlainText(Nulltostr(records->Fields(QStringLiteral("Notice_Content"))));
             // Only the publisher himself, spelt exactly so, may change his notice.
             const bool own =
-                vfgMain->TextMatrix(row, 3) == Session().gstrOperator && Session().gblnEditNotice;
+                vfgMain->TextMatrix(row, NoticePublisherCol) == Session().gstrOperator &&
+                Session().gblnEditNotice;
             cmdDelete->setEnabled(own);
             cmdSave->setEnabled(own);
         } else {
@@ -288,7 +286,7 @@ void frmNotice::ShowNotice()
             txtNotice->setPlainText(QString());
         }
     } catch (const std::exception &e) {
-        LogFailure(e, QStringLiteral("ShowNotice"), QStringLiteral("frmNotice"), sql);
+        LogFailure(e, QStringLiteral("ShowNotice"), ModuleName, sql);
     }
 }
 
@@ -300,16 +298,9 @@ void frmNotice::vfgMain_AfterRowColChange(int OldRow, int, int NewRow, int)
 
 void frmNotice::SearchNotice(const QString &strID)
 {
-    if (vfgMain->Rows() <= vfgMain->FixedRows())
-        return;
-    for (int r = vfgMain->FixedRows(); r < vfgMain->Rows(); ++r) {
-        if (vfgMain->TextMatrix(r, 1) == strID) {
-            vfgMain->ShowCell(r, 0);
-            vfgMain->Select(r, 0);
-            ShowNotice();
-            return;
-        }
-    }
+    const int row = FindNoticeRow(vfgMain, strID);
+    if (row >= 0)
+        showNoticeAt(row);
 }
 
 void frmNotice::RefreshWhileViewing()
@@ -317,8 +308,9 @@ void frmNotice::RefreshWhileViewing()
     if (!mstrMode.isEmpty() || txtNotice->document()->isModified())
         return;
     const int row = vfgMain->Row();
-    RefreshDB(row >= vfgMain->FixedRows() && row < vfgMain->Rows() ? vfgMain->TextMatrix(row, 1)
-                                                                   : QString());
+    RefreshDB(row >= vfgMain->FixedRows() && row < vfgMain->Rows()
+                  ? vfgMain->TextMatrix(row, NoticeKeyCol)
+                  : QString());
 }
 
 bool frmNotice::ShowNewestFrom(const QString &publisher, const QString &textStart)
@@ -333,10 +325,10 @@ bool frmNotice::ShowNewestFrom(const QString &publisher, const QString &textStar
                 continue;
             RefreshWhileViewing();
             SearchNotice(records->text(r, 0));
-            return vfgMain->TextMatrix(vfgMain->Row(), 1) == records->text(r, 0);
+            return vfgMain->TextMatrix(vfgMain->Row(), NoticeKeyCol) == records->text(r, 0);
         }
     } catch (const std::exception &e) {
-        LogFailure(e, QStringLiteral("ShowNewestFrom"), QStringLiteral("frmNotice"), sql);
+        LogFailure(e, QStringLiteral("ShowNewestFrom"), ModuleName, sql);
     }
     return false;
 }
@@ -347,7 +339,7 @@ void frmNotice::AddNew()
         return;
     mstrMode = AddNewMode;
     txtNotice->setPlainText(QString());
-    setTextBackground(ComposingColor);
+    setTextBackground(DesignColor::Composing);
     txtNotice->setFocus();
     cmdSave->setEnabled(true);
     cmdDelete->setEnabled(true);
@@ -375,10 +367,10 @@ void frmNotice::SaveData()
             sql =
                 NoticeStatements::Insert(Session().gintDBType, Session().gstrOperator, text, Now());
         } else {
-            const int row = vfgMain->Row();
-            if (vfgMain->Rows() <= vfgMain->FixedRows() || row < vfgMain->FixedRows())
+            const int row = currentDataRow();
+            if (row < 0)
                 return;
-            const QString key = TrimBlanks(vfgMain->TextMatrix(row, 1));
+            const QString key = TrimBlanks(vfgMain->TextMatrix(row, NoticeKeyCol));
             if (!IsPlainWholeNumber(key)) // also blank, or the header's "ID"
                 return;
             if (refuseEmptyText(text))
@@ -388,13 +380,13 @@ void frmNotice::SaveData()
 
         if (!ExcuteSQL(sql)) {
             // Not stored: the text and the mode stay so the user can try again.
-            MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), this);
+            MsgCritical(GetLangText(ModuleTexts::Failed), this);
             return;
         }
         if (composing)
             RefreshDB();
-        setTextBackground(ViewingColor);
-        MsgInfo(GetLangText(QStringLiteral("0068"), QStringLiteral("Saved!")), this);
+        setTextBackground(DesignColor::Viewing);
+        MsgInfo(GetLangText(ModuleTexts::Saved), this);
         if (composing && MsgYesNo(GetLangText(QStringLiteral("0426"),
                                               QStringLiteral("Are you want to send Notice?")),
                                   this)) {
@@ -403,9 +395,9 @@ void frmNotice::SaveData()
                            NoticeMessage::LeftChars(txtNotice->toPlainText(), 10));
         }
     } catch (const std::exception &e) {
-        setTextBackground(ViewingColor);
-        LogFailure(e, QStringLiteral("SaveData"), QStringLiteral("frmNotice"), sql);
-        MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), this);
+        setTextBackground(DesignColor::Viewing);
+        LogFailure(e, QStringLiteral("SaveData"), ModuleName, sql);
+        MsgCritical(GetLangText(ModuleTexts::Failed), this);
     }
 }
 
@@ -415,15 +407,13 @@ void frmNotice::DeleteData()
         RefreshDB();
         return;
     }
-    const int row = vfgMain->Row();
-    if (vfgMain->Rows() <= vfgMain->FixedRows() || row < vfgMain->FixedRows())
+    const int row = currentDataRow();
+    if (row < 0)
         return;
-    const QString key = vfgMain->TextMatrix(row, 1);
+    const QString key = vfgMain->TextMatrix(row, NoticeKeyCol);
     if (!IsPlainWholeNumber(key))
         return;
-    if (!MsgYesNo(GetLangText(QStringLiteral("0077"),
-                              QStringLiteral("Are You Want To Delete All Records?")),
-                  this))
+    if (!MsgYesNo(GetLangText(ModuleTexts::DeleteQuestion), this))
         return;
     const QString sql = NoticeStatements::Delete(key);
     try {
@@ -431,13 +421,13 @@ void frmNotice::DeleteData()
         // Next the older neighbour; at the bottom the newer one; nothing when it was the only one.
         QString next;
         if (row != vfgMain->Rows() - 1)
-            next = vfgMain->TextMatrix(row + 1, 1);
+            next = vfgMain->TextMatrix(row + 1, NoticeKeyCol);
         else if (row != vfgMain->FixedRows())
-            next = vfgMain->TextMatrix(row - 1, 1);
+            next = vfgMain->TextMatrix(row - 1, NoticeKeyCol);
         vfgMain->RemoveItem(row);
         RefreshDB(next);
     } catch (const std::exception &e) {
-        LogFailure(e, QStringLiteral("DeleteData"), QStringLiteral("frmNotice"), sql);
+        LogFailure(e, QStringLiteral("DeleteData"), ModuleName, sql);
     }
 }
 
@@ -456,7 +446,7 @@ void frmNotice::SendAllUserMsg(const QString &strPublisher, const QString &strCo
                 broadcast.SendTo(address, datagram);
         }
     } catch (const std::exception &e) {
-        LogFailure(e, QStringLiteral("SendAllUserMsg"), QStringLiteral("frmNotice"));
+        LogFailure(e, QStringLiteral("SendAllUserMsg"), ModuleName);
     }
 }
 

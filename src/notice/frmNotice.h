@@ -56,6 +56,10 @@ private:
     void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
     void cmdFind_Click();
     void setTextBackground(quint32 oleColor);
+    // The current row when it holds a notice; -1 otherwise.
+    int currentDataRow() const;
+    // Scrolls to the row, makes it current and shows its notice.
+    void showNoticeAt(int row);
 
     FlexGrid *vfgMain;
     QTextEdit *txtNotice;

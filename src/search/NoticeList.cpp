@@ -12,15 +12,25 @@ void FormatNoticeList(FlexGrid *grid, int serialWidth, int timeWidth)
     });
     SkipOnError([grid] { grid->setFixedAlignment(-1, FlexGrid::flexAlignCenterCenter); });
     SkipOnError([grid] {
-        grid->setColAlignment(0, FlexGrid::flexAlignCenterCenter);
-        grid->setColAlignment(2, FlexGrid::flexAlignLeftCenter);
-        grid->setColAlignment(3, FlexGrid::flexAlignLeftCenter);
+        grid->setColAlignment(NoticeSerialCol, FlexGrid::flexAlignCenterCenter);
+        grid->setColAlignment(NoticeTimeCol, FlexGrid::flexAlignLeftCenter);
+        grid->setColAlignment(NoticePublisherCol, FlexGrid::flexAlignLeftCenter);
     });
     SkipOnError([=] {
-        grid->setColWidth(0, serialWidth);
-        grid->setColWidth(2, timeWidth);
-        grid->setColWidth(3, 1500);
+        grid->setColWidth(NoticeSerialCol, serialWidth);
+        grid->setColWidth(NoticeTimeCol, timeWidth);
+        grid->setColWidth(NoticePublisherCol, 1500);
     });
-    SkipOnError([grid] { grid->setColHidden(1, true); });
-    SkipOnError([grid] { grid->setColFormat(2, QStringLiteral("yyyy-MM-dd HH:mm:ss")); });
+    SkipOnError([grid] { grid->setColHidden(NoticeKeyCol, true); });
+    SkipOnError(
+        [grid] { grid->setColFormat(NoticeTimeCol, QStringLiteral("yyyy-MM-dd HH:mm:ss")); });
+}
+
+int FindNoticeRow(const FlexGrid *grid, const QString &strID)
+{
+    for (int row = grid->FixedRows(); row < grid->Rows(); ++row) {
+        if (grid->TextMatrix(row, NoticeKeyCol) == strID)
+            return row;
+    }
+    return -1;
 }

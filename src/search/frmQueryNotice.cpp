@@ -13,7 +13,6 @@
 #include "search/NoticeQuery.h"
 #include "widgets/Appearance.h"
 #include "widgets/FlexGrid.h"
-#include "widgets/OleColor.h"
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
@@ -28,11 +27,27 @@
 
 namespace {
 
-constexpr quint32 WindowColor = 0x00C0E0FF;  // light orange
-constexpr quint32 ButtonColor = 0x00C0FFFF;  // light yellow
-constexpr quint32 CaptionColor = 0x00FF0000; // blue
+const QString ModuleName = QStringLiteral("frmQueryNotice");
+
+// The window as designed, in twips; the date controls lie in the frame.
+namespace Design {
 constexpr int ClientHeight = 2640;
-constexpr int FrameWidth = 120; // both window borders
+constexpr int SideBorders = 120; // the window's frame, 60 at each side
+constexpr ControlDesign Publisher{"txtPublisher", 1245, 30, 2205, 360};
+constexpr ControlDesign PublisherLabel{"lblPublisher", 75, 120, 1080, 240, "0427", "Publisher"};
+constexpr ControlDesign Frame{"fraDate", 120, 570, 3300, 1455};
+// Sits on the frame's top edge, covering the line, as the frame's title.
+constexpr ControlDesign Time{"chkTime", 375, 45, 915, 225, "0406", "&Time"};
+constexpr ControlDesign From{"dtpFrom", 885, 390, 2190, 315};
+constexpr ControlDesign To{"dtpTo", 870, 885, 2190, 315};
+constexpr ControlDesign FromLabel{"lblFrom", 120, 435, 690, 240, "0165", "From"};
+constexpr ControlDesign ToLabel{"lblTo", 150, 930, 690, 240, "0166", "To"};
+constexpr ControlDesign Query{"cmdQuery", 240, 2100, 1395, 390, "0158", "&Query"};
+constexpr ControlDesign Exit{"cmdExit", 2025, 2100, 1395, 390, "0082", "&Exit"};
+constexpr ControlDesign List{"vfgMain", 3555, 0, 2730, 2580};
+constexpr int SerialWidth = 500;
+constexpr int TimeWidth = 2000;
+} // namespace Design
 
 frmQueryNotice::NoticeHandOver &installedHandOver()
 {
@@ -40,15 +55,15 @@ frmQueryNotice::NoticeHandOver &installedHandOver()
     return handOver;
 }
 
-void setColors(QWidget *widget, quint32 background, quint32 foreground, bool fill)
+// A caption of the window: blue on the window's light orange.
+template <typename Control> Control *makeCaption(QWidget *parent, const ControlDesign &design)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(fill ? QPalette::Window : QPalette::Button,
-                     OleColor::ToColor(qint32(background)));
-    if (foreground != background)
-        palette.setColor(QPalette::WindowText, OleColor::ToColor(qint32(foreground)));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(fill);
+    auto *caption = new Control(QString::fromLatin1(design.Caption), parent);
+    PlaceControl(caption, design);
+    SetWidgetColor(caption, QPalette::Window, DesignColor::Window);
+    SetWidgetColor(caption, QPalette::WindowText, DesignColor::Caption);
+    caption->setAutoFillBackground(true);
+    return caption;
 }
 
 } // namespace
@@ -59,61 +74,37 @@ frmQueryNotice::frmQueryNotice()
     setProperty("Tag", QStringLiteral("0158"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Notice"));
-    setColors(this, WindowColor, WindowColor, true);
-
-    const auto place = [](QWidget *control, const char *name, const QRect &twips) {
-        control->setObjectName(QLatin1String(name));
-        control->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    };
+    SetWidgetColor(this, QPalette::Window, DesignColor::Window);
+    setAutoFillBackground(true);
 
     txtPublisher = new QLineEdit(this);
-    place(txtPublisher, "txtPublisher", QRect(1245, 30, 2205, 360));
-
-    lblPublisher = new QLabel(QStringLiteral("Publisher"), this);
-    place(lblPublisher, "lblPublisher", QRect(75, 120, 1080, 240));
-    lblPublisher->setProperty("Tag", QStringLiteral("0427"));
+    PlaceControl(txtPublisher, Design::Publisher);
+    lblPublisher = makeCaption<QLabel>(this, Design::PublisherLabel);
 
     fraDate = new QFrame(this);
-    place(fraDate, "fraDate", QRect(120, 570, 3300, 1455));
+    PlaceControl(fraDate, Design::Frame);
     fraDate->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    setColors(fraDate, WindowColor, WindowColor, true);
+    SetWidgetColor(fraDate, QPalette::Window, DesignColor::Window);
+    fraDate->setAutoFillBackground(true);
+    chkTime = makeCaption<QCheckBox>(fraDate, Design::Time);
 
-    // Sits on the frame's top edge, covering the line, as the frame's title.
-    chkTime = new QCheckBox(QStringLiteral("&Time"), fraDate);
-    place(chkTime, "chkTime", QRect(375, 45, 915, 225));
-    chkTime->setProperty("Tag", QStringLiteral("0406"));
-
-    const auto makeDate = [&](const char *name, const QRect &twips) {
+    const auto makeDate = [&](const ControlDesign &design) {
         auto *picker = new QDateEdit(fraDate);
-        place(picker, name, twips);
+        PlaceControl(picker, design);
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         return picker;
     };
-    dtpFrom = makeDate("dtpFrom", QRect(885, 390, 2190, 315));
-    dtpTo = makeDate("dtpTo", QRect(870, 885, 2190, 315));
+    dtpFrom = makeDate(Design::From);
+    dtpTo = makeDate(Design::To);
+    lblFrom = makeCaption<QLabel>(fraDate, Design::FromLabel);
+    lblTo = makeCaption<QLabel>(fraDate, Design::ToLabel);
 
-    lblFrom = new QLabel(QStringLiteral("From"), fraDate);
-    place(lblFrom, "lblFrom", QRect(120, 435, 690, 240));
-    lblFrom->setProperty("Tag", QStringLiteral("0165"));
-    lblTo = new QLabel(QStringLiteral("To"), fraDate);
-    place(lblTo, "lblTo", QRect(150, 930, 690, 240));
-    lblTo->setProperty("Tag", QStringLiteral("0166"));
-
-    cmdQuery = new QPushButton(QStringLiteral("&Query"), this);
-    place(cmdQuery, "cmdQuery", QRect(240, 2100, 1395, 390));
-    cmdQuery->setProperty("Tag", QStringLiteral("0158"));
-    cmdExit = new QPushButton(QStringLiteral("&Exit"), this);
-    place(cmdExit, "cmdExit", QRect(2025, 2100, 1395, 390));
-    cmdExit->setProperty("Tag", QStringLiteral("0082"));
-    setColors(cmdQuery, ButtonColor, ButtonColor, false);
-    setColors(cmdExit, ButtonColor, ButtonColor, false);
-    for (QWidget *caption : {static_cast<QWidget *>(lblPublisher), static_cast<QWidget *>(lblFrom),
-                             static_cast<QWidget *>(lblTo), static_cast<QWidget *>(chkTime)})
-        setColors(caption, WindowColor, CaptionColor, true);
+    cmdQuery = MakeButton(this, Design::Query);
+    cmdExit = MakeButton(this, Design::Exit);
 
     vfgMain = new FlexGrid(this);
-    place(vfgMain, "vfgMain", QRect(3555, 0, 2730, 2580));
+    PlaceControl(vfgMain, Design::List);
     vfgMain->setSelectionByRow(true);
     vfgMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -181,16 +172,13 @@ void frmQueryNotice::InitControls()
 
 void frmQueryNotice::SetControlsLanguage()
 {
-    const auto caption = [](QWidget *control, const QString &fallback) {
-        return GetLangText(control->property("Tag").toString(), fallback);
-    };
-    cmdQuery->setText(caption(cmdQuery, QStringLiteral("&Query")));
-    cmdExit->setText(caption(cmdExit, QStringLiteral("&Exit")));
-    lblPublisher->setText(caption(lblPublisher, QStringLiteral("Publisher")));
-    chkTime->setText(caption(chkTime, QStringLiteral("&Time")));
-    lblFrom->setText(caption(lblFrom, QStringLiteral("From")));
-    lblTo->setText(caption(lblTo, QStringLiteral("To")));
-    setWindowTitle(caption(this, QStringLiteral("Notice")));
+    SetCaptions(this, "Notice",
+                {{cmdQuery, "&Query"},
+                 {cmdExit, "&Exit"},
+                 {lblPublisher, "Publisher"},
+                 {chkTime, "&Time"},
+                 {lblFrom, "From"},
+                 {lblTo, "To"}});
 }
 
 void frmQueryNotice::chkTime_Click()
@@ -215,7 +203,7 @@ void frmQueryNotice::Query()
         if (count > 1) {
             setWidthTwips(WideTwips);
             vfgMain->ShowCell(vfgMain->FixedRows(), 0);
-            HandOver(vfgMain->TextMatrix(vfgMain->FixedRows(), 1));
+            HandOver(vfgMain->TextMatrix(vfgMain->FixedRows(), NoticeKeyCol));
         } else if (count == 1) {
             setWidthTwips(NarrowTwips);
             records->MoveFirst();
@@ -225,41 +213,41 @@ void frmQueryNotice::Query()
             setWidthTwips(NarrowTwips);
         }
     } catch (const std::exception &e) {
-        LogFailure(e, QStringLiteral("Query"), QStringLiteral("frmQueryNotice"), sql);
+        LogFailure(e, QStringLiteral("Query"), ModuleName, sql);
     }
 }
 
 void frmQueryNotice::FormatGrid()
 {
-    FormatNoticeList(vfgMain, 500, 2000);
+    FormatNoticeList(vfgMain, Design::SerialWidth, Design::TimeWidth);
 }
 
 void frmQueryNotice::ResetSN()
 {
-    vfgMain->NumberRows(0);
+    vfgMain->NumberRows(NoticeSerialCol);
 }
 
 void frmQueryNotice::vfgMain_AfterRowColChange(int OldRow, int, int NewRow, int)
 {
     if (NewRow == OldRow || NewRow < vfgMain->FixedRows())
         return;
-    const QString key = vfgMain->TextMatrix(NewRow, 1);
+    const QString key = vfgMain->TextMatrix(NewRow, NoticeKeyCol);
     try {
         if (!TrimBlanks(key).isEmpty())
             HandOver(key);
     } catch (const std::exception &e) {
-        LogFailure(e, QStringLiteral("vfgMain_AfterRowColChange"), QStringLiteral("frmQueryNotice"),
-                   key);
+        LogFailure(e, QStringLiteral("vfgMain_AfterRowColChange"), ModuleName, key);
     }
 }
 
 int frmQueryNotice::WidthTwips() const
 {
-    return PixelsToTwips(width()) + FrameWidth;
+    return PixelsToTwips(width()) + Design::SideBorders;
 }
 
 void frmQueryNotice::setWidthTwips(int outerTwips)
 {
     // Qt sizes the client area; the twips widths are those of the whole window.
-    setFixedSize(TwipsToPixels(outerTwips - FrameWidth), TwipsToPixels(ClientHeight));
+    setFixedSize(TwipsToPixels(outerTwips - Design::SideBorders),
+                 TwipsToPixels(Design::ClientHeight));
 }

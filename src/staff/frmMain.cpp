@@ -35,23 +35,25 @@ constexpr int LastFieldCol = ColumnCount - 1;
 constexpr int UserNameCol = FirstFieldCol + ClerkFieldIndex("Clerk_UserName");
 constexpr int SerialWidth = 600;
 
-// Design layout in twips.
+// The window as designed, in twips. The bar's buttons are 1455 x 375, 15 below its top.
+namespace Design {
 constexpr int ClientWidth = 9870;
 constexpr int ClientHeight = 4920;
-constexpr int GridWidth = 9765;
-constexpr int GridHeight = 4275;
-constexpr int EditorWidth = 900;
-constexpr int EditorHeight = 315; // a little more than a 300-twip row, so it covers the cell
-constexpr int BarWidth = 8940;
-constexpr int BarHeight = 450;
-constexpr int BarGap = 95;
+constexpr ControlDesign Grid{"vfgMain", 0, 0, 9765, 4275};
+// A little higher than a 300-twip row, so that it covers the cell.
+constexpr ControlDesign Editor{"txtInput", 0, 0, 900, 315};
+constexpr ControlDesign Bar{"picControl", 0, 0, 8940, 450};
+constexpr ControlDesign Buttons[] = {
+    {"cmdFind", 0, 15, 1455, 375, "0158", "&Find"},
+    {"cmdDelete", 1488, 15, 1455, 375, "0010", "&Delete"},
+    {"cmdSave", 2976, 15, 1455, 375, "0083", "&Save"},
+    {"cmdRefresh", 4464, 15, 1455, 375, "0037", "&Refresh"},
+    {"cmdPrint", 5925, 15, 1455, 375, "0159", "Print"},
+    {"cmdExit", 7440, 15, 1455, 375, "0082", "&Exit"},
+};
+constexpr int BarGap = 95; // between the grid and the bar
 constexpr int MinimumGridHeight = 1500;
-constexpr int ButtonWidth = 1455;
-constexpr int ButtonHeight = 375;
-constexpr int ButtonTop = 15;
-
-const QColor WindowColor(255, 224, 192);
-const QColor ButtonColor(255, 255, 192);
+} // namespace Design
 
 const ClerkField *FieldOfColumn(int col)
 {
@@ -66,46 +68,33 @@ frmMain::frmMain()
     setProperty("Tag", QStringLiteral("0421"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Internal Information Management"));
-    SetWidgetColor(this, QPalette::Window, WindowColor);
+    SetWidgetColor(this, QPalette::Window, DesignColor::Window);
     setAutoFillBackground(true);
-    resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
+    resize(TwipsToPixels(Design::ClientWidth), TwipsToPixels(Design::ClientHeight));
     // The buttons stay whole, with a few lines of the grid above them.
-    setMinimumSize(TwipsToPixels(BarWidth), TwipsToPixels(BarHeight + BarGap + MinimumGridHeight));
+    setMinimumSize(TwipsToPixels(Design::Bar.Width),
+                   TwipsToPixels(Design::Bar.Height + Design::BarGap + Design::MinimumGridHeight));
 
     vfgMain = new FlexGrid(this);
-    vfgMain->setObjectName(QStringLiteral("vfgMain"));
-    vfgMain->setGeometry(TwipsRect(0, 0, GridWidth, GridHeight));
+    PlaceControl(vfgMain, Design::Grid);
     vfgMain->setSelectionByRow(false);
 
     // Created after the grid so that it lies above it.
     txtInput = new QLineEdit(this);
-    txtInput->setObjectName(QStringLiteral("txtInput"));
-    txtInput->setGeometry(TwipsRect(0, 0, EditorWidth, EditorHeight));
+    PlaceControl(txtInput, Design::Editor);
     m_limiter = new LengthLimiter(txtInput);
     txtInput->setValidator(m_limiter);
     txtInput->hide();
     txtInput->installEventFilter(this);
 
     picControl = new QWidget(this);
-    picControl->setObjectName(QStringLiteral("picControl"));
-    picControl->resize(TwipsToPixels(BarWidth), TwipsToPixels(BarHeight));
-    SetWidgetColor(picControl, QPalette::Window, WindowColor);
+    PlaceControl(picControl, Design::Bar);
+    SetWidgetColor(picControl, QPalette::Window, DesignColor::Window);
     picControl->setAutoFillBackground(true);
 
-    auto makeButton = [this](const char *name, const char *tag, const char *caption, int left) {
-        auto *button = new QPushButton(QString::fromLatin1(caption), picControl);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setProperty("Tag", QString::fromLatin1(tag));
-        button->setGeometry(TwipsRect(left, ButtonTop, ButtonWidth, ButtonHeight));
-        SetWidgetColor(button, QPalette::Button, ButtonColor);
-        return button;
-    };
-    cmdFind = makeButton("cmdFind", "0158", "&Find", 0);
-    cmdDelete = makeButton("cmdDelete", "0010", "&Delete", 1488);
-    cmdSave = makeButton("cmdSave", "0083", "&Save", 2976);
-    cmdRefresh = makeButton("cmdRefresh", "0037", "&Refresh", 4464);
-    cmdPrint = makeButton("cmdPrint", "0159", "Print", 5925);
-    cmdExit = makeButton("cmdExit", "0082", "&Exit", 7440);
+    QPushButton **buttons[] = {&cmdFind, &cmdDelete, &cmdSave, &cmdRefresh, &cmdPrint, &cmdExit};
+    for (size_t i = 0; i < std::size(buttons); ++i)
+        *buttons[i] = MakeButton(picControl, Design::Buttons[i]);
 
     // Print is the window's cancel button: Escape anywhere in the window presses it, also while
     // the editor has the focus.
@@ -176,7 +165,7 @@ void frmMain::ResetControls()
     const int barWidth = picControl->width();
     const int barHeight = picControl->height();
     picControl->move((width - barWidth) / 2, height - barHeight);
-    const int gridHeight = height - barHeight - TwipsToPixels(BarGap);
+    const int gridHeight = height - barHeight - TwipsToPixels(Design::BarGap);
     if (gridHeight >= 0)
         vfgMain->setGeometry(0, 0, width, gridHeight);
     else
@@ -186,22 +175,13 @@ void frmMain::ResetControls()
 void frmMain::SetControlsLanguage()
 {
     // The suffixes give the same access keys in every language.
-    struct Caption
-    {
-        QPushButton *button;
-        const char *defaultText;
-        const char *suffix;
-    };
-    const Caption captions[] = {{cmdFind, "Find", "(&Q)"}, {cmdDelete, "Delete", "(&D)"},
-                                {cmdSave, "&Save", ""},    {cmdRefresh, "&Refresh", "(&R)"},
-                                {cmdExit, "&Exit", ""},    {cmdPrint, "Print", "(&P)"}};
-    for (const Caption &caption : captions) {
-        caption.button->setText(GetLangText(caption.button->property("Tag").toString(),
-                                            QString::fromLatin1(caption.defaultText)) +
-                                QLatin1String(caption.suffix));
-    }
-    setWindowTitle(
-        GetLangText(property("Tag").toString(), QStringLiteral("Internal Information Management")));
+    SetCaptions(this, "Internal Information Management",
+                {{cmdFind, "Find", "(&Q)"},
+                 {cmdDelete, "Delete", "(&D)"},
+                 {cmdSave, "&Save"},
+                 {cmdRefresh, "&Refresh", "(&R)"},
+                 {cmdExit, "&Exit"},
+                 {cmdPrint, "Print", "(&P)"}});
 }
 
 // ---- Grid loading ----
@@ -302,7 +282,7 @@ void frmMain::ShowInput()
         // Over the cell, but never over the scroll bars or outside the grid.
         const QRect cell(vfgMain->x() + TwipsToPixels(vfgMain->CellLeft()),
                          vfgMain->y() + TwipsToPixels(vfgMain->CellTop()),
-                         TwipsToPixels(vfgMain->CellWidth()), TwipsToPixels(EditorHeight));
+                         TwipsToPixels(vfgMain->CellWidth()), TwipsToPixels(Design::Editor.Height));
         const QRect editor =
             cell.intersected(vfgMain->viewport()->geometry().translated(vfgMain->pos()));
         if (editor.isEmpty())
@@ -395,10 +375,10 @@ void frmMain::SaveData()
     }
     if (!result.Saved) {
         // The grid keeps what was typed, so nothing is lost.
-        MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), this);
+        MsgCritical(GetLangText(ModuleTexts::Failed), this);
         return;
     }
-    MsgInfo(GetLangText(QStringLiteral("0068"), QStringLiteral("Saved!")), this);
+    MsgInfo(GetLangText(ModuleTexts::Saved), this);
 }
 
 void frmMain::ReloadKeepingCell()
@@ -421,8 +401,7 @@ void frmMain::DeleteData(bool blnDeleteAll)
     HideInput();
     // Rows going away move the current cell; the editor stays hidden until the user asks.
     const QScopedValueRollback quiet(m_blnQuiet, true);
-    const QString question =
-        GetLangText(QStringLiteral("0077"), QStringLiteral("Are You Want To Delete All Records?"));
+    const QString question = GetLangText(ModuleTexts::DeleteQuestion);
     try {
         if (blnDeleteAll) {
             if (MsgYesNo(question, this)) {
@@ -446,8 +425,7 @@ void frmMain::DeleteData(bool blnDeleteAll)
             if (MsgYesNo(question, this)) {
                 if (!m_store.DeleteOne(id)) {
                     // Still in the database, so it stays in the grid.
-                    MsgCritical(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")),
-                                this);
+                    MsgCritical(GetLangText(ModuleTexts::Failed), this);
                     return;
                 }
                 vfgMain->RemoveItem(row);

@@ -5,9 +5,14 @@
 #include "common/Session.h"
 #include "host/ErrLog.h"
 #include "widgets/FlexGrid.h"
+#include "widgets/OleColor.h"
+#include "widgets/Twips.h"
 
+#include <QAbstractButton>
 #include <QFont>
 #include <QHash>
+#include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 
 namespace {
@@ -90,9 +95,41 @@ void SetFormTopMost(QWidget *frmTarget, bool blnTopMost)
         frmTarget->show();
 }
 
-void SetWidgetColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
+void SetWidgetColor(QWidget *widget, QPalette::ColorRole role, quint32 oleColor)
 {
     QPalette palette = widget->palette();
-    palette.setColor(role, color);
+    palette.setColor(role, OleColor::ToColor(qint32(oleColor)));
     widget->setPalette(palette);
+}
+
+void PlaceControl(QWidget *control, const ControlDesign &design)
+{
+    control->setObjectName(QLatin1String(design.Name));
+    if (design.Tag)
+        control->setProperty("Tag", QLatin1String(design.Tag));
+    control->setGeometry(TwipsRect(design.Left, design.Top, design.Width, design.Height));
+}
+
+QPushButton *MakeButton(QWidget *parent, const ControlDesign &design)
+{
+    auto *button = new QPushButton(QString::fromLatin1(design.Caption), parent);
+    PlaceControl(button, design);
+    SetWidgetColor(button, QPalette::Button, DesignColor::Button);
+    return button;
+}
+
+void SetCaptions(QWidget *window, const char *titleDefault, std::initializer_list<Caption> captions)
+{
+    const auto text = [](const QWidget *control, const char *fallback) {
+        return GetLangText(control->property("Tag").toString(), QString::fromLatin1(fallback));
+    };
+    for (const Caption &caption : captions) {
+        const QString shown =
+            text(caption.Control, caption.Default) + QLatin1String(caption.Suffix);
+        if (auto *button = qobject_cast<QAbstractButton *>(caption.Control))
+            button->setText(shown);
+        else if (auto *label = qobject_cast<QLabel *>(caption.Control))
+            label->setText(shown);
+    }
+    window->setWindowTitle(text(window, titleDefault));
 }
