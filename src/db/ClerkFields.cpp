@@ -1,5 +1,13 @@
 #include "db/ClerkFields.h"
 
+QString ClerkHeaderLine()
+{
+    QString line = QStringLiteral("SN|ID");
+    for (const ClerkField &field : ClerkFields)
+        line += QLatin1Char('|') + QLatin1String(field.Header);
+    return line;
+}
+
 QString ClerkFieldList()
 {
     QString list;

@@ -56,3 +56,6 @@ constexpr int ClerkFieldIndex(std::string_view name)
 
 // "Clerk_NO,Clerk_Ext,...,Clerk_Memo"
 QString ClerkFieldList();
+
+// The staff grid's default header line, "SN|ID|NO.|Ext|...|Memo" (text 0419 in a pack).
+QString ClerkHeaderLine();

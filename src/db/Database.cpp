@@ -192,7 +192,8 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strSQL)
     }
 }
 
-bool ExcuteBatch(const std::function<QString()> &next, const std::function<QString()> &wholeText)
+bool ExcuteBatch(const std::function<QString()> &next, const std::function<QString()> &wholeText,
+                 const std::function<void(int rows)> &counted)
 {
     const QString &connection = Session().gstrConnection;
     if (connection.trimmed().isEmpty())
@@ -204,8 +205,16 @@ bool ExcuteBatch(const std::function<QString()> &next, const std::function<QStri
         InTransaction(connection, [&](QSqlDatabase &db, SqlEngine engine) {
             QSqlQuery query(db);
             for (; !statement.isNull(); statement = next()) {
-                for (const QString &piece : AdaptBatch(statement, engine))
+                int rows = 0;
+                for (const QString &piece : AdaptBatch(statement, engine)) {
                     ExecStatement(query, piece);
+                    if (counted && query.numRowsAffected() < 0)
+                        throw ArdentaError(QStringLiteral("The database did not say how many rows "
+                                                          "the statement changed"));
+                    rows += counted ? query.numRowsAffected() : 0;
+                }
+                if (counted)
+                    counted(rows);
             }
             query.finish();
         });

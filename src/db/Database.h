@@ -22,8 +22,10 @@ bool ExcuteSQL(const QString &strSQL);
 // ExcuteSQL for a batch too large to hold: next() gives one statement text after another and a
 // null string at the end; each is adapted and run as it comes, all in one transaction. When
 // next() gives nothing at all, nothing is opened. A failure is logged as ExcuteSQL logs a failed
-// batch, its detail the text wholeText() builds, called only then.
-bool ExcuteBatch(const std::function<QString()> &next, const std::function<QString()> &wholeText);
+// batch, its detail the text wholeText() builds, called only then. counted, when given, is told
+// after each statement how many rows it changed; a driver that cannot tell fails the batch.
+bool ExcuteBatch(const std::function<QString()> &next, const std::function<QString()> &wholeText,
+                 const std::function<void(int rows)> &counted = {});
 
 // The services below serve schema setup, the demo database and tests; they take the connection
 // string explicitly and throw instead of logging.

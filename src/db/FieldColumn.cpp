@@ -404,6 +404,12 @@ void FieldColumn::setText(qsizetype row, const QString &text)
     m_texts[size_t(row)] = text;
 }
 
+void FieldColumn::setNull(qsizetype row)
+{
+    setText(row, QString());
+    m_nulls[size_t(row)] = true;
+}
+
 void FieldColumn::appendText(const QString &text)
 {
     if (m_kind == Kind::RowNumber && (text.isEmpty() || text == QString::number(m_size + 1))) {

@@ -24,6 +24,8 @@ public:
     // For grids. Writing a text turns the column into one of texts (a null cell becomes that
     // text). numberRows makes every cell read its row number (1, 2, 3 ...) without holding it.
     void setText(qsizetype row, const QString &text);
+    // Makes the cell null, as the database gave it: it reads as "" and as a null value.
+    void setNull(qsizetype row);
     void appendText(const QString &text);
     void remove(qsizetype row);
     void numberRows();

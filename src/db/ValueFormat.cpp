@@ -14,6 +14,14 @@
 //            a time alone (H:mm, H:mm:ss) lies on the zero date 1899-12-30.
 // Numbers are tested first, so 20240105 stays a number.
 
+namespace {
+// The moment FormatStr writes for a trimmed, non-blank value, when the value reads as one.
+std::optional<QDateTime> MomentOf(const QString &value)
+{
+    return IsNumericText(value) ? std::nullopt : ParseDateText(value);
+}
+} // namespace
+
 QString FormatStr(const QString &strValue, bool blnQuote)
 {
     QString text;
@@ -30,9 +38,7 @@ void AppendFormatStr(QString &text, const QString &strValue, bool blnQuote)
             text += QLatin1String("Null");
             return;
         }
-        std::optional<QDateTime> moment;
-        if (!IsNumericText(value))
-            moment = ParseDateText(value);
+        const std::optional<QDateTime> moment = MomentOf(value);
         if (blnQuote)
             text += u'\'';
         if (moment) {
@@ -50,6 +56,15 @@ void AppendFormatStr(QString &text, const QString &strValue, bool blnQuote)
         text.truncate(start);
         LogFailure(e, QStringLiteral("FormatStr"), QStringLiteral("modPublic"));
     }
+}
+
+QVariant StoredValue(const QString &strValue)
+{
+    const QString value = TrimBlanks(strValue);
+    if (value.isEmpty())
+        return {};
+    const std::optional<QDateTime> moment = MomentOf(value);
+    return moment ? GeneralDateText(*moment) : value;
 }
 
 // Dates read the same from every engine: the general form for a moment (PostgreSQL timestamps;

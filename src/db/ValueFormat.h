@@ -9,5 +9,9 @@ QString FormatStr(const QString &strValue, bool blnQuote = true);
 // FormatStr written onto the end of text, for statements built from many values.
 void AppendFormatStr(QString &text, const QString &strValue, bool blnQuote = true);
 
+// What a text column holds once FormatStr's literal of the value is written into it: null for a
+// blank value, otherwise the literal's text.
+QVariant StoredValue(const QString &strValue);
+
 // A database field as display text: null gives "", anything else its trimmed text.
 QString Nulltostr(const QVariant &varValue);

@@ -11,3 +11,13 @@ public:
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
+
+// The ordinary cursor while the user is asked something in the middle of long work.
+class NotBusy
+{
+public:
+    NotBusy() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~NotBusy() { QApplication::restoreOverrideCursor(); }
+    NotBusy(const NotBusy &) = delete;
+    NotBusy &operator=(const NotBusy &) = delete;
+};

@@ -121,6 +121,16 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
         m_model->setText(row - 1, col, text);
 }
 
+QVariant FlexGrid::CellValue(int row, int col) const
+{
+    return m_model->value(row - 1, col);
+}
+
+void FlexGrid::setCellValue(int row, int col, const QVariant &value)
+{
+    m_model->setValue(row - 1, col, value);
+}
+
 void FlexGrid::NumberRows(int col)
 {
     m_model->numberRows(col);

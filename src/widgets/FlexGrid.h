@@ -33,6 +33,10 @@ public:
     // Rows and columns out of range read as "" and are ignored when written.
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
+    // A data cell's value as the database gave it, untrimmed and unformatted (a null variant for
+    // a null); once written, its text. Writing a null variant makes the cell null again.
+    QVariant CellValue(int row, int col) const;
+    void setCellValue(int row, int col, const QVariant &value);
 
     // All header texts at once, "|"-separated; also sets the number of columns. A text starting
     // with "<", "^" or ">" sets that column's alignment to left, centre or right.

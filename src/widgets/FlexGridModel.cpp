@@ -86,6 +86,26 @@ void FlexGridModel::setText(int row, int column, const QString &text)
     Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
 
+QVariant FlexGridModel::value(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return {};
+    return m_cells[size_t(column)].value(row);
+}
+
+void FlexGridModel::setValue(int row, int column, const QVariant &value)
+{
+    if (!value.isNull()) {
+        setText(row, column, value.toString());
+        return;
+    }
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return;
+    m_cells[size_t(column)].setNull(row);
+    const QModelIndex changed = index(row, column);
+    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+}
+
 void FlexGridModel::numberRows(int column)
 {
     if (column < 0 || column >= columnCount() || m_rowCount == 0)

@@ -29,6 +29,10 @@ public:
     // Cell texts by model row; out-of-range reads give "" and writes are dropped.
     QString text(int row, int column) const;
     void setText(int row, int column, const QString &text);
+    // The cell's value as the database gave it (a null variant for a null); a written cell gives
+    // its text. Writing a null variant makes the cell null, anything else its text.
+    QVariant value(int row, int column) const;
+    void setValue(int row, int column, const QVariant &value);
     // Writes every data row's grid row number (1, 2, 3, ...) into the column, with one change
     // notification for the whole column.
     void numberRows(int column);

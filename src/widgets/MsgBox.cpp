@@ -7,12 +7,17 @@
 #include <QInputDialog>
 
 QMessageBox::StandardButton MsgBox(const QString &text, QMessageBox::Icon icon,
-                                   QMessageBox::StandardButtons buttons, QWidget *parent)
+                                   QMessageBox::StandardButtons buttons, QWidget *parent,
+                                   QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(icon, Session().gstrPopupTitle, text, buttons, parent);
     box.setObjectName(QStringLiteral("MsgBox"));
-    if (buttons.testFlag(QMessageBox::Yes))
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    else if (buttons.testFlag(QMessageBox::Yes))
         box.setDefaultButton(QMessageBox::Yes);
+    if (buttons.testFlag(QMessageBox::No))
+        box.setEscapeButton(QMessageBox::No);
     return QMessageBox::StandardButton(box.exec());
 }
 

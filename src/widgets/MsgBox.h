@@ -6,10 +6,12 @@
 
 class QWidget;
 
-// Shows a modal message box; returns the button pressed (QMessageBox::Ok, Yes or No).
-QMessageBox::StandardButton MsgBox(const QString &text, QMessageBox::Icon icon,
-                                   QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                   QWidget *parent = nullptr);
+// Shows a modal message box; returns the button pressed (QMessageBox::Ok, Yes or No). A Yes/No
+// box defaults to Yes unless told otherwise; Escape is No.
+QMessageBox::StandardButton
+MsgBox(const QString &text, QMessageBox::Icon icon,
+       QMessageBox::StandardButtons buttons = QMessageBox::Ok, QWidget *parent = nullptr,
+       QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 inline void MsgInfo(const QString &text, QWidget *parent = nullptr)
 {

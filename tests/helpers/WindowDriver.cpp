@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QTimer>
 
 void Click(const QWidget *window, const char *name)
@@ -62,7 +63,9 @@ bool DialogAnswerer::take(QWidget *modal, const Answer &answer)
     auto *box = qobject_cast<QMessageBox *>(modal);
     if (!box || answer.input)
         return false;
-    m_seen.push_back({QStringLiteral("message"), box->text(), box->windowTitle(), box->icon()});
+    m_seen.push_back({QStringLiteral("message"), box->text(), box->windowTitle(), box->icon(),
+                      box->standardButton(box->defaultButton()),
+                      box->standardButton(box->escapeButton())});
     if (QAbstractButton *pressed = box->button(answer.button))
         pressed->click();
     else

@@ -37,6 +37,8 @@ struct SeenDialog
     QString text;
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
 };
 
 // Answers modal boxes as they appear, in the order the answers were queued, and keeps what each
