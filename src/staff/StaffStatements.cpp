@@ -5,32 +5,17 @@
 #include "db/ValueFormat.h"
 
 namespace {
-const QChar CR(u'\r');
-
-void AppendUpdate(QString &text, const QString &key, const QStringList &cells)
+// A value as it was read, never through FormatStr (which trims and rewrites dates): quoted
+// with its quotes doubled, or Is Null.
+void AppendCheck(QString &text, const char *column, const QVariant &expected)
 {
-    text += QLatin1String("Update Clerk Set ");
-    for (int field = 0; field < ClerkFieldCount; ++field) {
-        if (field > 0)
-            text += u',';
-        text += QLatin1String(ClerkFields[size_t(field)].Name) % u'=';
-        AppendFormatStr(text, cells.at(field + 1), true);
+    text += QLatin1String(" And ") % QLatin1String(column);
+    if (expected.isNull()) {
+        text += QLatin1String(" Is Null");
+        return;
     }
-    // Two blanks before Where, as the statement has always been written.
-    text += QLatin1String("  Where Clerk_ID=") % key % CR;
-}
-
-void AppendInsert(QString &text, const QStringList &cells)
-{
-    static const QString head =
-        QStringLiteral("Insert Into Clerk(") + ClerkFieldList() + QStringLiteral(") Values(");
-    text += head;
-    for (int field = 0; field < ClerkFieldCount; ++field) {
-        if (field > 0)
-            text += u',';
-        AppendFormatStr(text, cells.at(field + 1), true);
-    }
-    text += u')' % CR;
+    QString value = DatabaseValueText(expected);
+    text += QLatin1String("='") % value.replace(u'\'', QLatin1String("''")) % u'\'';
 }
 } // namespace
 
@@ -52,14 +37,40 @@ StaffStatements::RowKind StaffStatements::Classify(const QStringList &cells)
     return RowKind::Blank;
 }
 
-StaffStatements::RowKind StaffStatements::AppendRow(QString &text, const QStringList &cells)
+QString StaffStatements::Insert(const QStringList &cells)
 {
-    const RowKind kind = Classify(cells);
-    if (kind == RowKind::Update)
-        AppendUpdate(text, TrimBlanks(cells.at(0)), cells);
-    else if (kind == RowKind::Insert)
-        AppendInsert(text, cells);
-    return kind;
+    static const QString head =
+        QStringLiteral("Insert Into Clerk(") + ClerkFieldList() + QStringLiteral(") Values(");
+    QString text = head;
+    for (int field = 0; field < ClerkFieldCount; ++field) {
+        if (field > 0)
+            text += u',';
+        AppendFormatStr(text, cells.at(field + 1), true);
+    }
+    return text + u')';
+}
+
+QString StaffStatements::Update(const QString &key, const std::vector<FieldWrite> &writes)
+{
+    Q_ASSERT(IsPlainWholeNumber(key) && !writes.empty());
+    QString text = QStringLiteral("Update Clerk Set ");
+    for (const FieldWrite &write : writes) {
+        if (&write != &writes.front())
+            text += u',';
+        text += QLatin1String(ClerkFields[size_t(write.Field)].Name) % u'=';
+        AppendFormatStr(text, write.Mine, true);
+    }
+    // Two blanks before Where, as the statement has always been written.
+    text += QLatin1String("  Where Clerk_ID=") % key;
+    for (const FieldWrite &write : writes)
+        AppendCheck(text, ClerkFields[size_t(write.Field)].Name, write.Expected);
+    return text;
+}
+
+QString StaffStatements::ReadRows(const QStringList &keys)
+{
+    return QStringLiteral("Select Clerk_ID,") + ClerkFieldList() +
+           QStringLiteral(" From Clerk Where Clerk_ID In (") + keys.join(u',') + u')';
 }
 
 QString StaffStatements::DeleteAll()

@@ -4,15 +4,26 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <vector>
 
 class StaffStatements
 {
 public:
     enum class RowKind {
-        Update, // saved record: rewritten whole
+        Update, // saved record
         Insert, // new record with something typed in it
         Blank,  // new record with nothing but blanks: left out
         BadKey  // a key that is not a plain whole number: never put into a statement
+    };
+
+    // One field an update writes: the text typed, and the value the row must still hold there
+    // for the update to apply (what was read, or what a colleague wrote since).
+    struct FieldWrite
+    {
+        int Field; // ClerkFields index
+        QString Mine;
+        QVariant Expected;
     };
 
     // The grid's load query: an empty leading column for the serial numbers, then the view.
@@ -21,8 +32,16 @@ public:
     // cells: the row's key and its fields in ClerkFields order.
     static RowKind Classify(const QStringList &cells);
 
-    // Appends the row's statement and a CR to text; appends nothing for Blank and BadKey rows.
-    static RowKind AppendRow(QString &text, const QStringList &cells);
+    // A new record: all fourteen fields, cells as for Classify.
+    static QString Insert(const QStringList &cells);
+
+    // Sets the written fields and checks each against its expected value, so that a colleague's
+    // change of the same field since makes it match no row; his changes of other fields stay.
+    // key must be a plain whole number.
+    static QString Update(const QString &key, const std::vector<FieldWrite> &writes);
+
+    // The current fields of the rows with these keys, key first, in ClerkFields order.
+    static QString ReadRows(const QStringList &keys);
 
     static QString DeleteAll();
     // key must be a plain whole number (IsPlainWholeNumber).

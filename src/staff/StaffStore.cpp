@@ -1,77 +1,355 @@
 #include "staff/StaffStore.h"
 
 #include "common/ArdentaError.h"
+#include "common/Convert.h"
+#include "common/Language.h"
+#include "db/ClerkFields.h"
 #include "db/Database.h"
+#include "db/Recordset.h"
+#include "db/ValueFormat.h"
 #include "host/ErrLog.h"
+#include "staff/StaffEdits.h"
 #include "staff/StaffStatements.h"
+
+#include <algorithm>
+#include <map>
 
 namespace {
 // The entries keep the names of the window routine this work comes from.
 const QString Procedure = QStringLiteral("SaveData");
 const QString Module = QStringLiteral("frmMain");
+// Asked once, and once more for rows that changed again while the question was open.
+constexpr int MaxQuestions = 2;
+constexpr int ShownRows = 10;
+constexpr int ShownChars = 40;
+
+using FieldWrite = StaffStatements::FieldWrite;
+
+// A saved row to write, and what became of it.
+struct Target
+{
+    int GridRow;
+    QString Key;
+    std::vector<FieldWrite> Writes;
+};
+
+// A row whose checked update matched nothing and that a colleague changed or deleted.
+struct Collision
+{
+    Target Row;
+    bool Deleted = false;
+    std::map<int, QVariant> Theirs; // the colliding fields' values now
+};
+
+bool SameValue(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull();
+    return DatabaseValueText(a) == DatabaseValueText(b);
+}
+
+QString Shown(const QString &value)
+{
+    return value.size() > ShownChars ? value.left(ShownChars - 1) + QChar(0x2026) : value;
+}
+
+// One question for all collisions: each row with its colliding fields, or that it is gone.
+QString Question(const std::vector<Collision> &collisions, const StaffStore::RowCells &cells)
+{
+    const QStringList captions = GetLangText(QStringLiteral("0419"), ClerkHeaderLine()).split(u'|');
+    QStringList lines{GetLangText(QStringLiteral("0471"),
+                                  QStringLiteral("Colleagues changed these entries since you "
+                                                 "read them. Yes: write yours over theirs. No: "
+                                                 "keep theirs."))};
+    for (size_t i = 0; i < collisions.size() && i < size_t(ShownRows); ++i) {
+        const Collision &c = collisions[i];
+        const QStringList mine = cells(c.Row.GridRow);
+        lines << GetLangText(QStringLiteral("0472"), QStringLiteral("Row %1 (%2):"))
+                     .arg(c.Row.GridRow)
+                     .arg(mine.at(1 + ClerkFieldIndex("Clerk_UserName")));
+        if (c.Deleted)
+            lines << QStringLiteral("  ") +
+                         GetLangText(QStringLiteral("0474"), QStringLiteral("(deleted)"));
+        for (const auto &[field, theirs] : c.Theirs) {
+            const auto write = std::find_if(c.Row.Writes.cbegin(), c.Row.Writes.cend(),
+                                            [f = field](const auto &w) { return w.Field == f; });
+            lines << QStringLiteral("  ") +
+                         GetLangText(QStringLiteral("0473"),
+                                     QStringLiteral("%1: read '%2', theirs '%3', yours '%4'"))
+                             .arg(captions.value(field + 2,
+                                                 QLatin1String(ClerkFields[size_t(field)].Header)),
+                                  Shown(DatabaseValueText(write->Expected)),
+                                  Shown(DatabaseValueText(theirs)), Shown(write->Mine));
+        }
+    }
+    if (collisions.size() > size_t(ShownRows))
+        lines << GetLangText(QStringLiteral("0475"), QStringLiteral("...and %1 more"))
+                     .arg(collisions.size() - size_t(ShownRows));
+    return lines.join(u'\n');
+}
+
+// One save: the passes, the question between them, and what the grid is to show afterwards.
+class SaveRun
+{
+public:
+    SaveRun(const StaffStore::RowCells &cells, qint16 dialect, StaffStore::SaveResult &result)
+        : m_cells(cells), m_dialect(dialect), m_result(result)
+    {
+    }
+
+    void Collect(const StaffEdits &edits, const std::vector<int> &newRows);
+    void Run(const StaffStore::Ask &ask);
+    // What failed, for the log: the pass's batch under dialect 0, else the statement that ran.
+    QString FailedText() const;
+
+private:
+    QString Statements() const;
+    bool RunPass(std::vector<int> &counts);
+    std::vector<Target> Apply(const std::vector<int> &counts);
+    void Written(const Target &target);
+    std::vector<Collision> Classify(const std::vector<Target> &conflicts);
+    void Resolve(std::vector<Collision> &collisions, bool mine);
+
+    const StaffStore::RowCells &m_cells;
+    qint16 m_dialect;
+    StaffStore::SaveResult &m_result;
+    std::vector<Target> m_targets; // the pass's updates, ascending by key
+    QStringList m_inserts;         // the pass's inserts, after the updates
+    QString m_current;             // under dialect 1, the statement running
+};
+
+void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
+{
+    for (const auto &[gridRow, read] : edits.Rows()) {
+        const QStringList cells = m_cells(gridRow);
+        const QString key = TrimBlanks(read.Key);
+        Target target{gridRow, key, {}};
+        for (const auto &[field, value] : read.Read) {
+            // Typing back what was shown is no change; null and empty text look alike.
+            if (cells.at(field + 1) != DatabaseValueText(value))
+                target.Writes.push_back({field, cells.at(field + 1), value});
+        }
+        if (target.Writes.empty()) {
+            m_result.Settled.push_back(gridRow);
+        } else if (!IsPlainWholeNumber(key)) {
+            WriteErrLog(QStringLiteral("Key is not a whole number, row not saved"), Procedure,
+                        Module, QStringLiteral("Row %1, Clerk_ID=%2").arg(gridRow).arg(read.Key));
+        } else {
+            std::sort(target.Writes.begin(), target.Writes.end(),
+                      [](const auto &a, const auto &b) { return a.Field < b.Field; });
+            m_targets.push_back(std::move(target));
+        }
+    }
+    // Ascending keys: two saves at once take their row locks in the same order.
+    std::sort(m_targets.begin(), m_targets.end(), [](const Target &a, const Target &b) {
+        return a.Key.toLongLong() < b.Key.toLongLong();
+    });
+    for (const int gridRow : newRows) {
+        const QStringList cells = m_cells(gridRow);
+        if (StaffStatements::Classify(cells) == StaffStatements::RowKind::Insert)
+            m_inserts << StaffStatements::Insert(cells);
+    }
+}
+
+QString SaveRun::FailedText() const
+{
+    if (m_dialect == 0)
+        return Statements();
+    QString text = m_current;
+    text += u'\r';
+    return text;
+}
+
+QString SaveRun::Statements() const
+{
+    QString text;
+    for (const Target &target : m_targets)
+        text += StaffStatements::Update(target.Key, target.Writes) % u'\r';
+    for (const QString &insert : m_inserts)
+        text += insert % u'\r';
+    return text;
+}
+
+// Runs the pass's statements; counts gets the rows each update changed, as far as they ran.
+// False when the database refused one: under dialect 0 nothing of the pass stays, under
+// dialect 1 the statements before it do.
+bool SaveRun::RunPass(std::vector<int> &counts)
+{
+    size_t next = 0;
+    const size_t total = m_targets.size() + size_t(m_inserts.size());
+    const auto statement = [this](size_t i) {
+        return i < m_targets.size() ? StaffStatements::Update(m_targets[i].Key, m_targets[i].Writes)
+                                    : m_inserts[qsizetype(i - m_targets.size())];
+    };
+    const auto counted = [&counts](int rows) { counts.push_back(rows); };
+    if (m_dialect == 0) {
+        std::vector<int> pass;
+        const bool ok = ExcuteBatch([&]() { return next < total ? statement(next++) : QString(); },
+                                    [this] { return Statements(); },
+                                    [&pass](int rows) { pass.push_back(rows); });
+        if (ok)
+            counts = std::move(pass);
+        return ok;
+    }
+    for (; next < total; ++next) {
+        bool given = false;
+        m_current = statement(next);
+        if (!ExcuteBatch([&]() { return std::exchange(given, true) ? QString() : m_current; },
+                         [this] { return FailedText(); }, counted))
+            return false;
+    }
+    return true;
+}
+
+void SaveRun::Written(const Target &target)
+{
+    for (const FieldWrite &write : target.Writes)
+        m_result.Cells.push_back({target.GridRow, write.Field, StoredValue(write.Mine)});
+    m_result.Settled.push_back(target.GridRow);
+}
+
+// What a colleague did to each row that matched nothing. A row whose changed fields all still
+// hold what was expected was refused by the database (a rule or a policy): it fails, logged.
+std::vector<Collision> SaveRun::Classify(const std::vector<Target> &conflicts)
+{
+    QStringList keys;
+    for (const Target &target : conflicts)
+        keys << target.Key;
+    const std::shared_ptr<Recordset> now = GetRecordset(StaffStatements::ReadRows(keys));
+    if (!now) { // logged by GetRecordset
+        m_result.Saved = false;
+        return {};
+    }
+    std::map<qint64, qsizetype> rowOf;
+    for (qsizetype r = 0; r < now->RecordCount(); ++r)
+        rowOf[now->text(r, 0).toLongLong()] = r;
+    std::vector<Collision> collisions;
+    for (const Target &target : conflicts) {
+        Collision collision{target, false, {}};
+        const auto found = rowOf.find(target.Key.toLongLong());
+        collision.Deleted = found == rowOf.end();
+        for (const FieldWrite &write : target.Writes) {
+            if (collision.Deleted)
+                break;
+            const QVariant theirs = now->value(found->second, 1 + write.Field);
+            if (!SameValue(theirs, write.Expected))
+                collision.Theirs[write.Field] = theirs;
+        }
+        if (collision.Deleted || !collision.Theirs.empty()) {
+            collisions.push_back(std::move(collision));
+            continue;
+        }
+        m_result.Saved = false;
+        WriteErrLog(QStringLiteral("The database refused the change of the row"), Procedure, Module,
+                    StaffStatements::Update(target.Key, target.Writes));
+    }
+    return collisions;
+}
+
+// The user's answer becomes the next pass: Yes writes his values over theirs (a deleted row as a
+// new one), No takes theirs into the grid (a deleted row leaves it). The other changed fields
+// are written either way, checked against what the row holds now.
+void SaveRun::Resolve(std::vector<Collision> &collisions, bool mine)
+{
+    m_targets.clear();
+    m_inserts.clear();
+    for (Collision &collision : collisions) {
+        Target &target = collision.Row;
+        if (collision.Deleted) {
+            if (mine)
+                m_inserts << StaffStatements::Insert(m_cells(target.GridRow));
+            else
+                m_result.Gone.push_back(target.GridRow);
+            continue;
+        }
+        std::vector<FieldWrite> writes;
+        for (FieldWrite &write : target.Writes) {
+            const auto theirs = collision.Theirs.find(write.Field);
+            if (theirs == collision.Theirs.end()) {
+                writes.push_back(write);
+            } else if (mine) {
+                writes.push_back({write.Field, write.Mine, theirs->second});
+            } else {
+                m_result.Cells.push_back({target.GridRow, write.Field, theirs->second});
+            }
+        }
+        target.Writes = std::move(writes);
+        if (target.Writes.empty())
+            m_result.Settled.push_back(target.GridRow);
+        else
+            m_targets.push_back(std::move(target));
+    }
+}
+
+// The statements that ran: written rows settle, inserts call for a reload, updates that matched
+// no row are returned.
+std::vector<Target> SaveRun::Apply(const std::vector<int> &counts)
+{
+    std::vector<Target> conflicts;
+    for (size_t i = 0; i < counts.size(); ++i) {
+        if (i >= m_targets.size())
+            m_result.Reload = true;
+        else if (counts[i] > 0)
+            Written(m_targets[i]);
+        else
+            conflicts.push_back(m_targets[i]);
+    }
+    return conflicts;
+}
+
+void SaveRun::Run(const StaffStore::Ask &ask)
+{
+    while (!m_targets.empty() || !m_inserts.empty()) {
+        std::vector<int> counts;
+        bool ok = false;
+        try {
+            ok = RunPass(counts);
+        } catch (...) {
+            Apply(counts); // what dialect 1 wrote before the connection was lost stays
+            throw;
+        }
+        const std::vector<Target> conflicts = Apply(counts);
+        if (!ok) {
+            m_result.Saved = false;
+            return;
+        }
+        if (conflicts.empty())
+            return;
+        std::vector<Collision> collisions = Classify(conflicts);
+        if (collisions.empty())
+            return;
+        if (m_result.Questions == MaxQuestions) {
+            m_result.Saved = false;
+            m_targets = conflicts;
+            m_inserts.clear();
+            WriteErrLog(QStringLiteral("Rows changed again while the user was asked about them"),
+                        Procedure, Module, Statements());
+            return;
+        }
+        ++m_result.Questions;
+        Resolve(collisions, ask(Question(collisions, m_cells)));
+    }
+}
+
 } // namespace
 
-// Rows become statements one at a time: under dialect 0 they stream into one transaction and the
-// whole batch text is built only for the log entry of a failure.
-StaffStore::SaveResult StaffStore::Save(int rows, const RowCells &cells, qint16 dialect)
+StaffStore::SaveResult StaffStore::Save(const StaffEdits &edits, const std::vector<int> &newRows,
+                                        const RowCells &cells, qint16 dialect, const Ask &ask)
 {
-    using Kind = StaffStatements::RowKind;
-    int row = 0;       // the next row to turn into a statement
-    QString statement; // the current row's, without the CR that ends it in a batch
-    bool inserted = false;
-    // The next row's statement, or a null string after the last row. A key that is no plain
-    // number is logged, as the row is reached, and its row left out.
-    const auto next = [&]() -> QString {
-        while (row < rows) {
-            const QStringList rowCells = cells(row++);
-            statement.clear();
-            const Kind kind = StaffStatements::AppendRow(statement, rowCells);
-            if (kind == Kind::BadKey) {
-                // Grid rows count from 1 below the header.
-                WriteErrLog(QStringLiteral("Key is not a whole number, row not saved"), Procedure,
-                            Module,
-                            QStringLiteral("Row %1, Clerk_ID=%2").arg(row).arg(rowCells[0]));
-            } else if (kind != Kind::Blank) {
-                inserted = inserted || kind == Kind::Insert;
-                statement.chop(1);
-                return statement;
-            }
-        }
-        return QString();
-    };
-    // The batch as one text, as it would have been sent whole; rows not reached yet are logged
-    // first, as they were before a whole batch failed.
-    const auto wholeText = [&]() {
-        const int reached = row;
-        QString text;
-        for (int r = 0; r < reached; ++r)
-            StaffStatements::AppendRow(text, cells(r));
-        for (QString rest = next(); !rest.isNull(); rest = next())
-            text += rest % u'\r';
-        return text;
-    };
-    bool committed = true;
+    SaveResult result;
+    SaveRun run(cells, dialect, result);
+    run.Collect(edits, newRows);
+    // No statement runs in another dialect.
+    if (dialect != 0 && dialect != 1)
+        return result;
     try {
-        if (dialect == 0) {
-            committed = ExcuteBatch(next, wholeText);
-        } else if (dialect == 1) {
-            // One call per row; rows before a failure stay written, the rest are not tried.
-            for (QString one = next(); !one.isNull(); one = next()) {
-                if (!(committed = ExcuteSQL(one + u'\r')))
-                    break;
-            }
-        } else {
-            // No statement runs in another dialect; the rows are read all the same.
-            while (!next().isNull())
-                continue;
-            inserted = false;
-        }
+        run.Run(ask);
     } catch (const std::exception &error) {
-        LogFailure(error, Procedure, Module, dialect == 0 ? wholeText() : statement + u'\r');
-        return {false, false};
+        LogFailure(error, Procedure, Module, run.FailedText());
+        result.Saved = false;
     }
-    // New rows get their keys from a reload, so a second save cannot insert them again.
-    return {committed, committed && inserted};
+    std::sort(result.Gone.rbegin(), result.Gone.rend());
+    return result;
 }
 
 bool StaffStore::Run(const QString &statement)

@@ -1,29 +1,49 @@
 #pragma once
-// How the staff window writes the directory back. A save turns every grid row into its
-// statement and runs them as one batch in one transaction under dialect 0, streamed row by row,
-// or one call per row under dialect 1 (any other dialect runs nothing); the deletes run one
-// statement each.
+// How the staff window writes the directory back. A save writes the new rows and, of the saved
+// rows, only the fields the user changed, each update checked against what was read, so that a
+// colleague's save since is never undone: his changes of other fields stay as they are, a change
+// of the same field (or a row he deleted) is put to the user in one question, after the first
+// pass has been committed. Under dialect 0 each pass is one transaction, under dialect 1 one call
+// per statement; any other dialect writes nothing. The deletes run one statement each.
 
 #include <functional>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <vector>
+
+class StaffEdits;
 
 class StaffStore
 {
 public:
-    // The key and the fields (ClerkFields order) of data row `row`, 0 being the first.
-    using RowCells = std::function<QStringList(int row)>;
+    // The key and the fields (ClerkFields order) of a grid row, as shown.
+    using RowCells = std::function<QStringList(int gridRow)>;
+    // Puts the question to the user; true when he answers Yes (his values over theirs).
+    using Ask = std::function<bool(const QString &question)>;
+
+    struct CellValue
+    {
+        int GridRow;
+        int Field; // ClerkFields index
+        QVariant Value;
+    };
 
     struct SaveResult
     {
-        bool Saved = true;   // false: the user must be told it failed; the grid keeps its text
+        bool Saved = true;   // false: the user must be told it failed; unwritten text stays
         bool Reload = false; // rows were inserted, and get their keys only from a reload
+        std::vector<CellValue> Cells; // what the database now holds, for the grid to show
+        std::vector<int> Settled;     // edited rows that hold what the database holds
+        std::vector<int> Gone;        // rows a colleague deleted, let go by the user; last first
+        int Questions = 0;            // how often the user was asked
     };
 
-    // Every failure is logged here, under the window's routine (SaveData of frmMain), with the
-    // statement text built so far; rows with a key that is not a plain number are skipped and
-    // logged. Nothing escapes.
-    SaveResult Save(int rows, const RowCells &cells, qint16 dialect);
+    // Every failure is logged here, under the window's routine (SaveData of frmMain); a rejected
+    // statement as ExcuteSQL logs it. Rows with a key that is not a plain number are skipped and
+    // logged. A collision is a question, not a failure, and is not logged. Nothing escapes.
+    SaveResult Save(const StaffEdits &edits, const std::vector<int> &newRows, const RowCells &cells,
+                    qint16 dialect, const Ask &ask);
 
     // ExcuteSQL's answer. A connection failure is thrown, for the caller's own handler, which
     // finds the statement in LastStatement().

@@ -193,6 +193,7 @@ void frmMain::LoadData()
     HideInput();
     try {
         BusyCursor busy;
+        m_edits.Clear();
         vfgMain->setDataSource(GetRecordset(strSQL));
         // A failed query leaves no columns; the new-entry row still needs its serial number.
         if (vfgMain->Cols() < ColumnCount)
@@ -208,13 +209,7 @@ void frmMain::FormatGrid()
 {
     SkipOnError([this] { vfgMain->setFixedAlignment(-1, FlexGrid::flexAlignCenterCenter); });
     SkipOnError([this] {
-        static const QString headers = [] {
-            QString line = QStringLiteral("SN|ID");
-            for (const ClerkField &field : ClerkFields)
-                line += QLatin1Char('|') + QLatin1String(field.Header);
-            return line;
-        }();
-        vfgMain->setFormatString(GetLangText(QStringLiteral("0419"), headers));
+        vfgMain->setFormatString(GetLangText(QStringLiteral("0419"), ClerkHeaderLine()));
     });
     SkipOnError([this] {
         vfgMain->setColWidth(0, SerialWidth);
@@ -304,7 +299,19 @@ void frmMain::ShowInput()
 void frmMain::txtInput_Change()
 {
     m_limiter->textAccepted(txtInput->text());
-    vfgMain->setTextMatrix(vfgMain->Row(), vfgMain->Col(), txtInput->text());
+    EditCell(vfgMain->Row(), vfgMain->Col(), txtInput->text());
+}
+
+void frmMain::EditCell(int row, int col, const QString &text)
+{
+    if (text == vfgMain->TextMatrix(row, col))
+        return; // the editor loading a cell writes its own text back
+    const QString key = vfgMain->TextMatrix(row, KeyCol);
+    if (FieldOfColumn(col) && row >= vfgMain->FixedRows() && !key.isEmpty()) {
+        m_edits.CellChanging(row, key, col - FirstFieldCol,
+                             [&] { return vfgMain->CellValue(row, col); });
+    }
+    vfgMain->setTextMatrix(row, col, text);
 }
 
 bool frmMain::txtInput_KeyDown(const QKeyEvent *event)
@@ -359,6 +366,18 @@ QStringList frmMain::RowCells(int row) const
     return cells;
 }
 
+std::vector<int> frmMain::NewRows() const
+{
+    // Typed rows only ever grow at the bottom, and a save that inserts reloads the grid.
+    int first = vfgMain->Rows();
+    while (first > vfgMain->FixedRows() && vfgMain->TextMatrix(first - 1, KeyCol).isEmpty())
+        --first;
+    std::vector<int> rows;
+    for (int row = first; row < vfgMain->Rows(); ++row)
+        rows.push_back(row);
+    return rows;
+}
+
 void frmMain::SaveData()
 {
     HideInput();
@@ -367,18 +386,39 @@ void frmMain::SaveData()
     StaffStore::SaveResult result;
     {
         BusyCursor busy;
+        const auto ask = [this](const QString &question) {
+            const NotBusy asking;
+            return MsgBox(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, this,
+                          QMessageBox::No) == QMessageBox::Yes;
+        };
         result = m_store.Save(
-            vfgMain->Rows() - vfgMain->FixedRows(),
-            [this](int row) { return RowCells(row + vfgMain->FixedRows()); }, Session().gintDBType);
-        if (result.Saved && result.Reload)
-            ReloadKeepingCell();
+            m_edits, NewRows(), [this](int row) { return RowCells(row); }, Session().gintDBType,
+            ask);
+        ApplySave(result);
     }
     if (!result.Saved) {
-        // The grid keeps what was typed, so nothing is lost.
+        // What was not written stays as typed, so nothing is lost.
         MsgCritical(GetLangText(ModuleTexts::Failed), this);
         return;
     }
     MsgInfo(GetLangText(ModuleTexts::Saved), this);
+}
+
+void frmMain::ApplySave(const StaffStore::SaveResult &result)
+{
+    QScopedValueRollback<bool> quiet(m_blnQuiet, true);
+    for (const StaffStore::CellValue &cell : result.Cells)
+        vfgMain->setCellValue(cell.GridRow, FirstFieldCol + cell.Field, cell.Value);
+    for (const int row : result.Settled)
+        m_edits.Settled(row);
+    for (const int row : result.Gone) {
+        vfgMain->RemoveItem(row);
+        m_edits.RowRemoved(row);
+    }
+    if (!result.Gone.empty())
+        ResetSN();
+    if (result.Reload)
+        ReloadKeepingCell();
 }
 
 void frmMain::ReloadKeepingCell()
@@ -429,10 +469,12 @@ void frmMain::DeleteData(bool blnDeleteAll)
                     return;
                 }
                 vfgMain->RemoveItem(row);
+                m_edits.RowRemoved(row);
             }
         } else if (row < vfgMain->Rows() - 1) {
             // Never saved, so nothing to ask; the new-entry row at the bottom always stays.
             vfgMain->RemoveItem(row);
+            m_edits.RowRemoved(row);
         }
         ResetSN();
     } catch (const std::exception &error) {

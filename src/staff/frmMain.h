@@ -1,6 +1,7 @@
 #pragma once
 // The staff directory window: the staff grid with its in-cell editor and the command bar.
 
+#include "staff/StaffEdits.h"
 #include "staff/StaffStore.h"
 #include "widgets/SharedForm.h"
 
@@ -30,6 +31,11 @@ public:
     // The in-cell editor.
     void ShowInput();
     void HideInput();
+    // Writes what the user typed into a cell. A saved row's cell keeps the value it was read
+    // with, the first time, so that the save writes only what changed and checks it.
+    void EditCell(int row, int col, const QString &text);
+    // The row holds changes that are not in the database yet.
+    bool HasUnsavedChanges(int row) const { return m_edits.Rows().count(row) > 0; }
 
     // Writing back, deleting, finding.
     void SaveData();
@@ -66,6 +72,10 @@ private:
 
     // Texts of grid columns 1 (key) to 15 of a row.
     QStringList RowCells(int row) const;
+    // Rows typed below the saved ones, which have no key yet.
+    std::vector<int> NewRows() const;
+    // Puts what the save wrote or took from colleagues into the grid.
+    void ApplySave(const StaffStore::SaveResult &result);
     // Reloads the grid and puts the current cell back where it was.
     void ReloadKeepingCell();
 
@@ -81,6 +91,7 @@ private:
     QPushButton *cmdExit;
 
     StaffStore m_store;
+    StaffEdits m_edits;
     // Set while the grid is being refilled or moved by the code, so that its cell changes do
     // not open the editor.
     bool m_blnQuiet = false;

@@ -317,6 +317,32 @@ private Q_SLOTS:
         checkGridEqualsDatabase(db);
     }
 
+    // A colleague changed the same cell since the load: one question, No by default and on
+    // Escape. No shows his value; the row's other change is written all the same, and a second
+    // save has nothing left to write.
+    void colleaguesChangeIsAsked()
+    {
+        DbFixture db;
+        db.addStaff({"E1", "", "Anna", "", "", "100"});
+        open(db, true);
+        typeInto(1, 7, QStringLiteral("1"));
+        typeInto(1, 15, QStringLiteral("memo"));
+        db.exec(QStringLiteral("Update Clerk Set Clerk_Phone='150'"));
+        user->answerMessage(QMessageBox::No);
+        saveGrid();
+        const SeenDialog &question = user->seen().front();
+        QCOMPARE(question.icon, QMessageBox::Question);
+        QVERIFY2(question.text.endsWith(QStringLiteral(
+                     "\nRow 1 (Anna):\n  Phone: read '100', theirs '150', yours '1001'")),
+                 qPrintable(question.text));
+        QCOMPARE(question.defaultButton, QMessageBox::No);
+        QCOMPARE(question.escapeButton, QMessageBox::No);
+        QCOMPARE(m_grid->TextMatrix(1, 7), QStringLiteral("150"));
+        QCOMPARE(db.staff()[0].mid(6), (QStringList{"150", {}, {}, {}, {}, {}, {}, {}, "memo"}));
+        saveGrid();
+        QCOMPARE(user->seen().size(), size_t(3));
+    }
+
     void deleteRowsAndAll()
     {
         DbFixture db;

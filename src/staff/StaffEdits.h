@@ -1,0 +1,37 @@
+#pragma once
+// What the staff window read of the saved rows the user changed since the grid was loaded: for
+// each such row its key and, for each cell before its first change, the value it held as the
+// database gave it. Cells never changed still hold their values in the grid, so nothing is
+// copied twice and a save looks at the changed rows only.
+
+#include <functional>
+#include <map>
+#include <QString>
+#include <QVariant>
+#include <utility>
+#include <vector>
+
+class StaffEdits
+{
+public:
+    struct Row
+    {
+        QString Key;
+        std::vector<std::pair<int, QVariant>> Read; // field (ClerkFields index), value as read
+    };
+
+    // Before a cell of a saved row is written: keeps the value it holds now, the first time.
+    void CellChanging(int gridRow, const QString &key, int field,
+                      const std::function<QVariant()> &read);
+    // The grid row went away; the rows below it move up.
+    void RowRemoved(int gridRow);
+    // The row holds what the database holds again.
+    void Settled(int gridRow) { m_rows.erase(gridRow); }
+    void Clear() { m_rows.clear(); }
+
+    // By grid row.
+    const std::map<int, Row> &Rows() const { return m_rows; }
+
+private:
+    std::map<int, Row> m_rows;
+};
