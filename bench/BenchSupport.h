@@ -50,6 +50,8 @@ public:
     const QElapsedTimer &clock() const { return m_clock; }
     const std::vector<Seen> &seen() const { return m_seen; }
     void clear() { m_seen.clear(); }
+    // How the next questions are answered.
+    void answerQuestions(QMessageBox::StandardButton answer) { m_question = answer; }
     // The first critical box seen, if any ("Failed!").
     QString firstCritical() const;
 

@@ -1,62 +1,87 @@
 #include "LoadCheck.h"
 
+#include <map>
 #include <QHash>
 #include <QSet>
 
 namespace LoadCheck {
 
-QString FieldValue(const QString &token, const QString &key, int field)
-{
-    return token + u':' + key + u':' + QString::number(field);
+namespace {
+using Cell = std::pair<QString, int>; // key, field
 }
 
-QString RowToken(const QString &key, const QStringList &fields)
-{
-    if (fields.isEmpty())
-        return QString();
-    const QString suffix = u':' + key + QStringLiteral(":0");
-    if (!fields.first().endsWith(suffix))
-        return QString();
-    const QString token = fields.first().chopped(suffix.size());
-    for (int f = 1; f < fields.size(); ++f) {
-        if (fields.at(f) != FieldValue(token, key, f))
-            return QString();
-    }
-    return token;
-}
-
-QStringList CheckStaff(const QList<StaffRow> &rows, const std::vector<Save> &saves)
+QStringList CheckCells(const QList<StaffRow> &initial, const QList<StaffRow> &final,
+                       const std::vector<CellWrite> &writes)
 {
     QStringList problems;
-    if (saves.empty())
-        problems << QStringLiteral("no staff save was confirmed");
-    QHash<QString, const Save *> byToken;
-    qint64 lastStart = 0;
-    for (const Save &save : saves) {
-        byToken.insert(save.token, &save);
-        lastStart = std::max(lastStart, save.startMs);
+    std::map<Cell, std::vector<const CellWrite *>> byCell;
+    for (const CellWrite &write : writes)
+        byCell[{write.key, write.field}].push_back(&write);
+    QHash<QString, QStringList> before;
+    for (const StaffRow &row : initial)
+        before.insert(row.key, row.fields);
+    for (const auto &[cell, cellWrites] : byCell) {
+        QHash<QString, const CellWrite *> replaced;
+        for (const CellWrite *write : cellWrites) {
+            if (write->basis.isNull())
+                continue;
+            if (const CellWrite *other = replaced.value(write->basis))
+                problems << QStringLiteral("row %1 field %2: \"%3\" and \"%4\" both replaced "
+                                           "\"%5\"")
+                                .arg(cell.first)
+                                .arg(cell.second)
+                                .arg(other->value, write->value, write->basis);
+            replaced.insert(write->basis, write);
+        }
     }
-    for (const StaffRow &row : rows) {
-        const QString token = RowToken(row.key, row.fields);
-        if (token.isEmpty()) {
-            problems << QStringLiteral("staff row %1 mixes writes: %2")
-                            .arg(row.key, row.fields.join(u'|').left(200));
-            continue;
+    for (const StaffRow &row : final) {
+        for (int field = 0; field < row.fields.size(); ++field) {
+            const QString &value = row.fields.at(field);
+            const auto found = byCell.find({row.key, field});
+            const std::vector<const CellWrite *> none;
+            const auto &cellWrites = found == byCell.end() ? none : found->second;
+            const QString where = QStringLiteral("row %1 field %2").arg(row.key).arg(field);
+            if (value == before.value(row.key).value(field)) {
+                if (!cellWrites.empty())
+                    problems << where + QStringLiteral(" lost %1 writes").arg(cellWrites.size());
+                continue;
+            }
+            const auto last = std::find_if(cellWrites.cbegin(), cellWrites.cend(),
+                                           [&value](const auto *w) { return w->value == value; });
+            if (last == cellWrites.cend()) {
+                problems << where + QStringLiteral(" holds \"%1\", never confirmed").arg(value);
+                continue;
+            }
+            for (const CellWrite *other : cellWrites) {
+                if (other->startMs > (*last)->endMs)
+                    problems << where +
+                                    QStringLiteral(" holds \"%1\", but \"%2\" began %3 ms after "
+                                                   "its confirmation")
+                                        .arg(value, other->value)
+                                        .arg(other->startMs - (*last)->endMs);
+            }
         }
-        const Save *winner = byToken.value(token);
-        if (!winner) {
-            problems << QStringLiteral("staff row %1 holds %2, a save never confirmed")
-                            .arg(row.key, token);
-            continue;
-        }
-        // A save that began after the winner's confirmation wrote this row later.
-        if (lastStart > winner->endMs)
-            problems << QStringLiteral("staff row %1 holds %2, but a save began %3 ms after it "
-                                       "was confirmed")
-                            .arg(row.key, token)
-                            .arg(lastStart - winner->endMs);
     }
     return problems;
+}
+
+int Merges(const std::vector<CellWrite> &writes)
+{
+    std::map<QString, std::vector<const CellWrite *>> byRow;
+    for (const CellWrite &write : writes)
+        byRow[write.key].push_back(&write);
+    QSet<QString> merged; // one per save and row
+    for (const auto &[key, rowWrites] : byRow) {
+        for (const CellWrite *mine : rowWrites) {
+            for (const CellWrite *theirs : rowWrites) {
+                if (theirs->client != mine->client && theirs->field != mine->field &&
+                    theirs->endMs > mine->loadedMs && theirs->endMs < mine->startMs)
+                    merged.insert(
+                        QStringLiteral("%1/%2/%3").arg(mine->client).arg(mine->startMs).arg(key));
+            }
+        }
+    }
+    return int(merged.size());
 }
 
 QStringList CheckNotices(const QStringList &stored, const QStringList &confirmed)

@@ -1,7 +1,8 @@
 #pragma once
 // What the load test demands of the database once every client has finished: each notice a
-// client was told was saved is there exactly once and nothing else is, and each staff row holds
-// one whole save (never fields of two) by a writer that nobody overwrote afterwards.
+// client was told was saved is there exactly once and nothing else is, and each staff cell holds
+// its initial value or a write a client saw confirmed, never one that a later confirmed write
+// should have replaced.
 
 #include <QList>
 #include <QString>
@@ -10,20 +11,21 @@
 
 namespace LoadCheck {
 
-// One staff save a client saw confirmed: the token it wrote into every field, and when the save
-// started and when its confirmation appeared (milliseconds since the epoch).
-struct Save
+// One cell a client saw saved: the row's key, the field, the value (unique to this write), when
+// the save began and when its confirmation appeared (milliseconds since the epoch), when that
+// client's grid was last loaded, and the value the write replaced as far as the client knows it
+// (what it read; null when the user chose his value over one he was shown).
+struct CellWrite
 {
-    QString token;
+    QString key;
+    int field = 0;
+    QString value;
     qint64 startMs = 0;
     qint64 endMs = 0;
+    qint64 loadedMs = 0;
+    int client = 0;
+    QString basis;
 };
-
-// The value a save writes into field `field` of the row with key `key`.
-QString FieldValue(const QString &token, const QString &key, int field);
-
-// The token the row holds when every field is that token's value for this row; empty otherwise.
-QString RowToken(const QString &key, const QStringList &fields);
 
 struct StaffRow
 {
@@ -31,9 +33,17 @@ struct StaffRow
     QStringList fields;
 };
 
-// Problems with the staff rows; empty when every row is a whole, confirmed save and no save began
-// after that one's confirmation (it would have written the row later).
-QStringList CheckStaff(const QList<StaffRow> &rows, const std::vector<Save> &saves);
+// Problems with the final rows: a cell holding a value nobody saw confirmed, or a write that a
+// confirmed write begun after its confirmation should have replaced; a confirmed write lost to
+// the initial value; two writes that replaced the same value (one overwrote the other unseen).
+// Empty when there are none.
+QStringList CheckCells(const QList<StaffRow> &initial, const QList<StaffRow> &final,
+                       const std::vector<CellWrite> &writes);
+
+// Writes that kept a colleague's change of another field of the same row: confirmed writes to
+// a row that another client changed in another field after this client's grid was loaded and
+// before this save began.
+int Merges(const std::vector<CellWrite> &writes);
 
 // Problems with the stored notice texts against the texts clients saw confirmed.
 QStringList CheckNotices(const QStringList &stored, const QStringList &confirmed);

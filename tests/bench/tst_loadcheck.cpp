@@ -7,47 +7,44 @@
 
 using namespace LoadCheck;
 
-namespace {
-StaffRow WholeRow(const QString &key, const QString &token)
-{
-    StaffRow row{key, {}};
-    for (int f = 0; f < 14; ++f)
-        row.fields << FieldValue(token, key, f);
-    return row;
-}
-} // namespace
-
 Q_DECLARE_METATYPE(StaffRow)
 
 class tst_LoadCheck : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // The saves: a 1000..1500 ms, b 1200..1800 ms, c 1600..1700 ms.
-    void staff_data()
+    // One row, two fields, first "a" and "x". Writes to field 0: b 1000..1500 ms, c 1200..1800,
+    // d 1600..1700 (begun after b's confirmation); to field 1: y 1000..1100 and z 1300..1400.
+    void cells_data()
     {
-        QTest::addColumn<QList<StaffRow>>("rows");
+        QTest::addColumn<StaffRow>("final");
         QTest::addColumn<int>("problems");
-        const QString a = QStringLiteral("c0s1"), b = QStringLiteral("c1s1"),
-                      c = QStringLiteral("c2s1");
-        QTest::newRow("last_writer_everywhere") << QList{WholeRow("1", b), WholeRow("2", b)} << 0;
-        // b and c overlapped, so either may have committed last, row by row.
-        QTest::newRow("overlapping_writers_per_row")
-            << QList{WholeRow("1", c), WholeRow("2", b)} << 0;
-        // c began after a was confirmed, so a cannot be the last writer.
-        QTest::newRow("overwritten_writer_kept") << QList{WholeRow("1", a), WholeRow("2", c)} << 1;
-        StaffRow torn = WholeRow("2", b);
-        torn.fields[13] = FieldValue(c, "2", 13);
-        QTest::newRow("torn_row") << QList{WholeRow("1", c), torn} << 1;
-        QTest::newRow("other_rows_values") << QList{StaffRow{"1", WholeRow("2", b).fields}} << 1;
-        QTest::newRow("unconfirmed_token") << QList{WholeRow("1", "c9s9")} << 1;
+        QTest::newRow("last_confirmed_kept") << StaffRow{"1", {"d", "z"}} << 0;
+        // c and d overlapped, so either may have committed last.
+        QTest::newRow("overlapping_writers") << StaffRow{"1", {"c", "z"}} << 0;
+        QTest::newRow("overwritten_write_kept") << StaffRow{"1", {"b", "z"}} << 1;
+        QTest::newRow("never_confirmed") << StaffRow{"1", {"e", "z"}} << 1;
+        QTest::newRow("confirmed_writes_lost") << StaffRow{"1", {"a", "z"}} << 1;
     }
-    void staff()
+    // b and a write that never saw it both replaced the initial value: a lost update, though
+    // the cell ends with a confirmed write.
+    void lostUpdate()
     {
-        QFETCH(QList<StaffRow>, rows);
-        const std::vector<Save> saves{
-            {"c0s1", 1000, 1500}, {"c1s1", 1200, 1800}, {"c2s1", 1600, 1700}};
-        QTEST(int(CheckStaff(rows, saves).size()), "problems");
+        const std::vector<CellWrite> writes{{"1", 0, "b", 1000, 1100, 0, 0, "a"},
+                                            {"1", 0, "c", 1200, 1300, 0, 1, "a"}};
+        QCOMPARE(CheckCells({StaffRow{"1", {"a"}}}, {StaffRow{"1", {"c"}}}, writes).size(), 1);
+    }
+    void cells()
+    {
+        QFETCH(StaffRow, final);
+        const std::vector<CellWrite> writes{{"1", 0, "b", 1000, 1500, 0, 0, {}},
+                                            {"1", 0, "c", 1200, 1800, 0, 2, {}},
+                                            {"1", 0, "d", 1600, 1700, 0, 3, {}},
+                                            {"1", 1, "y", 1000, 1100, 0, 4, {}},
+                                            {"1", 1, "z", 1300, 1400, 900, 1, {}}};
+        QTEST(int(CheckCells({StaffRow{"1", {"a", "x"}}}, {final}, writes).size()), "problems");
+        // c and d began after y's change of the row's other field was confirmed, and kept it.
+        QCOMPARE(Merges(writes), 2);
     }
 
     void notices()
