@@ -9,6 +9,7 @@
 //   [Permissions]  EditStaff=false  EditNotice=false
 //   [Presence]     Enabled=true     Address=IPv4 (default: the address the broadcast leaves out)
 //                  RefreshSeconds=60
+//   [Notice]       Verify=true      (false: every datagram pops up as it came, forged or not)
 
 #include <ArdentaExport.h>
 
@@ -26,7 +27,8 @@ struct ARDENTA_EXPORT HostSettings
     bool presence = true;
     QString address;
     int presenceSeconds = 60; // how often the row is refreshed
-    QStringList problems;     // values that could not be read: "FILE: [Section] Key=value"
+    bool verifyNotices = true;
+    QStringList problems; // values that could not be read: "FILE: [Section] Key=value"
 
     QString effectiveOperator() const;
 };

@@ -14,5 +14,9 @@ ARDENTA_EXPORT QString AppPath();
 ARDENTA_EXPORT QString ConfigFilePath();
 ARDENTA_EXPORT QString ErrLogFilePath();
 
+// A file of the host program's own state in the user's XDG state folder
+// ($XDG_STATE_HOME/ardenta, else ~/.local/state/ardenta), which is made when missing.
+ARDENTA_EXPORT QString StateFilePath(const QString &name);
+
 // The folder of installed data (language packs, schema scripts): <prefix>/share/ardenta.
 ARDENTA_EXPORT QString DataPath();

@@ -15,6 +15,17 @@ QString folderOfThisCode()
     return QDir::currentPath();
 }
 
+// A file in the ardenta folder of an XDG base folder, which is made when missing.
+QString xdgFile(const QString &name, const char *xdgVariable, const char *fallback)
+{
+    QString base = qEnvironmentVariable(xdgVariable);
+    if (base.isEmpty())
+        base = QDir::homePath() + QLatin1String(fallback);
+    const QString folder = base + QStringLiteral("/ardenta");
+    QDir().mkpath(folder);
+    return folder + QLatin1Char('/') + name;
+}
+
 // A file of the application folder, or of the user's own folder when the application folder
 // cannot be written.
 QString sessionFile(const QString &name, const char *xdgVariable, const char *fallback)
@@ -22,12 +33,7 @@ QString sessionFile(const QString &name, const char *xdgVariable, const char *fa
     const QString home = AppPath();
     if (!qEnvironmentVariableIsEmpty("ARDENTA_HOME") || QFileInfo(home).isWritable())
         return QDir(home).filePath(name);
-    QString base = qEnvironmentVariable(xdgVariable);
-    if (base.isEmpty())
-        base = QDir::homePath() + QLatin1String(fallback);
-    const QString folder = base + QStringLiteral("/ardenta");
-    QDir().mkpath(folder);
-    return folder + QLatin1Char('/') + name;
+    return xdgFile(name, xdgVariable, fallback);
 }
 } // namespace
 
@@ -48,6 +54,11 @@ QString ConfigFilePath()
 QString ErrLogFilePath()
 {
     return sessionFile(QStringLiteral("Errlog.txt"), "XDG_STATE_HOME", "/.local/state");
+}
+
+QString StateFilePath(const QString &name)
+{
+    return xdgFile(name, "XDG_STATE_HOME", "/.local/state");
 }
 
 QString DataPath()

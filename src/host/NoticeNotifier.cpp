@@ -16,19 +16,30 @@ namespace {
 const QString service = QStringLiteral("org.freedesktop.Notifications");
 const QString path = QStringLiteral("/org/freedesktop/Notifications");
 
-// One line of the notice for a summary or a menu.
-QString shortLine(const NoticeMessage::Fields &notice)
+// The start of a notice's text, for a notification.
+constexpr int ShownChars = 120;
+
+QString textStart(const StoredNotice &notice)
 {
-    return NoticeMessage::Printable(notice.publisher) + QStringLiteral(": ") +
-           NoticeMessage::Printable(notice.content);
+    const QString start = NoticeMessage::LeftChars(notice.Content, ShownChars);
+    return NoticeMessage::Printable(start) +
+           (start.size() < notice.Content.size() ? u"\u2026" : u"");
+}
+
+// One line of the notice for a summary or a menu.
+QString shortLine(const StoredNotice &notice)
+{
+    return NoticeMessage::Printable(notice.Publisher) + QStringLiteral(": ") + textStart(notice);
 }
 } // namespace
 
-NoticeNotifier::NoticeNotifier(const HostTexts &texts, const QString &bindAddress, Opener open,
-                               QObject *parent)
-    : QObject(parent), m_texts(texts), m_bindAddress(bindAddress), m_open(std::move(open)),
-      m_socket(this), m_burst(this)
+NoticeNotifier::NoticeNotifier(const HostTexts &texts, const QString &bindAddress,
+                               NoticeWatch &watch, bool verify, Opener open, QObject *parent)
+    : QObject(parent), m_texts(texts), m_bindAddress(bindAddress), m_watch(watch), m_verify(verify),
+      m_open(std::move(open)), m_socket(this), m_burst(this)
 {
+    connect(&m_watch, &NoticeWatch::Found, this, &NoticeNotifier::received);
+    connect(&m_watch, &NoticeWatch::CaughtUp, this, &NoticeNotifier::caughtUp);
     m_burst.setSingleShot(true);
     m_burst.setInterval(BurstMilliseconds);
     connect(&m_burst, &QTimer::timeout, this, &NoticeNotifier::endOfBurst);
@@ -48,7 +59,7 @@ NoticeNotifier::NoticeNotifier(const HostTexts &texts, const QString &bindAddres
         m_tray->setContextMenu(m_menu);
         m_tray->setToolTip(m_texts.text("0468", "Recent notices"));
         connect(m_tray, &QSystemTrayIcon::messageClicked, this, [this] {
-            if (!m_trayMessage.publisher.isNull())
+            if (!m_trayMessage.Publisher.isNull())
                 m_open(m_trayMessage);
         });
         rebuildMenu();
@@ -78,37 +89,68 @@ void NoticeNotifier::readDatagrams()
 {
     while (m_socket.hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_socket.receiveDatagram();
-        if (const auto notice = NoticeMessage::Decode(datagram.data(), m_encoding))
-            received(*notice);
+        const auto notice = NoticeMessage::Decode(datagram.data(), m_encoding);
+        if (!notice)
+            continue;
+        if (m_verify)
+            m_watch.Verify(notice->publisher, notice->content,
+                           QStringLiteral("%1:%2")
+                               .arg(datagram.senderAddress().toString())
+                               .arg(datagram.senderPort()));
+        else
+            received({0, notice->publisher, notice->content});
     }
 }
 
-void NoticeNotifier::received(const NoticeMessage::Fields &notice)
+void NoticeNotifier::remember(const StoredNotice &notice)
 {
-    NoticeBoard::RefreshWhileViewing();
     m_recent.prepend(notice);
     if (m_recent.size() > KeptInMenu)
         m_recent.removeLast();
     rebuildMenu();
+}
+
+void NoticeNotifier::received(const StoredNotice &notice)
+{
+    NoticeBoard::RefreshWhileViewing();
+    remember(notice);
     if (m_burst.isActive()) {
         m_pending << notice;
         return;
     }
     show(m_texts.text("0465", "New notice") + QStringLiteral(" · ") +
-             NoticeMessage::Printable(notice.publisher),
-         NoticeMessage::Printable(notice.content), notice);
+             NoticeMessage::Printable(notice.Publisher),
+         textStart(notice), notice);
     m_burst.start();
+}
+
+// Notices saved while this host was away: one shows as itself, several as one summary that
+// opens the board on the newest.
+void NoticeNotifier::caughtUp(const QList<StoredNotice> &notices)
+{
+    if (notices.size() == 1) {
+        received(notices.front());
+        return;
+    }
+    NoticeBoard::RefreshWhileViewing();
+    for (const StoredNotice &notice : notices.mid(qMax(0, notices.size() - KeptInMenu)))
+        remember(notice);
+    QStringList lines;
+    for (auto it = notices.crbegin(); it != notices.crend() && lines.size() < 5; ++it)
+        lines << shortLine(*it);
+    show(m_texts.text("0476", "%1 new notices since you were last here").arg(notices.size()),
+         lines.join(u'\n'), notices.back());
 }
 
 void NoticeNotifier::endOfBurst()
 {
     if (m_pending.isEmpty())
         return;
-    const NoticeMessage::Fields newest = m_pending.constLast();
+    const StoredNotice newest = m_pending.constLast();
     if (m_pending.size() == 1) {
         show(m_texts.text("0465", "New notice") + QStringLiteral(" · ") +
-                 NoticeMessage::Printable(newest.publisher),
-             NoticeMessage::Printable(newest.content), newest);
+                 NoticeMessage::Printable(newest.Publisher),
+             textStart(newest), newest);
     } else {
         QStringList lines;
         for (auto it = m_pending.crbegin(); it != m_pending.crend() && lines.size() < 5; ++it)
@@ -120,8 +162,7 @@ void NoticeNotifier::endOfBurst()
     m_burst.start(); // a steady flood stays at one summary per period
 }
 
-void NoticeNotifier::show(const QString &summary, const QString &body,
-                          const NoticeMessage::Fields &opens)
+void NoticeNotifier::show(const QString &summary, const QString &body, const StoredNotice &opens)
 {
     QDBusInterface notifications(service, path, service, QDBusConnection::sessionBus());
     if (notifications.isValid()) {
@@ -158,7 +199,7 @@ void NoticeNotifier::rebuildMenu()
         return;
     m_menu->clear();
     m_menu->addSection(m_texts.text("0468", "Recent notices"));
-    for (const NoticeMessage::Fields &notice : std::as_const(m_recent)) {
+    for (const StoredNotice &notice : std::as_const(m_recent)) {
         QString line = shortLine(notice);
         if (line.size() > 60)
             line = line.left(59) + QChar(0x2026);

@@ -3,10 +3,13 @@
 // notifications (the freedesktop service over D-Bus, else the tray icon's message), the last
 // ones stay in the tray menu, and a burst shows as one summary. A click asks for the notice
 // board on that notice. Datagrams come from the network: they go through the same decoder and
-// parser as ardenta-listen and are escaped for the notification's markup.
+// parser as ardenta-listen, and with a watch over the board a datagram shows only as the stored
+// notice it stands for; everything shown is escaped for the notification's markup. Notices the
+// watch finds the user missed while away pop up too.
 
 #include "host/HostTexts.h"
 #include "host/NoticeMessage.h"
+#include "host/NoticeWatch.h"
 
 #include <functional>
 #include <QHash>
@@ -21,11 +24,13 @@ class NoticeNotifier : public QObject
 {
     Q_OBJECT
 public:
-    using Opener = std::function<void(const NoticeMessage::Fields &notice)>;
+    // A notice not verified against the board has the id 0.
+    using Opener = std::function<void(const StoredNotice &notice)>;
 
-    // bindAddress empty: every address of the machine.
-    NoticeNotifier(const HostTexts &texts, const QString &bindAddress, Opener open,
-                   QObject *parent = nullptr);
+    // bindAddress empty: every address of the machine. Without verify every datagram shows as
+    // it came.
+    NoticeNotifier(const HostTexts &texts, const QString &bindAddress, NoticeWatch &watch,
+                   bool verify, Opener open, QObject *parent = nullptr);
     ~NoticeNotifier() override;
 
     // Listens on the notice port; a port held by another program is logged once and the host
@@ -42,21 +47,25 @@ private Q_SLOTS:
 
 private:
     void readDatagrams();
-    void received(const NoticeMessage::Fields &notice);
+    void received(const StoredNotice &notice);
+    void caughtUp(const QList<StoredNotice> &notices);
     void endOfBurst();
-    void show(const QString &summary, const QString &body, const NoticeMessage::Fields &opens);
+    void show(const QString &summary, const QString &body, const StoredNotice &opens);
+    void remember(const StoredNotice &notice);
     void rebuildMenu();
 
     const HostTexts &m_texts;
     QString m_bindAddress;
+    NoticeWatch &m_watch;
+    bool m_verify;
     Opener m_open;
     QUdpSocket m_socket;
     QString m_encoding;
     QTimer m_burst;
-    QList<NoticeMessage::Fields> m_pending;
-    QList<NoticeMessage::Fields> m_recent;
-    QHash<uint, NoticeMessage::Fields> m_shown; // by notification id
-    NoticeMessage::Fields m_trayMessage;
+    QList<StoredNotice> m_pending;
+    QList<StoredNotice> m_recent;
+    QHash<uint, StoredNotice> m_shown; // by notification id
+    StoredNotice m_trayMessage;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_menu = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "host/HostSettings.h"
 #include "host/HostTexts.h"
 #include "host/NoticeBoard.h"
+#include "host/NoticeWatch.h"
 #include "host/Paths.h"
 #include "host/Presence.h"
 #include "host/Schema.h"
@@ -316,10 +317,17 @@ int main(int argc, char **argv)
             settings.effectiveOperator(), settings.presenceSeconds});
         presence->Start();
     }
-    NoticeNotifier notifier(texts, settings.address, [&](const NoticeMessage::Fields &notice) {
-        show(1);
-        NoticeBoard::ShowNewestFrom(notice.publisher, notice.content);
-    });
+    // Catches up on notices by others saved while this host was away; with Verify, datagrams
+    // pop up only as the notices on the board they stand for.
+    NoticeWatch watch(
+        {settings.connection, settings.effectiveOperator(), settings.presenceSeconds});
+    NoticeNotifier notifier(texts, settings.address, watch, settings.verifyNotices,
+                            [&](const StoredNotice &notice) {
+                                show(1);
+                                if (notice.Id == 0 || !NoticeBoard::Show(notice.Id))
+                                    NoticeBoard::ShowNewestFrom(notice.Publisher, notice.Content);
+                            });
     notifier.Listen();
+    watch.Start();
     return QApplication::exec();
 }

@@ -10,6 +10,12 @@ void RefreshWhileViewing()
         board->RefreshWhileViewing();
 }
 
+bool Show(qint64 id)
+{
+    frmNotice *board = frmNotice::loadedInstance();
+    return board && board->ShowById(QString::number(id));
+}
+
 bool ShowNewestFrom(const QString &publisher, const QString &textStart)
 {
     frmNotice *board = frmNotice::loadedInstance();

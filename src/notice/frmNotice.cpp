@@ -323,14 +323,21 @@ bool frmNotice::ShowNewestFrom(const QString &publisher, const QString &textStar
         for (qsizetype r = 0; records && r < records->RecordCount(); ++r) {
             if (!records->text(r, 1).startsWith(textStart))
                 continue;
-            RefreshWhileViewing();
-            SearchNotice(records->text(r, 0));
-            return vfgMain->TextMatrix(vfgMain->Row(), NoticeKeyCol) == records->text(r, 0);
+            return ShowById(records->text(r, 0));
         }
     } catch (const std::exception &e) {
         LogFailure(e, QStringLiteral("ShowNewestFrom"), ModuleName, sql);
     }
     return false;
+}
+
+bool frmNotice::ShowById(const QString &strID)
+{
+    if (!mstrMode.isEmpty() || txtNotice->document()->isModified())
+        return false; // the user's own text comes first
+    RefreshWhileViewing();
+    SearchNotice(strID);
+    return vfgMain->TextMatrix(vfgMain->Row(), NoticeKeyCol) == strID;
 }
 
 void frmNotice::AddNew()

@@ -31,6 +31,8 @@ public:
     void RefreshWhileViewing();
     // Selects the publisher's newest notice whose text begins with textStart; false if none.
     bool ShowNewestFrom(const QString &publisher, const QString &textStart);
+    // Reloads while viewing and selects the notice; false if it is not there or the user is busy.
+    bool ShowById(const QString &strID);
 
     // Composing, saving, deleting, and the broadcast to online users.
     void AddNew();

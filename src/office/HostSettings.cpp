@@ -73,6 +73,7 @@ void apply(HostSettings &settings, const QString &path, bool systemWide)
         else
             complain("Presence", "RefreshSeconds");
     }
+    flag("Notice", "Verify", settings.verifyNotices);
     if (systemWide) {
         flag("Permissions", "EditStaff", settings.editStaff);
         flag("Permissions", "EditNotice", settings.editNotice);

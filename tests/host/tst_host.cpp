@@ -190,13 +190,15 @@ private Q_SLOTS:
         QCOMPARE(m_home->logEntryCount(), 0);
     }
 
-    // Notices sent to the host program reach the notification service with publisher and
-    // text, escaped for its markup; what follows within the burst comes as one summary.
+    // Unverified (Verify=false), notices sent to the host program reach the notification
+    // service with publisher and text, escaped for its markup; what follows within the burst
+    // comes as one summary.
     void noticesPopUp()
     {
         DbFixture db;
         const quint16 port = FreeUdpPort();
         m_home->writeConfig("[Notice]\r\nRemotePort=" + QByteArray::number(port) + "\r\n");
+        m_home->writeSettings(false, "[Notice]\nVerify=false\n");
         QProcess host;
         startHost(host, {"--connection", db.connection(), "--language", "ENG", "--address",
                          "127.0.0.6", "--no-presence"});
@@ -217,6 +219,83 @@ private Q_SLOTS:
         host.terminate();
         QVERIFY(host.waitForFinished(10000));
         QCOMPARE(m_notifications.received.size(), 2);
+    }
+
+    // Ann's host pops up only notices on the board, as stored: a forgery shows nothing and is
+    // logged once per sender and hour, her own notice never shows. Notices by others saved while
+    // the host was stopped pop up at its next start (several as one summary); the very first
+    // start shows nothing. No clock is involved, whatever the time zone.
+    void trustedNoticesAndCatchUp_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("zone");
+        for (const char *engine : {"sqlite", "postgresql"}) {
+            for (const char *zone : {"Asia/Shanghai", "UTC"})
+                AddBackendRow(QLatin1String(zone), QLatin1String(engine)) << zone;
+        }
+    }
+    void trustedNoticesAndCatchUp()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, zone);
+        DbFixture db(engine);
+        if (db.skipped())
+            QSKIP(qPrintable(db.problem()));
+        QVERIFY2(db.ready(), qPrintable(db.problem()));
+        m_env.insert(QStringLiteral("TZ"), zone);
+        m_env.insert(QStringLiteral("XDG_STATE_HOME"), m_home->file(QStringLiteral("state")));
+        const quint16 port = FreeUdpPort();
+        m_home->writeConfig("[Notice]\r\nRemotePort=" + QByteArray::number(port) + "\r\n");
+        const QHostAddress address(QStringLiteral("127.0.0.7"));
+        QProcess host;
+        const auto start = [&] {
+            startHost(host, {"--connection", db.connection(), "--operator", "ann", "--language",
+                             "ENG", "--address", address.toString(), "--no-presence"});
+            QTRY_VERIFY_WITH_TIMEOUT(!QUdpSocket().bind(address, port), 20000); // it listens
+        };
+        const auto stop = [&] {
+            host.terminate();
+            QVERIFY(host.waitForFinished(10000));
+        };
+        const auto notice = [&db](const char *who, const QString &text) {
+            db.addNotice(QStringLiteral("2024-05-01 10:00:00"), QLatin1String(who), text);
+        };
+        m_notifications.received.clear();
+        notice("bob", QStringLiteral("before the first start"));
+        start();
+        QUdpSocket sender;
+        const auto send = [&](const QByteArray &text) {
+            sender.writeDatagram("###Notice###~!" + text, address, port);
+        };
+        send("director~!send your password");
+        send("director~!send your password");
+        notice("bob", QStringLiteral("Lunch at noon in the canteen, all welcome"));
+        notice("ann", QStringLiteral("my own notice"));
+        send("bob~!Lunch at n");
+        send("ann~!my own not");
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.received.size(), 1, 10000);
+        QCOMPARE(m_notifications.received[0],
+                 (QStringList{"New notice · bob", "Lunch at noon in the canteen, all welcome"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_home->logEntryCount(), 1, 10000);
+        stop();
+        QVERIFY(m_home->logText().contains(u"Verify,模块:NoticeNotifier"));
+        QVERIFY(m_home->logText().contains(QStringLiteral("127.0.0.1:%1").arg(sender.localPort())));
+
+        notice("bob", QStringLiteral("away 1"));
+        notice("ann", QStringLiteral("away, mine"));
+        notice("carl", QStringLiteral("away 2"));
+        notice("bob", QStringLiteral("away 3"));
+        start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.received.size(), 2, 10000);
+        QCOMPARE(m_notifications.received[1][0], "3 new notices since you were last here");
+        stop();
+        notice("carl", QStringLiteral("one more"));
+        start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.received.size(), 3, 10000);
+        QCOMPARE(m_notifications.received[2], (QStringList{"New notice · carl", "one more"}));
+        stop();
+        QCOMPARE(m_notifications.received.size(), 3);
+        QCOMPARE(m_home->logEntryCount(), 1);
     }
 };
 

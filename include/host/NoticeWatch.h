@@ -1,0 +1,65 @@
+#pragma once
+// The host program's watch over the notice board, so that notices everyone can trust reach
+// everyone: a datagram pops up only when a notice on the board stands for it (the sender's name
+// and a start of text are easily forged; the board is not), shown as stored; and notices by
+// others saved while the host was off, asleep or cut off pop up when it is back. The database
+// work runs in a thread of its own; what a user has been shown is kept per database and
+// operator in $XDG_STATE_HOME/ardenta/seen.ini.
+
+#include <ArdentaExport.h>
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+
+class QThread;
+class NoticeWatchWorker;
+
+// A notice as the board holds it.
+struct StoredNotice
+{
+    qint64 Id = 0;
+    QString Publisher;
+    QString Content;
+};
+
+class ARDENTA_EXPORT NoticeWatch : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QString connection;
+        QString operatorName;
+        int checkSeconds = 60; // how often the database is looked at to notice it coming back
+    };
+
+    explicit NoticeWatch(Options options, QObject *parent = nullptr);
+    ~NoticeWatch() override;
+
+    // Catches up at once, then keeps looking.
+    void Start();
+    // Looks for the notice a datagram stands for among the newest on the board.
+    void Verify(const QString &publisher, const QString &content, const QString &sender);
+
+    // How many notices of the newest a datagram is looked for among.
+    static constexpr int Newest = 20;
+
+Q_SIGNALS:
+    void Found(const StoredNotice &notice);
+    // Notices by others the user has not been shown, oldest first.
+    void CaughtUp(const QList<StoredNotice> &notices);
+
+private:
+    void notFound(const QString &sender);
+
+    Options m_options;
+    QThread *m_thread;
+    NoticeWatchWorker *m_worker;
+    QHash<QString, QElapsedTimer> m_logged; // sender address -> when its forgery was logged
+};
+
+Q_DECLARE_METATYPE(StoredNotice)

@@ -1,0 +1,44 @@
+#pragma once
+// NoticeWatch's database work, in NoticeWatch's own thread.
+
+#include "host/NoticeWatch.h"
+#include "office/SeenNotices.h"
+
+#include <functional>
+#include <QDateTime>
+#include <QTimer>
+
+class QSqlDatabase;
+enum class SqlEngine;
+
+class NoticeWatchWorker : public QObject
+{
+    Q_OBJECT
+public:
+    explicit NoticeWatchWorker(NoticeWatch::Options options);
+
+public Q_SLOTS:
+    void start();
+    void verify(const QString &publisher, const QString &content, const QString &sender);
+    void check();
+    void stop();
+
+Q_SIGNALS:
+    void found(const StoredNotice &notice);
+    void notFound(const QString &sender);
+    void caughtUp(const QList<StoredNotice> &notices);
+    // The first failure of an outage (the next success ends it), or seen.ini not written.
+    void failed(const QString &procedure, const QString &error);
+
+private:
+    void catchUp(QSqlDatabase &db);
+    // Runs work on a connection of its own; false when the database could not be reached.
+    bool run(const std::function<void(QSqlDatabase &, SqlEngine)> &work);
+    void save();
+
+    NoticeWatch::Options m_options;
+    SeenNotices m_seen;
+    QTimer m_timer;
+    QDateTime m_lastCheck;
+    bool m_down = false;
+};
