@@ -47,27 +47,21 @@ private Q_SLOTS:
         UseLanguage(QStringLiteral("ENG"));
     }
 
-    void knownStaffOnOnePage_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QStringList>("captions"); // title first, the page number last
-        const QStringList eng{"Inner Information", "SN.", "Name", "Ext", "Tel", "Mobile", "Email",
-                              "Page 1 / 1"};
-        QTest::newRow("no_pack_defaults") << QString() << eng;
-        QTest::newRow("CHS") << "CHS"
-                             << QStringList{"内部通讯录", "序号", "姓名",     "分机",
-                                            "电话",       "手机", "电子邮件", "第 1 页 / 共 1 页"};
-    }
+    // Without a pack the report's own captions: the title first, the page number last. Long
+    // values are cut to their columns.
     void knownStaffOnOnePage()
     {
-        QFETCH(QString, language);
-        QFETCH(QStringList, captions);
-        if (language.isEmpty())
-            Session().gobjLanguagePack.reset();
-        else
-            UseLanguage(language);
-        const QStringList pages =
-            pdfPages(*LoadedReport(KnownStaff()), QStringLiteral("known.pdf"));
+        Session().gobjLanguagePack.reset();
+        const QStringList captions{
+            "Inner Information", "SN.", "Name", "Ext", "Tel", "Mobile", "Email", "Page 1 / 1"};
+        auto staff = KnownStaff();
+        staff[0][0] = QStringLiteral("Wolfeschlegelsteinhausenbergerdorffvoralternwarengewissen"
+                                     "haftschaferswessenschafewarenwohlgepflege");
+        staff[0][5] = QStringLiteral("a.very.long.address.that.never.fits.in.the.column@"
+                                     "department.of.long.names.example.com");
+        staff[0][2] = QStringLiteral("12345678901234567890");
+        const auto report = LoadedReport(staff);
+        const QStringList pages = pdfPages(*report, QStringLiteral("known.pdf"));
         QCOMPARE(pages.size(), 1);
         const QString text = pages[0];
         QCOMPARE(text.count(captions[0]), 1);
@@ -79,8 +73,27 @@ private Q_SLOTS:
         for (const QString dept : {"Sales", "Finance", "Engineering", "行政部"})
             QVERIFY2(text.count(dept) == 1, qPrintable(dept));
         QVERIFY(text.contains(QStringLiteral("2024-03-09")));
-        // PDF text has no blanks between Chinese characters.
-        QVERIFY(QString(text).remove(u' ').contains(QString(captions.last()).remove(u' ')));
+        QVERIFY(text.contains(captions.last()));
+        // Each value ends where its column ends, the cut ones with an ellipsis.
+        QHash<QString, double> columnEnd;
+        for (const ReportSection &section : report->Definition().Sections) {
+            for (const ReportObject &o : section.Objects)
+                columnEnd[o.Object.Name] =
+                    (report->Definition().Margins.left() + o.Rect.right()) * 72 / 25.4;
+        }
+        QStringList cut;
+        for (const auto &word : PdfText::words(m_out.filePath(QStringLiteral("known.pdf")))) {
+            const QString column = word.Text.startsWith(QLatin1String("Wolfe"))    ? "fldName"
+                                   : word.Text.startsWith(QLatin1String("a.very")) ? "fldEmail"
+                                   : word.Text.startsWith(QLatin1String("12345"))  ? "fldExt"
+                                                                                   : QString();
+            if (column.isEmpty())
+                continue;
+            QVERIFY2(word.Box.right() <= columnEnd[column], qPrintable(column));
+            if (word.Text.endsWith(QChar(0x2026)))
+                cut << column;
+        }
+        QCOMPARE(cut, (QStringList{"fldName", "fldExt", "fldEmail"}));
     }
 
     // Every text object takes the language's face and size; a font object that fails is logged
@@ -109,16 +122,10 @@ private Q_SLOTS:
         QVERIFY(m_home->logText().contains(QStringLiteral(":IniReportFonts: Text1 Type mismatch")));
     }
 
-    void manyPagesNumberedAndInside_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("ENG") << "ENG";
-        QTest::newRow("CHS") << "CHS";
-    }
+    // In Chinese, whose font and page numbers differ most from the report's own.
     void manyPagesNumberedAndInside()
     {
-        QFETCH(QString, language);
-        UseLanguage(language);
+        UseLanguage(QStringLiteral("CHS"));
         const auto report = LoadedReport(ManyStaff(200));
         const QStringList texts = pdfPages(*report, QStringLiteral("many.pdf"));
         const int pages = report->PageCount();
@@ -157,40 +164,7 @@ private Q_SLOTS:
         }
     }
 
-    void longValuesAreElided()
-    {
-        auto staff = KnownStaff();
-        staff[0][0] = QStringLiteral("Wolfeschlegelsteinhausenbergerdorffvoralternwarengewissen"
-                                     "haftschaferswessenschafewarenwohlgepflege");
-        staff[0][5] = QStringLiteral("a.very.long.address.that.never.fits.in.the.column@"
-                                     "department.of.long.names.example.com");
-        staff[0][2] = QStringLiteral("12345678901234567890");
-        const auto report = LoadedReport(staff);
-        ExportReportPdf(*report, m_out.filePath(QStringLiteral("long.pdf")));
-        // Each value ends where its column ends, the cut ones with an ellipsis.
-        QHash<QString, double> columnEnd;
-        for (const ReportSection &section : report->Definition().Sections) {
-            for (const ReportObject &o : section.Objects)
-                columnEnd[o.Object.Name] =
-                    (report->Definition().Margins.left() + o.Rect.right()) * 72 / 25.4;
-        }
-        QStringList cut;
-        for (const auto &word : PdfText::words(m_out.filePath(QStringLiteral("long.pdf")))) {
-            const QString column = word.Text.startsWith(QLatin1String("Wolfe"))    ? "fldName"
-                                   : word.Text.startsWith(QLatin1String("a.very")) ? "fldEmail"
-                                   : word.Text.startsWith(QLatin1String("12345"))  ? "fldExt"
-                                                                                   : QString();
-            if (column.isEmpty())
-                continue;
-            QVERIFY2(word.Box.right() <= columnEnd[column], qPrintable(column));
-            if (word.Text.endsWith(QChar(0x2026)))
-                cut << column;
-        }
-        QCOMPARE(cut, (QStringList{"fldName", "fldExt", "fldEmail"}));
-    }
-
-    // A definition that does not parse, and rows that lack a column the report shows: refused,
-    // and nothing is written.
+    // A definition that does not parse, and rows that lack a column the report shows: refused.
     void badInputIsRefused()
     {
         QVERIFY_THROWS_EXCEPTION(ArdentaError, ReportDefinition::fromJson(R"({"sections": [)"));
@@ -199,8 +173,6 @@ private Q_SLOTS:
         cryClerk report;
         report.SetDataSource(std::make_shared<Recordset>(columns, std::vector<QVariant>(14, 1)));
         QVERIFY_THROWS_EXCEPTION(ArdentaError, report.ReadRecords());
-        QVERIFY_THROWS_EXCEPTION(ArdentaError, ExportReportPdf(report, m_out.filePath("none.pdf")));
-        QVERIFY(!QFile::exists(m_out.filePath("none.pdf")));
     }
 
     // Captions (the department after the serial), then the rows in report order, quoted where
@@ -219,8 +191,6 @@ private Q_SLOTS:
         QFile golden(QFINDTESTDATA("../data/staff-chs.csv"));
         QVERIFY(written.open(QIODevice::ReadOnly) && golden.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), golden.readAll());
-        QVERIFY_THROWS_EXCEPTION(ArdentaError,
-                                 ExportReportCsv(*report, m_out.filePath("missing/dir/x.csv")));
         // The export proposes the title and the day in the documents folder.
         QCOMPARE(DefaultExportPath(*report, QDate(2024, 3, 9)),
                  QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))

@@ -144,7 +144,6 @@ private Q_SLOTS:
         setUp();
         m_db = std::make_unique<DbFixture>();
         Session().gstrConnection = m_db->connection();
-        Session().gstrPopupTitle = QStringLiteral("Ardenta");
         UseLanguage(QStringLiteral("ENG"));
         Session().gobjLanguagePack.reset();
     }
@@ -154,8 +153,8 @@ private Q_SLOTS:
         m_db.reset();
     }
 
-    // Every page in the preview; Exit releases the report, and the next load reads the view
-    // again.
+    // Every page in the preview and in the exported file; Exit releases the report, and the next
+    // load reads the view again.
     void loadsShowsAndExits()
     {
         addStaff(ManyStaff(60));
@@ -167,6 +166,10 @@ private Q_SLOTS:
         QTRY_COMPARE(preview->pageCount(), window->report()->PageCount());
         QVERIFY(preview->pageCount() >= 2);
         QCOMPARE(preview->currentPage(), 1);
+        const QString pdf = home->file(QStringLiteral("staff.pdf"));
+        QVERIFY(window->ExportPdf(pdf) && window->ExportCsv(home->file(QStringLiteral("s.csv"))));
+        QCOMPARE(PdfText::pages(pdf).size(), preview->pageCount());
+        QVERIFY(!window->ExportCsv(home->file(QStringLiteral("no/dir/staff.csv"))));
         addStaff(ManyStaff(3, 100));
         ToolbarAction(window, "Exit")->trigger();
         QVERIFY(!frmPrint::loadedInstance());
@@ -176,7 +179,7 @@ private Q_SLOTS:
         QCOMPARE((QStringList{window->windowTitle(), ToolbarAction(window, "Exit")->text(),
                               ToolbarAction(window, "Export")->text()}),
                  (QStringList{"打印", "退出", "导出"}));
-        QCOMPARE(home->logEntryCount(), 0);
+        QCOMPARE(home->logEntryCount(), 1); // the export to a folder that is not there
     }
 
     // An unreachable database: one log entry and no box. An empty view: "No Record!", and
@@ -195,28 +198,11 @@ private Q_SLOTS:
         user->answerMessage(QMessageBox::Ok);
         window = frmPrint::instance();
         QCOMPARE(user->seenTexts(), QStringList{"No Record!"});
-        QCOMPARE(user->seen()[0].title, QStringLiteral("Ardenta"));
-        QCOMPARE(user->seen()[0].icon, QMessageBox::Information);
         window->show();
         QVERIFY(!ToolbarAction(window, "Print")->isEnabled());
         QCOMPARE(window->findChild<QPrintPreviewWidget *>()->pageCount(), 0);
         QVERIFY(!window->ExportPdf(home->file(QStringLiteral("empty.pdf"))));
         QVERIFY(!QFile::exists(home->file(QStringLiteral("empty.pdf"))));
-    }
-
-    // Export gives the pages the preview shows.
-    void exportGivesThePages()
-    {
-        addStaff(ManyStaff(80));
-        frmPrint *window = frmPrint::instance();
-        window->show();
-        const QString pdf = home->file(QStringLiteral("staff.pdf"));
-        QVERIFY(window->ExportPdf(pdf) && window->ExportCsv(home->file(QStringLiteral("s.csv"))));
-        const QStringList exported = PdfText::pages(pdf);
-        QCOMPARE(exported.size(), window->report()->PageCount());
-        QVERIFY(exported.size() >= 3);
-        QVERIFY(!window->ExportCsv(home->file(QStringLiteral("no/dir/staff.csv"))));
-        QCOMPARE(home->logEntryCount(), 1);
     }
 
     // Print as a user would: without a queue Print says so before its dialog; with one the
