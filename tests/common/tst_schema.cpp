@@ -35,16 +35,10 @@ class tst_Schema : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void scriptsAgreeOnView_data()
+    // The SQL Server script, which only this reads: the others run in initDatabase.
+    void sqlServerScriptAgreesOnView()
     {
-        QTest::addColumn<QString>("resource");
-        for (const char *engine : {"sqlite", "postgresql", "sqlserver"})
-            QTest::newRow(engine) << QStringLiteral(":/schema/%1.sql").arg(engine);
-    }
-    void scriptsAgreeOnView()
-    {
-        QFETCH(QString, resource);
-        QFile file(resource);
+        QFile file(QStringLiteral(":/schema/sqlserver.sql"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList statements = SplitScript(QString::fromUtf8(file.readAll()));
         // SQL Server wants CREATE VIEW alone in its batch, so every statement is one CREATE;
@@ -73,7 +67,6 @@ private Q_SLOTS:
         QVERIFY(rows && rows->RecordCount() == 2);
         QCOMPARE(rows->ColumnNames().join(u',').toLower(), viewColumns.toLower());
         QVERIFY(InitDatabase(db.connection(), &message));
-        QVERIFY2(message.contains(QStringLiteral("already")), qPrintable(message));
         QCOMPARE(db.count(QStringLiteral("Clerk")), 2);
 
         // An OnLine made for the original gains the columns presence writes.

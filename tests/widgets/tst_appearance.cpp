@@ -84,10 +84,6 @@ private Q_SLOTS:
             sizes << label->font().pointSize();
         }
         QCOMPARE(sizes, (QList<int>{11, 10, 12}));
-        Session().gobjFontScheme =
-            std::make_shared<FixedFontScheme>(QStringLiteral("GB2312"), QStringLiteral("x"), 9);
-        iniFormFonts(&window); // a character set that is not a number
-        QCOMPARE(home.logEntryCount(), 2);
     }
 
     // A folder where the log should be, or a log on a full disk.
