@@ -27,8 +27,6 @@ private Q_SLOTS:
         QVERIFY2(module, qPrintable(loader.errorString()));
         module->setEditInnerInfo(true);
         QVERIFY(module->EditInnerInfo());
-        module->ShowForm(QStringLiteral(" "), QStringLiteral("ops")); // opens nothing
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
         module->ShowForm(m_db.connection(), QStringLiteral("ops"), QStringLiteral("ENG"), 1);
         QWidget *window = QApplication::topLevelWidgets().value(0);
         QVERIFY(window && window->isVisible());

@@ -35,15 +35,6 @@ void SettleWindows()
     QCoreApplication::processEvents();
 }
 
-QWidget *FindTopLevel(const QString &objectName)
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == objectName)
-            return widget;
-    }
-    return nullptr;
-}
-
 DialogAnswerer::DialogAnswerer() : m_timer(std::make_unique<QTimer>())
 {
     QObject::connect(m_timer.get(), &QTimer::timeout, [this] { poll(); });

@@ -28,8 +28,6 @@ void TypeText(QWidget *target, const QString &text);
 bool ShowWindow(QWidget *window);
 // Lets closed windows be deleted.
 void SettleWindows();
-// A top-level widget by object name, or nullptr.
-QWidget *FindTopLevel(const QString &objectName);
 
 struct SeenDialog
 {
