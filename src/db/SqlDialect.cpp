@@ -68,6 +68,10 @@ public:
                     }
                 }
                 append(start, i, false);
+            } else if (const qsizetype quoted = dollarQuoteEnd(sql, i); quoted > i) {
+                // PostgreSQL's $tag$ ... $tag$ (a function body): one literal, ";" and all.
+                append(i, quoted, false);
+                i = quoted;
             } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
                 const qsizetype start = i;
                 while (i < n && sql.at(i) != QLatin1Char('\r') && sql.at(i) != QLatin1Char('\n'))
@@ -91,7 +95,8 @@ public:
                     const QChar d = sql.at(i);
                     if (d == QLatin1Char('\'') || d == QLatin1Char('"') || d == QLatin1Char('[') ||
                         d == QLatin1Char('-') || d == QLatin1Char('/') || d == QLatin1Char(';') ||
-                        d == QLatin1Char('\r') || (splitAtGo && sql.at(i - 1) == QLatin1Char('\n')))
+                        d == QLatin1Char('$') || d == QLatin1Char('\r') ||
+                        (splitAtGo && sql.at(i - 1) == QLatin1Char('\n')))
                         break;
                     ++i;
                 }
@@ -123,6 +128,22 @@ public:
     }
 
 private:
+    // Past the end of a dollar-quoted text starting at i ($$...$$ or $tag$...$tag$, the tag not
+    // starting with a digit); i itself when none starts there. An unclosed one runs to the end.
+    static qsizetype dollarQuoteEnd(const QString &sql, qsizetype i)
+    {
+        if (sql.at(i) != QLatin1Char('$'))
+            return i;
+        qsizetype j = i + 1;
+        while (j < sql.size() && (sql.at(j).isLetterOrNumber() || sql.at(j) == QLatin1Char('_')))
+            ++j;
+        if (j >= sql.size() || sql.at(j) != QLatin1Char('$') ||
+            (j > i + 1 && sql.at(i + 1).isDigit()))
+            return i;
+        const QStringView tag = QStringView(sql).mid(i, j + 1 - i);
+        const qsizetype close = sql.indexOf(tag, j + 1);
+        return close < 0 ? sql.size() : close + tag.size();
+    }
     // At the start of a line that holds only "GO" (any case) and blanks.
     static bool atGoLine(const QString &sql, qsizetype i)
     {

@@ -68,6 +68,10 @@ private Q_SLOTS:
         QTest::newRow("cr_and_semicolon_in_literal")
             << "Insert Into A Values('x\ry;z')\rInsert Into A Values('it''s')"
             << QStringList{"Insert Into A Values('x\ry;z')", "Insert Into A Values('it''s')"};
+        // A function body and a parameter: only the body is one literal.
+        QTest::newRow("dollar_quoted_body")
+            << "Do $b$ Begin Perform 1; End $b$\rSelect $1;Select $$a;b$$ || 'c'"
+            << QStringList{"Do $b$ Begin Perform 1; End $b$", "Select $1", "Select $$a;b$$ || 'c'"};
         QTest::newRow("comment_only_dropped")
             << "Delete From A\r-- done; really\r" << QStringList{"Delete From A"};
         QTest::newRow("date_literals")
