@@ -61,8 +61,13 @@ QString ClientName(int id)
 // The failure a save may end in when rows change again while their question is open.
 const QString ChangedAgain = QStringLiteral("Rows changed again while the user was asked");
 
-// What a client knows of each cell it changed and has not saved yet: the value it replaces.
-using Bases = std::map<std::pair<int, int>, QString>;
+// A cell a client changed and has not seen saved yet: what it typed, and the value it replaces.
+struct Pending
+{
+    QString value;
+    QString basis;
+};
+using PendingCells = std::map<std::pair<int, int>, Pending>; // by grid row and field
 
 // The grid rows a save asked about.
 QSet<int> AskedRows(const MessageAnswerer &answerer)
@@ -77,37 +82,33 @@ QSet<int> AskedRows(const MessageAnswerer &answerer)
     return rows;
 }
 
-// The staff part of one round: a few cells edited and saved. Confirmed writes go to writes,
-// counters to counts.
+// The staff part of one round: a few cells edited and saved. A failed save leaves its changes
+// in the grid for the next one. Confirmed writes go to writes, counters to counts.
 void EditAndSave(int id, int round, frmMain *staff, FlexGrid *grid, MessageAnswerer &answerer,
-                 std::mt19937 &random, qint64 &loadedMs, Bases &bases, QJsonArray &writes,
+                 std::mt19937 &random, qint64 &loadedMs, PendingCells &pending, QJsonArray &writes,
                  QJsonObject &counts)
 {
     const auto add = [&counts](const char *name, int n) {
         counts[QLatin1String(name)] = counts.value(QLatin1String(name)).toInt() + n;
     };
     if (round == 1 || random() % 2) {
-        staff->RefreshDB();
+        staff->RefreshDB(); // unsaved changes are thrown away
         loadedMs = QDateTime::currentMSecsSinceEpoch();
-        bases.clear();
+        pending.clear();
     }
     const int rows = grid->Rows() - 1 - grid->FixedRows(); // without the new-entry row
-    struct Edit
-    {
-        int row;
-        int field;
-        QString value;
-    };
-    std::vector<Edit> edits;
     const int hand = 1 + int(random() % 4);
     for (int e = 0; e < hand; ++e) {
         // Half the edits meet on the first rows and two fields, so that clients collide there.
         const bool hot = random() % 2;
         const int row = grid->FixedRows() + int(random() % uint(hot ? std::min(3, rows) : rows));
         const int field = hot ? (random() % 2 ? 2 : 5) : int(random() % 14);
-        edits.push_back({row, field, QStringLiteral("c%1r%2e%3").arg(id).arg(round).arg(e)});
-        bases.try_emplace({row, field}, grid->TextMatrix(row, field + 2));
-        staff->EditCell(row, field + 2, edits.back().value);
+        const QString value = QStringLiteral("c%1r%2e%3").arg(id).arg(round).arg(e);
+        Pending &cell =
+            pending.try_emplace({row, field}, Pending{{}, grid->TextMatrix(row, field + 2)})
+                .first->second;
+        cell.value = value;
+        staff->EditCell(row, field + 2, value);
     }
     const bool yes = random() % 2;
     answerer.answerQuestions(yes ? QMessageBox::Yes : QMessageBox::No);
@@ -126,26 +127,25 @@ void EditAndSave(int id, int round, frmMain *staff, FlexGrid *grid, MessageAnswe
     add("failures", answerer.firstCritical().isEmpty() ? 0 : 1);
     // Yes on a row writes over values the user was shown, which this client did not read.
     const QSet<int> overridden = yes ? AskedRows(answerer) : QSet<int>();
-    for (auto last = edits.crbegin(); last != edits.crend(); ++last) {
-        const Edit &edit = *last;
-        // An earlier edit of a cell typed again was never written; the last one stands.
-        const auto known = bases.find({edit.row, edit.field});
-        if (known == bases.end() || staff->HasUnsavedChanges(edit.row))
+    for (auto cell = pending.begin(); cell != pending.end();) {
+        const auto [row, field] = cell->first;
+        if (staff->HasUnsavedChanges(row)) {
+            ++cell;
             continue;
-        const QString basis = known->second;
-        bases.erase(known);
-        // Written when the cell shows it and the row holds nothing unsaved any more.
-        if (grid->TextMatrix(edit.row, edit.field + 2) != edit.value)
-            continue;
-        QJsonObject write{{QStringLiteral("key"), grid->TextMatrix(edit.row, 1)},
-                          {QStringLiteral("field"), edit.field},
-                          {QStringLiteral("value"), edit.value},
-                          {QStringLiteral("start"), start},
-                          {QStringLiteral("end"), end},
-                          {QStringLiteral("loaded"), loadedMs}};
-        if (!overridden.contains(edit.row))
-            write.insert(QStringLiteral("basis"), basis);
-        writes.append(write);
+        }
+        // Written when the cell shows it once its row holds nothing unsaved; else theirs stayed.
+        if (grid->TextMatrix(row, field + 2) == cell->second.value) {
+            QJsonObject write{{QStringLiteral("key"), grid->TextMatrix(row, 1)},
+                              {QStringLiteral("field"), field},
+                              {QStringLiteral("value"), cell->second.value},
+                              {QStringLiteral("start"), start},
+                              {QStringLiteral("end"), end},
+                              {QStringLiteral("loaded"), loadedMs}};
+            if (!overridden.contains(row))
+                write.insert(QStringLiteral("basis"), cell->second.basis);
+            writes.append(write);
+        }
+        cell = pending.erase(cell);
     }
 }
 
@@ -172,7 +172,7 @@ int RunClient(const QCommandLineParser &parser)
     QElapsedTimer clock;
     clock.start();
     qint64 loadedMs = 0;
-    Bases bases;
+    PendingCells pending;
     for (int round = 1; clock.elapsed() < seconds * 1000; ++round) {
         const QString text = QStringLiteral("load %1 notice %2").arg(ClientName(id)).arg(round);
         notice->AddNew();
@@ -185,7 +185,7 @@ int RunClient(const QCommandLineParser &parser)
         else
             problems << QStringLiteral("notice save answered \"%1\"")
                             .arg(seen.empty() ? QString() : seen.front().text);
-        EditAndSave(id, round, staff, grid, answerer, random, loadedMs, bases, writes, counts);
+        EditAndSave(id, round, staff, grid, answerer, random, loadedMs, pending, writes, counts);
     }
     const QJsonObject result{{QStringLiteral("notices"), notices},
                              {QStringLiteral("writes"), writes},

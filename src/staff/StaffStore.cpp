@@ -181,7 +181,6 @@ bool SaveRun::RunPass(std::vector<int> &counts)
         return i < m_targets.size() ? StaffStatements::Update(m_targets[i].Key, m_targets[i].Writes)
                                     : m_inserts[qsizetype(i - m_targets.size())];
     };
-    const auto counted = [&counts](int rows) { counts.push_back(rows); };
     if (m_dialect == 0) {
         std::vector<int> pass;
         const bool ok = ExcuteBatch([&]() { return next < total ? statement(next++) : QString(); },
@@ -193,10 +192,12 @@ bool SaveRun::RunPass(std::vector<int> &counts)
     }
     for (; next < total; ++next) {
         bool given = false;
+        int rows = 0;
         m_current = statement(next);
         if (!ExcuteBatch([&]() { return std::exchange(given, true) ? QString() : m_current; },
-                         [this] { return FailedText(); }, counted))
+                         [this] { return FailedText(); }, [&rows](int n) { rows = n; }))
             return false;
+        counts.push_back(rows); // committed
     }
     return true;
 }
