@@ -229,11 +229,21 @@ bool ExcuteBatch(const std::function<QString()> &next, const std::function<QStri
 
 bool ExcuteSQL(const QString &strSQL)
 {
+    return ExcuteSQL(strSQL, nullptr);
+}
+
+bool ExcuteSQL(const QString &strSQL, int *rowsChanged)
+{
     if (Session().gstrConnection.trimmed().isEmpty())
         return false;
+    if (rowsChanged)
+        *rowsChanged = 0;
     if (TrimBlanks(strSQL).isEmpty())
         return true;
     bool given = false;
+    std::function<void(int)> counted;
+    if (rowsChanged)
+        counted = [rowsChanged](int rows) { *rowsChanged += rows; };
     return ExcuteBatch([&]() { return std::exchange(given, true) ? QString() : strSQL; },
-                       [&]() { return strSQL; });
+                       [&]() { return strSQL; }, counted);
 }

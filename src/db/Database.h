@@ -18,6 +18,9 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strSQL);
 // when there was nothing to run, false on failure (logged). A failure to connect is thrown as
 // ConnectionError, unlogged, for the caller's own handler.
 bool ExcuteSQL(const QString &strSQL);
+// The same, and *rowsChanged gets how many rows the statements changed (a database may refuse a
+// row silently, as row-level security does); a driver that cannot tell fails the call.
+bool ExcuteSQL(const QString &strSQL, int *rowsChanged);
 
 // ExcuteSQL for a batch too large to hold: next() gives one statement text after another and a
 // null string at the end; each is adapted and run as it comes, all in one transaction. When

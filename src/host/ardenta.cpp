@@ -128,6 +128,13 @@ void addOptions(QCommandLineParser &parser)
         {QStringLiteral("init-db"),
          QStringLiteral("Create the tables and the view in the database (or add the columns an "
                         "older OnLine lacks), then exit.")},
+        {QStringLiteral("secure"),
+         QStringLiteral("With --init-db on PostgreSQL: group roles, and row-level security so "
+                        "that only a notice's publisher (his login) changes it.")},
+        {QStringLiteral("grant"),
+         QStringLiteral("Make the PostgreSQL login a member of GROUP (reader, notice or staff), "
+                        "then exit: ardenta --grant LOGIN GROUP."),
+         QStringLiteral("LOGIN")},
         {QStringLiteral("settings"), QStringLiteral("Edit your own settings, then exit.")},
         {QStringLiteral("no-presence"),
          QStringLiteral("Do not keep this machine's row in the OnLine table.")},
@@ -198,6 +205,53 @@ bool chooseWhenUnconfigured(HostSettings &settings, const HostTexts &texts, bool
     return !settings.connection.trimmed().isEmpty();
 }
 
+// --init-db [--secure] and --grant: a job on the database, then the exit status.
+int databaseJob(const QCommandLineParser &parser, const HostSettings &settings)
+{
+    const bool grant = parser.isSet(QStringLiteral("grant"));
+    if (settings.connection.trimmed().isEmpty())
+        return fail(QStringLiteral("%1 needs --connection STR or a configured connection")
+                        .arg(grant ? "--grant" : "--init-db"));
+    QString message;
+    int status = 0;
+    if (grant)
+        status = Security::Grant(settings.connection, parser.value(QStringLiteral("grant")),
+                                 parser.positionalArguments().constFirst(), &message);
+    else if (parser.isSet(QStringLiteral("secure")))
+        status = Security::SecureDatabase(settings.connection, &message);
+    else
+        status = InitDatabase(settings.connection, &message) ? 0 : 1;
+    if (status == 0)
+        std::printf("%s\n", qPrintable(message));
+    else
+        fail(message, status);
+    return status;
+}
+
+// On a database secured with row-level security the operator is the login: another name given
+// by --operator or Operator= is refused, with a box where there is a display.
+bool takeLogin(const QCommandLineParser &parser, HostSettings &settings, const HostTexts &texts,
+               QString *error)
+{
+    Security::Identity identity;
+    QString unreached;
+    if (!Security::ReadIdentity(settings.connection, &identity, &unreached) || !identity.secured)
+        return true; // a database that cannot be asked refuses what is not allowed by itself
+    const bool named =
+        parser.isSet(QStringLiteral("operator")) || !settings.operatorName.trimmed().isEmpty();
+    if (named && settings.operatorName != identity.login) {
+        *error = QStringLiteral("this database knows its users by their logins: you are logged "
+                                "in as \"%1\" and cannot work as \"%2\". Leave out --operator "
+                                "and Operator=, or log in as %2.")
+                     .arg(identity.login, settings.operatorName);
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            QMessageBox::critical(nullptr, texts.text("0070", "Popup"), *error);
+        return false;
+    }
+    settings.operatorName = identity.login;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -205,6 +259,7 @@ int main(int argc, char **argv)
     // A screenshot, a schema or a help text needs no display.
     const bool headlessJob = hasArgument(argc, argv, "--screenshot") ||
                              hasArgument(argc, argv, "--init-db") ||
+                             hasArgument(argc, argv, "--grant") ||
                              hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h") ||
                              hasArgument(argc, argv, "--version") || hasArgument(argc, argv, "-v");
     if (headlessJob && !haveDisplay())
@@ -233,9 +288,14 @@ int main(int argc, char **argv)
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
-    if (!parser.positionalArguments().isEmpty())
+    const QStringList positional = parser.positionalArguments();
+    const int expected = parser.isSet(QStringLiteral("grant")) ? 1 : 0;
+    if (positional.size() > expected)
         return fail(QStringLiteral("unexpected argument %1\nTry ardenta --help.")
-                        .arg(parser.positionalArguments().constFirst()));
+                        .arg(positional.at(expected)));
+    if (positional.size() < expected)
+        return fail(QStringLiteral("--grant needs a login and a group: ardenta --grant LOGIN "
+                                   "reader|notice|staff"));
 
     HostSettings settings = HostConfig::Read();
     for (const QString &problem : std::as_const(settings.problems))
@@ -255,15 +315,8 @@ int main(int argc, char **argv)
         return dialog.exec() == QDialog::Accepted ? 0 : 1;
     }
 
-    if (parser.isSet(QStringLiteral("init-db"))) {
-        if (settings.connection.trimmed().isEmpty())
-            return fail(QStringLiteral("--init-db needs --connection STR or a configured "
-                                       "connection"));
-        QString message;
-        const bool ok = InitDatabase(settings.connection, &message);
-        std::printf("%s\n", qPrintable(message));
-        return ok ? 0 : 1;
-    }
+    if (parser.isSet(QStringLiteral("init-db")) || parser.isSet(QStringLiteral("grant")))
+        return databaseJob(parser, settings);
 
     bool demo = parser.isSet(QStringLiteral("demo"));
     if (!demo && settings.connection.trimmed().isEmpty()) {
@@ -286,6 +339,9 @@ int main(int argc, char **argv)
         if (settings.address.isEmpty())
             settings.address = QStringLiteral("127.0.0.1");
     }
+
+    if (QString error; !demo && !takeLogin(parser, settings, texts, &error))
+        return fail(error);
 
     clsMain module;
     module.setEditInnerInfo(settings.editStaff);

@@ -385,9 +385,18 @@ void frmNotice::SaveData()
             sql = NoticeStatements::UpdateContent(key, text);
         }
 
-        if (!ExcuteSQL(sql)) {
+        int rows = 0;
+        if (!ExcuteSQL(sql, &rows)) {
             // Not stored: the text and the mode stay so the user can try again.
             MsgCritical(GetLangText(ModuleTexts::Failed), this);
+            return;
+        }
+        if (!composing && rows == 0) {
+            // The database left the notice alone (not this login's), or it is gone.
+            const bool gone = refusedRow(QStringLiteral("SaveData"), sql);
+            MsgCritical(GetLangText(ModuleTexts::Failed), this);
+            if (gone)
+                RefreshDB();
             return;
         }
         if (composing)
@@ -424,7 +433,13 @@ void frmNotice::DeleteData()
         return;
     const QString sql = NoticeStatements::Delete(key);
     try {
-        ExcuteSQL(sql);
+        int rows = 0;
+        // Refused with an error, or left alone while still there: it stays, and the user is told.
+        if (!ExcuteSQL(sql, &rows) ||
+            (rows == 0 && !refusedRow(QStringLiteral("DeleteData"), sql))) {
+            MsgCritical(GetLangText(ModuleTexts::Failed), this);
+            return;
+        }
         // Next the older neighbour; at the bottom the newer one; nothing when it was the only one.
         QString next;
         if (row != vfgMain->Rows() - 1)
@@ -436,6 +451,18 @@ void frmNotice::DeleteData()
     } catch (const std::exception &e) {
         LogFailure(e, QStringLiteral("DeleteData"), ModuleName, sql);
     }
+}
+
+bool frmNotice::refusedRow(const QString &procedure, const QString &sql)
+{
+    const QString key = TrimBlanks(vfgMain->TextMatrix(currentDataRow(), NoticeKeyCol));
+    const std::shared_ptr<Recordset> now = GetRecordset(NoticeStatements::ContentQuery(key));
+    const bool gone = now && now->RecordCount() == 0;
+    if (!gone)
+        WriteErrLog(QStringLiteral("The database changed no row: the notice is not yours to "
+                                   "change, or the change was refused"),
+                    procedure, ModuleName, sql);
+    return gone;
 }
 
 void frmNotice::SendAllUserMsg(const QString &strPublisher, const QString &strContent)

@@ -1,0 +1,176 @@
+// A PostgreSQL database secured as an office would secure it, through the host program's
+// --init-db --secure and --grant; logins ann and bob (notices), carl (reader) and dave (staff
+// editor) are made by the test, and every check runs as one of them, never as a superuser.
+
+#include "common/Session.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
+#include "DbFixture.h"
+#include "notice/frmNotice.h"
+#include "staff/frmMain.h"
+#include "widgets/FlexGrid.h"
+#include "WindowDriver.h"
+#include <FontScheme.h>
+
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTextEdit>
+#include <QtTest>
+
+class tst_Secured : public WindowTestCase
+{
+    Q_OBJECT
+    std::unique_ptr<DbFixture> m_db;
+    const QString m_suffix = QStringLiteral("_%1").arg(QCoreApplication::applicationPid());
+
+    QString login(const char *who) const { return QLatin1String(who) + m_suffix; }
+    QString as(const char *who) const
+    {
+        ConnectionSettings settings = ParseConnectionString(m_db->connection());
+        settings.userName = login(who);
+        return PostgreSqlConnectionString(settings);
+    }
+    // Rows a statement changed as the login; -1 when the database refused it with an error.
+    int sql(const char *who, const QString &statement) const
+    {
+        int rows = -1;
+        WithConnection(as(who), [&](QSqlDatabase &db) {
+            QSqlQuery query(db);
+            if (query.exec(statement))
+                rows = query.numRowsAffected();
+        });
+        return rows;
+    }
+    int ardenta(const QStringList &arguments, QString *errors = nullptr)
+    {
+        QProcess host;
+        host.start(qEnvironmentVariable("ARDENTA_BINARY_DIR") + "/src/host/ardenta", arguments);
+        host.waitForFinished(60000);
+        if (errors)
+            *errors = QString::fromUtf8(host.readAllStandardError());
+        return host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1;
+    }
+    void session(const char *who, const QString &strOperator)
+    {
+        Session().gstrConnection = as(who);
+        Session().gstrOperator = strOperator;
+        Session().gblnEditNotice = Session().gblnEditInnerInfo = true;
+        Session().gobjFontScheme = CreateFontScheme();
+        Session().gobjFontScheme->SetLanguage(QStringLiteral("ENG"));
+    }
+
+private Q_SLOTS:
+    // The administrator's steps: securing twice changes nothing, groups by name, and clear
+    // refusals for another engine, an unknown group and an unknown login.
+    void initTestCase()
+    {
+        m_db = std::make_unique<DbFixture>(QStringLiteral("postgresql"), false);
+        if (m_db->skipped())
+            QSKIP(qPrintable(m_db->problem()));
+        QVERIFY2(m_db->ready(), qPrintable(m_db->problem()));
+        const QString admin = m_db->connection();
+        for (const char *who : {"ann", "bob", "carl", "dave"})
+            m_db->exec(QStringLiteral("Create Role %1 Login").arg(login(who)));
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(ardenta({"--init-db", "--secure", "--connection", admin}), 0);
+        for (const auto &[who, group] :
+             {std::pair{"ann", "notice"}, {"bob", "notice"}, {"carl", "reader"}, {"dave", "staff"}})
+            QCOMPARE(ardenta({"--grant", login(who), group, "--connection", admin}), 0);
+        QString errors;
+        QCOMPARE(ardenta({"--grant", login("ann"), "admin", "--connection", admin}, &errors), 2);
+        QCOMPARE(ardenta({"--grant", "nobody", "notice", "--connection", admin}), 2);
+        QCOMPARE(ardenta({"--init-db", "--secure", "--connection", "sqlite:x.sqlite"}), 2);
+        QVERIFY2(errors.contains(QStringLiteral("Unknown group")), qPrintable(errors));
+        QVERIFY(!QFile::exists(QStringLiteral("x.sqlite")));
+    }
+
+    // Ann cannot change or delete Bob's notice, neither through the module (whose host claims
+    // she is Bob: the user sees "Failed!", one entry each) nor with plain SQL, nor publish as
+    // him; Bob changes his own.
+    void noticesBelongToTheirPublishers()
+    {
+        const QString bob = login("bob");
+        QCOMPARE(sql("bob", QStringLiteral("Insert Into Notice(Notice_Publisher,Notice_Content) "
+                                           "Values('%1','lunch')")
+                                .arg(bob)),
+                 1);
+        QCOMPARE(sql("ann", QStringLiteral("Update Notice Set Notice_Content='x'")), 0);
+        QCOMPARE(sql("ann", QStringLiteral("Delete From Notice")), 0);
+        QCOMPARE(sql("ann", QStringLiteral("Insert Into Notice(Notice_Publisher,Notice_Content) "
+                                           "Values('%1','forged')")
+                                .arg(bob)),
+                 -1);
+        session("ann", bob);
+        frmNotice *window = frmNotice::instance();
+        QVERIFY(ShowWindow(window));
+        user->answerMessage(QMessageBox::Yes);
+        user->answerMessage(QMessageBox::Ok);
+        Click(window, "cmdDelete");
+        Find<QTextEdit>(window, "txtNotice")->setPlainText(QStringLiteral("changed"));
+        user->answerMessage(QMessageBox::Ok);
+        Click(window, "cmdSave");
+        QCOMPARE(user->seenTexts(),
+                 (QStringList{"Are You Want To Delete All Records?", "Failed!", "Failed!"}));
+        QCOMPARE(home->logEntryCount(), 2);
+        QCOMPARE(m_db->scalar(QStringLiteral("Select Notice_Content From Notice")), "lunch");
+        window->close();
+        SettleWindows();
+
+        session("bob", bob);
+        window = frmNotice::instance();
+        Find<QTextEdit>(window, "txtNotice")->setPlainText(QStringLiteral("lunch at one"));
+        user->answerMessage(QMessageBox::Ok);
+        Click(window, "cmdSave");
+        QCOMPARE(m_db->scalar(QStringLiteral("Select Notice_Content From Notice")), "lunch at one");
+    }
+
+    // A reader's save fails and changes nothing; an editor's works.
+    void onlyEditorsChangeStaff()
+    {
+        QCOMPARE(sql("dave", QStringLiteral("Insert Into Clerk(Clerk_UserName) Values('Anna')")),
+                 1);
+        for (const char *who : {"carl", "dave"}) {
+            session(who, login(who));
+            frmMain *window = frmMain::instance();
+            QVERIFY(ShowWindow(window));
+            window->EditCell(1, 4, QLatin1String(who));
+            user->answerMessage(QMessageBox::Ok);
+            Click(window, "cmdSave");
+            window->close();
+            SettleWindows();
+        }
+        QCOMPARE(user->seenTexts(), (QStringList{"Failed!", "Saved!"}));
+        QCOMPARE(m_db->scalar(QStringLiteral("Select Clerk_UserName From Clerk")), "dave");
+    }
+
+    // The host takes the login for the operator and refuses another name; Ann's host still ages
+    // out the row of Bob's crashed machine, but leaves his live one alone.
+    void hostWorksAsTheLogin()
+    {
+        QString errors;
+        QCOMPARE(ardenta({"--connection", as("ann"), "--operator", login("bob")}, &errors), 2);
+        QVERIFY2(errors.contains(QStringLiteral("logged in as")), qPrintable(errors));
+        const QString row = QStringLiteral("Insert Into OnLine(UserIP,UserName,LastSeen) "
+                                           "Values('%1','%2',LOCALTIMESTAMP - interval '%3')");
+        QCOMPARE(sql("bob", row.arg("127.0.0.9", login("bob"), "10 minutes")), 1);
+        QCOMPARE(sql("bob", row.arg("127.0.0.10", login("bob"), "1 second")), 1);
+        home->writeSettings(false, "[Presence]\nRefreshSeconds=1\n");
+        QProcess host;
+        host.start(qEnvironmentVariable("ARDENTA_BINARY_DIR") + "/src/host/ardenta",
+                   {"--connection", as("ann"), "--address", "127.0.0.8", "--flag", "1"});
+        const auto online = [this] {
+            QStringList rows;
+            for (const QVariantList &ip : m_db->rows("Select UserIP From OnLine Order By UserIP"))
+                rows << ip.value(0).toString();
+            return rows;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(online(), (QStringList{"127.0.0.10", "127.0.0.8"}), 20000);
+        host.terminate();
+        QVERIFY(host.waitForFinished(10000));
+        QCOMPARE(home->logEntryCount(), 0);
+    }
+};
+
+QTEST_MAIN(tst_Secured)
+#include "tst_secured.moc"
