@@ -10,10 +10,12 @@
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
+#include "Measurement.h"
 #include "notice/frmNotice.h"
 #include "notice/NoticeStatements.h"
 #include "print/cryClerk.h"
 #include "print/ReportExport.h"
+#include "ScreenScenarios.h"
 #include "search/frmQueryNotice.h"
 #include "search/NoticeQuery.h"
 #include "staff/frmMain.h"
@@ -42,71 +44,6 @@ namespace {
 const QString NoticeListSql = NoticeStatements::ListQuery();
 const QString ReportSql = cryClerk::SourceQuery();
 const QString BenchOperator = QStringLiteral("bench");
-
-double Seconds(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-class Measurement
-{
-public:
-    explicit Measurement(const ScenarioSetup &setup) : m_setup(setup) {}
-
-    // The baseline runs in turn with the module's path, so that the machine's drifts reach both.
-    void baseline(std::function<double()> run) { m_baselineRun = std::move(run); }
-    void module(const std::function<double()> &run)
-    {
-        double total = 0;
-        for (int i = 0; i < m_setup.runs && total <= m_setup.budgetSeconds; ++i) {
-            if (m_baselineRun)
-                m_baseline.push_back(m_baselineRun());
-            m_module.push_back(run());
-            total += m_module.back();
-        }
-    }
-    void check(bool ok, const QString &what)
-    {
-        if (!ok && !m_failures.contains(what))
-            m_failures << what;
-    }
-    QJsonObject &extra() { return m_extra; }
-    double moduleMedian() const { return Median(m_module); }
-
-    QJsonObject result(const BenchHome &home) const
-    {
-        QStringList failures = m_failures;
-        const QString log = home.errorLog();
-        if (!log.isEmpty())
-            failures << QStringLiteral("Errlog.txt: ") + log.left(400);
-        const double median = Median(m_module);
-        const double base = Median(m_baseline);
-        return QJsonObject{{QStringLiteral("median_s"), median},
-                           {QStringLiteral("baseline_s"), base},
-                           {QStringLiteral("ratio"), base > 0 ? median / base : 0.0},
-                           {QStringLiteral("runs"), int(m_module.size())},
-                           {QStringLiteral("peak_mb"), PeakMemoryMb()},
-                           {QStringLiteral("extra"), m_extra},
-                           {QStringLiteral("failures"), QJsonArray::fromStringList(failures)}};
-    }
-
-private:
-    const ScenarioSetup &m_setup;
-    std::function<double()> m_baselineRun;
-    std::vector<double> m_module;
-    std::vector<double> m_baseline;
-    QStringList m_failures;
-    QJsonObject m_extra;
-};
 
 // Forward-only fetch of every value, on a connection of its own.
 // Returns the seconds taken; *rows gets the row count.
@@ -517,7 +454,8 @@ void ReportPdf(const ScenarioSetup &setup, Measurement &m, const BenchHome &home
 
 QStringList ScenarioNames()
 {
-    return {QStringLiteral("staff_load"),    QStringLiteral("staff_save_one"),
+    return {QStringLiteral("staff_load"),    QStringLiteral("staff_open"),
+            QStringLiteral("staff_scroll"),  QStringLiteral("staff_save_one"),
             QStringLiteral("staff_save_d0"), QStringLiteral("staff_save_d1"),
             QStringLiteral("notice_load"),   QStringLiteral("notice_search"),
             QStringLiteral("broadcast"),     QStringLiteral("report_pdf")};
@@ -536,6 +474,10 @@ QJsonObject RunScenario(const ScenarioSetup &setup)
     try {
         if (setup.name == QLatin1String("staff_load"))
             StaffLoad(setup, m);
+        else if (setup.name == QLatin1String("staff_open"))
+            StaffOpen(setup, m, home);
+        else if (setup.name == QLatin1String("staff_scroll"))
+            StaffScroll(setup, m);
         else if (setup.name == QLatin1String("staff_save_one"))
             StaffSaveOne(setup, m);
         else if (setup.name == QLatin1String("staff_save_d0"))

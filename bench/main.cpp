@@ -5,9 +5,13 @@
 #include "BenchSupport.h"
 #include "DataSets.h"
 #include "Scenarios.h"
+#include "ScreenScenarios.h"
+#include "VirtualScreen.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -90,12 +94,16 @@ struct Options
 };
 
 QJsonObject RunInChild(const QString &scenario, const QString &engine, const QString &connection,
-                       qint64 n, const Options &options)
+                       qint64 n, const Options &options, const QString &display)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::SeparateChannels);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const bool screen = NeedsScreen(scenario);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+               screen ? QStringLiteral("xcb") : QStringLiteral("offscreen"));
+    if (screen)
+        env.insert(QStringLiteral("DISPLAY"), display);
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--child"), scenario, QStringLiteral("--connection"), connection,
@@ -141,10 +149,15 @@ QString Notes(const QJsonObject &row)
     if (extra.contains(QStringLiteral("rss_after_close_mb")))
         notes << QStringLiteral("%1 MB resident after closing")
                      .arg(extra.value(QStringLiteral("rss_after_close_mb")).toDouble(), 0, 'f', 0);
+    if (extra.contains(QStringLiteral("step_median_ms")))
+        notes << QStringLiteral("95th percentile per page-down; medians %1 ms, bare %2 ms")
+                     .arg(extra.value(QStringLiteral("step_median_ms")).toDouble(), 0, 'f', 1)
+                     .arg(extra.value(QStringLiteral("bare_step_median_ms")).toDouble(), 0, 'f', 1);
     if (extra.contains(QStringLiteral("found")))
         notes << QStringLiteral("%1 found").arg(extra.value(QStringLiteral("found")).toInteger());
     const int runs = row.value(QStringLiteral("runs")).toInt();
-    if (runs > 0 && runs < row.value(QStringLiteral("planned_runs")).toInt())
+    if (runs > 0 && runs < row.value(QStringLiteral("planned_runs")).toInt() &&
+        !extra.contains(QStringLiteral("one_run")))
         notes << QStringLiteral("%1 run(s): time budget").arg(runs);
     if (row.contains(QStringLiteral("skipped")))
         notes << row.value(QStringLiteral("skipped")).toString();
@@ -258,6 +271,15 @@ int RunDriver(int argc, char **argv)
 
     const QString pgAdmin = qEnvironmentVariable("ARDENTA_TEST_PG");
     QStringList notes;
+    // Painting is timed on a screen of our own: a real X server without a window manager.
+    std::unique_ptr<VirtualScreen> screen;
+    if (std::any_of(options.scenarios.cbegin(), options.scenarios.cend(), NeedsScreen)) {
+        screen = std::make_unique<VirtualScreen>();
+        if (screen->display().isEmpty()) {
+            notes << QStringLiteral("On-screen scenarios left out: ") + screen->problem();
+            options.scenarios.removeIf(NeedsScreen);
+        }
+    }
     QJsonArray results;
     QTemporaryDir work;
     bool failed = false;
@@ -313,7 +335,8 @@ int RunDriver(int argc, char **argv)
             }
 
             for (const QString &scenario : std::as_const(todo)) {
-                QJsonObject row = RunInChild(scenario, engine, connection, n, options);
+                QJsonObject row = RunInChild(scenario, engine, connection, n, options,
+                                             screen ? screen->display() : QString());
                 row.insert(QStringLiteral("scenario"), scenario);
                 row.insert(QStringLiteral("engine"), engine);
                 row.insert(QStringLiteral("n"), n);
