@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QProcess>
 #include <QSqlQuery>
@@ -127,8 +128,15 @@ void StaffScroll(const ScenarioSetup &setup, Measurement &m)
 {
     frmMain *window = frmMain::instance();
     m.check(WaitExposed(window), QStringLiteral("staff window not shown"));
-    const std::vector<double> module = PageDownSteps(window->findChild<FlexGrid *>("vfgMain"));
+    FlexGrid *grid = window->findChild<FlexGrid *>(QStringLiteral("vfgMain"));
+    const std::vector<double> module = PageDownSteps(grid);
+    // The bare view shows the same cells: the window's size, the columns' widths, the rows'
+    // height.
     const QSize size = window->size();
+    std::vector<int> widths;
+    for (int col = 0; col < grid->model()->columnCount(); ++col)
+        widths.push_back(grid->isColumnHidden(col) ? 0 : grid->columnWidth(col));
+    const int rowHeight = grid->rowHeight(0);
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -142,6 +150,12 @@ void StaffScroll(const ScenarioSetup &setup, Measurement &m)
     QTableView view;
     view.setModel(&model);
     view.resize(size);
+    view.verticalHeader()->hide();
+    view.verticalHeader()->setDefaultSectionSize(rowHeight);
+    for (size_t col = 0; col < widths.size(); ++col) {
+        view.setColumnWidth(int(col), widths[col]);
+        view.setColumnHidden(int(col), widths[col] == 0);
+    }
     m.check(WaitExposed(&view), QStringLiteral("bare view not shown"));
     const std::vector<double> bare = PageDownSteps(&view);
     // The 95th percentile is what a user feels as a stutter; the medians go to the notes.
