@@ -76,8 +76,11 @@ frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolu
 
     QStyle *style = this->style();
     auto navigate = [this](int page) {
-        if (m_preview->pageCount() > 0)
-            m_preview->setCurrentPage(std::clamp(page, 1, m_preview->pageCount()));
+        if (m_preview->pageCount() <= 0)
+            return;
+        m_preview->setCurrentPage(std::clamp(page, 1, m_preview->pageCount()));
+        // The preview signals no change for a page it was told to show, only for one scrolled to.
+        updatePageControls();
     };
     viewerBar
         ->addAction(style->standardIcon(QStyle::SP_MediaSkipBackward), QString(), this,
