@@ -159,6 +159,8 @@ void frmNotice::SetControlsLanguage()
                  {cmdRefresh, "Refresh", "(&R)"},
                  {cmdExit, "&Exit"},
                  {cmdAdd, "Add", "(&A)"}});
+    vfgMain->setAccessibleName(windowTitle());
+    SetAccessibleName(txtNotice, "0477", "Notice text");
 }
 
 void frmNotice::ResetControls()

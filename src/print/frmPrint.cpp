@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QGraphicsView>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPrintDialog>
@@ -168,6 +169,13 @@ void frmPrint::SetFormLanuage()
     m_actPrint->setText(GetLangText(QStringLiteral("0159"), QStringLiteral("Print")));
     m_actExit->setText(GetLangText(QStringLiteral("0006"), QStringLiteral("Exit")));
     m_actExport->setText(GetLangText(QStringLiteral("0274"), QString()));
+    SetAccessibleName(m_preview, "0479", "Print preview");
+    // The page view inside the preview takes the focus, and its viewport says it has it too.
+    if (auto *pages = m_preview->findChild<QGraphicsView *>()) {
+        pages->setAccessibleName(m_preview->accessibleName());
+        pages->viewport()->setAccessibleName(m_preview->accessibleName());
+    }
+    SetAccessibleName(m_pageNumber, "0480", "Page");
     // The viewer's own commands, with ids of their own; the zoom buttons keep their signs.
     static const struct
     {

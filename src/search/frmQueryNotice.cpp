@@ -179,6 +179,11 @@ void frmQueryNotice::SetControlsLanguage()
                  {chkTime, "&Time"},
                  {lblFrom, "From"},
                  {lblTo, "To"}});
+    // The fields are named as their labels read.
+    SetAccessibleName(txtPublisher, Design::PublisherLabel.Tag, Design::PublisherLabel.Caption);
+    SetAccessibleName(dtpFrom, Design::FromLabel.Tag, Design::FromLabel.Caption);
+    SetAccessibleName(dtpTo, Design::ToLabel.Tag, Design::ToLabel.Caption);
+    vfgMain->setAccessibleName(windowTitle());
 }
 
 void frmQueryNotice::chkTime_Click()

@@ -182,6 +182,7 @@ void frmMain::SetControlsLanguage()
                  {cmdRefresh, "&Refresh", "(&R)"},
                  {cmdExit, "&Exit"},
                  {cmdPrint, "Print", "(&P)"}});
+    vfgMain->setAccessibleName(windowTitle());
 }
 
 // ---- Grid loading ----
@@ -283,6 +284,10 @@ void frmMain::ShowInput()
         if (editor.isEmpty())
             return;
         txtInput->setGeometry(editor);
+        // A screen reader cannot see which cell the editor lies over.
+        txtInput->setAccessibleName(
+            GetLangText(QStringLiteral("0478"), QStringLiteral("%1, row %2"))
+                .arg(vfgMain->TextMatrix(0, col), vfgMain->TextMatrix(row, 0)));
         const QString text = vfgMain->TextMatrix(row, col);
         // The limit is for typing: the stored text opens whole even when it is longer.
         m_limiter->reset(ColumnMaxLength(col), text.size());

@@ -118,6 +118,12 @@ QPushButton *MakeButton(QWidget *parent, const ControlDesign &design)
     return button;
 }
 
+void SetAccessibleName(QWidget *control, const char *id, const char *englishDefault)
+{
+    control->setAccessibleName(
+        GetLangText(QString::fromLatin1(id), QString::fromLatin1(englishDefault)));
+}
+
 void SetCaptions(QWidget *window, const char *titleDefault, std::initializer_list<Caption> captions)
 {
     const auto text = [](const QWidget *control, const char *fallback) {

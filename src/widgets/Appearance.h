@@ -54,6 +54,10 @@ struct Caption
 void SetCaptions(QWidget *window, const char *titleDefault,
                  std::initializer_list<Caption> captions);
 
+// Names a control that shows no caption of its own for screen readers, from the language pack;
+// called where the captions are set, so that the name follows the language.
+void SetAccessibleName(QWidget *control, const char *id, const char *englishDefault);
+
 // Applies the configured grid colours (those above 0) to a grid.
 void SetGridColor(FlexGrid *grdTarget);
 

@@ -161,8 +161,9 @@ private Q_SLOTS:
         QCOMPARE(serials(), QStringList{"1"});
     }
 
-    // The editor covers its cell, inside the grid and off the scroll bar on the bottom line too;
-    // it writes through, hides on scrolling and after the row under it is deleted.
+    // The editor covers its cell, inside the grid and off the scroll bar on the bottom line too,
+    // and tells a screen reader which cell it edits; it writes through, hides on scrolling and
+    // after the row under it is deleted.
     void editorCoversCellWritesThroughAndHides()
     {
         DbFixture db;
@@ -182,6 +183,7 @@ private Q_SLOTS:
 
         clickCell(1, 6);
         QVERIFY(m_editor->hasFocus());
+        QCOMPARE(m_editor->accessibleName(), QStringLiteral("Address, row 1"));
         const QPoint cell(m_grid->columnViewportPosition(6), m_grid->rowViewportPosition(0));
         QCOMPARE(m_editor->geometry(), QRect(m_grid->viewport()->mapTo(m_window, cell),
                                              QSize(m_grid->columnWidth(6), TwipsToPixels(315))));
@@ -198,6 +200,7 @@ private Q_SLOTS:
         clickCell(1, 6); // the current cell again: only the click can reopen it
         QVERIFY(m_editor->isVisible());
         clickCell(30, 4);
+        QCOMPARE(m_editor->accessibleName(), QStringLiteral("Username, row 30"));
         const QRect inside = m_grid->viewport()->geometry().translated(m_grid->pos());
         QVERIFY(m_editor->isVisible() && inside.contains(m_editor->geometry()));
         user->answerMessage(QMessageBox::Yes);
