@@ -58,6 +58,11 @@ frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolu
     m_actPrint = toolButton(tlbMain, "Print", "0159");
     m_actExport = toolButton(tlbMain, "Export", "0274");
     m_actExit = toolButton(tlbMain, "Exit", "0006");
+    // The toolbar takes no focus; its commands have the usual keys instead.
+    m_actPrint->setShortcut(QKeySequence::Print);
+    m_actExport->setShortcut(QKeySequence::Save);
+    m_actExit->setShortcuts(QList<QKeySequence>{QKeySequence(Qt::Key_Escape)} +
+                            QKeySequence::keyBindings(QKeySequence::Close));
     connect(tlbMain, &QToolBar::actionTriggered, this,
             [this](QAction *button) { tlbMain_ButtonClick(button); });
 
@@ -125,6 +130,22 @@ frmPrint::frmPrint() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolu
             crvMain_PrintButtonClicked(UseDefault);
         });
     m_viewerPrint->setObjectName(QStringLiteral("crvPrint"));
+    // While the page box has the focus, Home and End (with Ctrl too) move its cursor; there the
+    // page keys and the arrows step through the pages.
+    static const struct
+    {
+        const char *Action;
+        Qt::Key Key;
+    } pageKeys[] = {{"crvFirst", Qt::Key_Home},
+                    {"crvPrevious", Qt::Key_PageUp},
+                    {"crvNext", Qt::Key_PageDown},
+                    {"crvLast", Qt::Key_End}};
+    for (const auto &command : pageKeys) {
+        findChild<QAction *>(QLatin1String(command.Action))
+            ->setShortcuts({QKeySequence(command.Key), QKeySequence(Qt::CTRL | command.Key)});
+    }
+    findChild<QAction *>(QStringLiteral("crvZoomIn"))->setShortcut(QKeySequence::ZoomIn);
+    findChild<QAction *>(QStringLiteral("crvZoomOut"))->setShortcut(QKeySequence::ZoomOut);
 
     connect(m_preview, &QPrintPreviewWidget::paintRequested, this,
             [this](QPrinter *printer) { paintPreview(printer); });
@@ -165,10 +186,17 @@ void frmPrint::Form_Load()
 
 void frmPrint::SetFormLanuage()
 {
+    // A command's tip names its first key.
+    const auto setTip = [](QAction *action, const QString &text) {
+        const QString key = action->shortcut().toString(QKeySequence::NativeText);
+        action->setToolTip(key.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, key));
+    };
     setWindowTitle(GetLangText(QStringLiteral("0159"), QStringLiteral("Print")));
     m_actPrint->setText(GetLangText(QStringLiteral("0159"), QStringLiteral("Print")));
     m_actExit->setText(GetLangText(QStringLiteral("0006"), QStringLiteral("Exit")));
     m_actExport->setText(GetLangText(QStringLiteral("0274"), QString()));
+    for (QAction *action : {m_actPrint, m_actExport, m_actExit})
+        setTip(action, action->text());
     SetAccessibleName(m_preview, "0479", "Print preview");
     // The page view inside the preview takes the focus, and its viewport says it has it too.
     if (auto *pages = m_preview->findChild<QGraphicsView *>()) {
@@ -199,7 +227,7 @@ void frmPrint::SetFormLanuage()
         const QString text = GetLangText(QLatin1String(command.Id), QLatin1String(command.Default));
         if (!command.Sign)
             action->setText(text);
-        action->setToolTip(text);
+        setTip(action, text);
     }
 }
 
