@@ -1,0 +1,608 @@
+#!/usr/bin/python3
+"""The real ardenta driven through the desktop's accessibility bus (AT-SPI), as a screen reader
+or keyboard user drives it: only by what the bus shows, by its actions and by keys.
+
+usage: accessibility.py ARDENTA SOURCE_DIR
+
+It starts its own X server and session bus, so it runs the same on a desktop and in CI. Debian's
+/usr/bin/python3 has the modules it needs (python3-pyatspi, python3-gi, python3-dbus).
+"""
+
+import collections
+import configparser
+import ctypes
+import os
+import re
+import select
+import signal
+import socket
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+INNER = "ARDENTA_E2E_INNER"
+STARTED = time.monotonic()
+
+
+def step(text):
+    print(f"[{time.monotonic() - STARTED:5.1f}s] {text}", flush=True)
+
+
+class Failure(Exception):
+    pass
+
+
+def stop(process, grace=3):
+    """Ends a process we started, politely first."""
+    if process is None or process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(grace)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+# ---- Outside: an X server and a session bus of our own ----
+
+
+def start_xvfb():
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + 15
+    while not number.endswith(b"\n"):
+        ready, _, _ = select.select([read_end], [], [], max(0, deadline - time.monotonic()))
+        chunk = os.read(read_end, 16) if ready else b""
+        if not chunk:
+            os.close(read_end)
+            stop(xvfb)
+            raise Failure("Xvfb did not start")
+        number += chunk
+    os.close(read_end)
+    return xvfb, ":" + number.decode().strip()
+
+
+def end_adopted():
+    """Ends and reaps what the session left behind: daemons of the accessibility bus outlive
+    their launcher, and came to us as their subreaper."""
+    for stat in os.listdir("/proc"):
+        try:
+            with open(f"/proc/{stat}/stat") as file:
+                parent = int(file.read().rsplit(")", 1)[1].split()[1])
+        except (OSError, ValueError, IndexError):
+            continue
+        if parent == os.getpid():
+            os.kill(int(stat), signal.SIGKILL)
+    while True:
+        try:
+            os.waitpid(-1, 0)
+        except ChildProcessError:
+            return
+
+
+def outer(argv):
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
+    ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
+    xvfb = session = None
+    try:
+        xvfb, display = start_xvfb()
+        step(f"Xvfb on {display}")
+        env = dict(os.environ, DISPLAY=display, **{INNER: "1"})
+        for name in ("DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "WAYLAND_DISPLAY",
+                     "XAUTHORITY"):
+            env.pop(name, None)
+        session = subprocess.Popen(["dbus-run-session", "--", sys.executable, *argv], env=env,
+                                   start_new_session=True)
+        try:
+            return session.wait(100)
+        except subprocess.TimeoutExpired:
+            print("FAIL: the test did not finish in time", flush=True)
+            return 1
+    except Failure as failure:
+        print(f"FAIL: {failure}", flush=True)
+        return 1
+    finally:
+        if session is not None and session.poll() is None:
+            os.killpg(session.pid, signal.SIGKILL)
+            session.wait()
+        stop(xvfb)
+        end_adopted()
+
+
+# ---- Inside: the program on the bus ----
+
+KEYSYM = {"Return": 0xFF0D, "Escape": 0xFF1B, "Right": 0xFF53, "End": 0xFF57,
+          "BackSpace": 0xFF08}
+
+
+def language_pack(source_dir, code):
+    pack = configparser.ConfigParser(interpolation=None, delimiters=("=",))
+    pack.optionxform = str
+    pack.read(os.path.join(source_dir, "resources", "lang", f"{code}.lang"), encoding="utf-8")
+    return dict(pack["Text"])
+
+
+def free_udp_port():
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+class Bus:
+    """What a user of assistive technology reaches: windows, controls, actions and keys."""
+
+    def __init__(self):
+        import pyatspi
+        from gi.repository import Atspi, GLib
+        self.at = pyatspi
+        self.gone_error = GLib.GError  # asked an object that has gone away
+        self.desktop = pyatspi.Registry.getDesktop(0)
+        # Each question goes to the program: a cache would answer from missed events.
+        self.desktop.set_cache_mask(Atspi.Cache.NONE)
+
+    def wait(self, what, probe, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                found = probe()
+            except self.gone_error:
+                found = None
+            if found:
+                return found
+            if time.monotonic() > deadline:
+                raise Failure(f"timed out waiting for {what}")
+            time.sleep(0.1)
+
+    def application(self, process):
+        def probe():
+            if process.poll() is not None:
+                raise Failure(f"the program ended with status {process.returncode}")
+            return next((app for app in self.desktop
+                         if app is not None and app.get_process_id() == process.pid), None)
+        return self.wait("the program on the bus", probe, 20)
+
+    def has(self, acc, state):
+        return acc.getState().contains(state)
+
+    def showing(self, acc):
+        return self.has(acc, self.at.STATE_SHOWING)
+
+    def windows(self, app):
+        return [w for w in app if w is not None and self.showing(w)]
+
+    def window(self, app, name, role=None, timeout=10.0):
+        """A top-level window by its title; the windows of our own are plain widgets (fillers)."""
+        return self.wait(
+            f"the window {name!r}",
+            lambda: next((w for w in self.windows(app)
+                          if w.name == name and (role is None or w.getRole() == role)), None),
+            timeout)
+
+    def gone(self, acc, what):
+        def probe():
+            try:
+                return not self.showing(acc)
+            except self.gone_error:
+                return True
+        self.wait(f"{what} to close", probe)
+
+    def walk(self, root):
+        """Breadth-first, never into a table: a table's cells are read through its interface."""
+        queue = collections.deque([root])
+        while queue:
+            acc = queue.popleft()
+            yield acc
+            if acc.getRole() == self.at.ROLE_TABLE:
+                continue
+            for i in range(acc.childCount):
+                child = acc.getChildAtIndex(i)
+                if child is not None:
+                    queue.append(child)
+
+    def find(self, root, role, name=None):
+        def probe():
+            return next((a for a in self.walk(root) if a.getRole() == role and
+                         (name is None or a.name == name) and self.showing(a)), None)
+        return self.wait(f"a {self.at.Atspi.Role(role).value_nick} named {name!r}", probe)
+
+    def focused(self, root, role):
+        return next((a for a in self.walk(root)
+                     if a.getRole() == role and self.has(a, self.at.STATE_FOCUSED)), None)
+
+    def selected_rows(self, table):
+        return {row for row in range(table.nRows) for col in range(table.nColumns)
+                if table.isSelected(row, col)}
+
+    def press(self, button):
+        action = button.queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        action.doAction(names.index("Press") if "Press" in names else 0)
+
+    def click(self, acc):
+        x, y, width, height = acc.queryComponent().getExtents(self.at.DESKTOP_COORDS)
+        self.at.Registry.generateMouseEvent(x + width // 2, y + height // 2, "b1c")
+
+    def focus(self, acc, what):
+        """Keys go where the focus is: grabs it, or clicks when the control will not take it.
+        Without a window manager the X server gives the keys to the window under the pointer."""
+        x, y, width, height = acc.queryComponent().getExtents(self.at.DESKTOP_COORDS)
+        self.at.Registry.generateMouseEvent(x + width // 2, y + height // 2, "abs")
+        if not self.has(acc, self.at.STATE_FOCUSED):
+            acc.queryComponent().grabFocus()
+            try:
+                self.wait(f"{what} to take the focus",
+                          lambda: self.has(acc, self.at.STATE_FOCUSED), 2)
+            except Failure:
+                self.click(acc)
+        self.wait(f"{what} to take the focus", lambda: self.has(acc, self.at.STATE_FOCUSED))
+
+    def key(self, name):
+        self.at.Registry.generateKeyboardEvent(KEYSYM[name], None, self.at.KEY_SYM)
+
+    def type(self, text):
+        self.at.Registry.generateKeyboardEvent(0, text, self.at.KEY_STRING)
+
+    def text(self, acc):
+        return acc.queryText().getText(0, -1)
+
+    def unnamed(self, window):
+        """The showing controls that take the focus but give a screen reader no name."""
+        found = []
+        for acc in self.walk(window):
+            states = acc.getState()
+            if (states.contains(self.at.STATE_SHOWING) and
+                    states.contains(self.at.STATE_FOCUSABLE) and not acc.name.strip()):
+                found.append(acc.getRoleName())
+        return found
+
+
+class Session:
+    """A private home, a SQLite database with a few people and notices, and the programs."""
+
+    def __init__(self, ardenta, source_dir, folder):
+        self.ardenta = ardenta
+        self.source_dir = source_dir
+        self.folder = folder
+        self.database = os.path.join(folder, "ardenta.sqlite")
+        self.processes = []
+        self.env = dict(os.environ)
+        for variable, sub in (("ARDENTA_HOME", "app"), ("XDG_STATE_HOME", "state"),
+                              ("XDG_CONFIG_HOME", "config"), ("HOME", "home"),
+                              ("XDG_RUNTIME_DIR", "runtime")):
+            path = os.path.join(folder, sub)
+            os.makedirs(path, mode=0o700)
+            self.env[variable] = path
+        with open(os.path.join(self.env["ARDENTA_HOME"], "SystemConfig.ini"), "w",
+                  newline="\r\n") as config:
+            config.write(f"[Notice]\nLocalPort={free_udp_port()}\n"
+                         f"RemotePort={free_udp_port()}\nEncoding=UTF-8\n")
+
+    def make_database(self, people, notices):
+        subprocess.run([self.ardenta, "--init-db", "--connection", "sqlite:" + self.database],
+                       env=dict(self.env, QT_QPA_PLATFORM="offscreen"), check=True,
+                       stdout=subprocess.DEVNULL, timeout=30)
+        with sqlite3.connect(self.database) as db:
+            db.executemany("Insert Into Clerk (Clerk_NO, Clerk_Ext, Clerk_UserName, Clerk_Dept) "
+                           "Values ('', '', ?, ?)", people)
+            db.executemany("Insert Into Notice (Notice_DateTime, Notice_Publisher, "
+                           "Notice_Content) Values (?, ?, ?)", notices)
+
+    def sql(self, statement, *args):
+        with sqlite3.connect(self.database) as db:
+            return db.execute(statement, args).fetchall()
+
+    def start(self, language, flag):
+        process = subprocess.Popen(
+            [self.ardenta, "--connection", "sqlite:" + self.database, "--operator", "e2e",
+             "--language", language, "--edit-staff", "--edit-notice", "--no-presence",
+             "--flag", str(flag)],
+            env=dict(self.env, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+        self.processes.append(process)
+        return process
+
+    def ended(self, process):
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end when its window closed") from None
+
+    def stop_all(self):
+        for process in self.processes:
+            stop(process)
+
+
+def start_accessibility_bus():
+    import dbus
+    launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    bus = dbus.SessionBus()
+    deadline = time.monotonic() + 10
+    while not bus.name_has_owner("org.a11y.Bus"):
+        if time.monotonic() > deadline or launcher.poll() is not None:
+            stop(launcher)
+            raise Failure("the accessibility bus did not start")
+        time.sleep(0.05)
+    return launcher
+
+
+def inner(ardenta, source_dir):
+    launcher = None
+    with tempfile.TemporaryDirectory(prefix="ardenta-e2e-") as folder:
+        session = Session(ardenta, source_dir, folder)
+        try:
+            launcher = start_accessibility_bus()
+            step("accessibility bus up")
+            Scenario(Bus(), session).run()
+        finally:
+            session.stop_all()
+            stop(launcher)
+
+
+class Scenario:
+    PEOPLE = [("Anna Berg", "Sales"), ("Carl Dahl", "Sales"), ("Eva Frost", "Stores")] + [
+        (f"Person {i:02}", "Works") for i in range(60)]  # enough for a second report page
+    NOTICES = [("2024-03-01 09:00:00", "anna", "Canteen closed on Friday"),
+               ("2024-03-02 09:00:00", "carl", "New parking rules")]
+    SOUGHT = "Eva Frost"
+    NUMBER, EXTENSION = "E-17", "4711"
+    NOTICE = "Fire drill at ten"
+
+    def __init__(self, bus, session):
+        self.bus = bus
+        self.at = bus.at
+        self.session = session
+        self.eng = language_pack(session.source_dir, "ENG")
+        self.chs = language_pack(session.source_dir, "CHS")
+
+    @staticmethod
+    def caption(pack, text_id, suffix=""):
+        """A button's name as a screen reader reads it: the caption without its &."""
+        return (pack[text_id] + suffix).replace("&", "")
+
+    def button(self, window, name):
+        return self.bus.find(window, self.at.ROLE_PUSH_BUTTON, name)
+
+    def answer(self, app, message, button):
+        """Answers the message box that says message."""
+        def probe():
+            for alert in self.bus.windows(app):
+                if alert.getRole() == self.at.ROLE_ALERT and any(
+                        a.getRole() == self.at.ROLE_LABEL and a.name == message
+                        for a in self.bus.walk(alert)):
+                    return alert
+            return None
+        alert = self.bus.wait(f"the box saying {message!r}", probe)
+        self.bus.press(self.button(alert, button))
+        self.bus.gone(alert, f"the box {message!r}")
+
+    def check_named(self, window, what):
+        unnamed = self.bus.unnamed(window)
+        if unnamed:
+            raise Failure(f"{what}: focusable controls without a name: {', '.join(unnamed)}")
+        step(f"{what}: every focusable control has a name")
+
+    def check_grid_name(self, window, name, what):
+        grid = self.bus.find(window, self.at.ROLE_TABLE)
+        if grid.name != name:
+            raise Failure(f"{what}: the grid is named {grid.name!r}, not {name!r}")
+        return grid
+
+    def run(self):
+        self.session.make_database(self.PEOPLE, self.NOTICES)
+        step("database made")
+        self.staff_window()
+        self.notice_board()
+        self.chinese()
+        self.check_database()
+
+    # ---- The staff directory ----
+
+    def staff_window(self):
+        bus, at, eng = self.bus, self.at, self.eng
+        process = self.session.start("ENG", 0)
+        app = bus.application(process)
+        window = bus.window(app, eng["0421"])
+        grid = self.check_grid_name(window, eng["0421"], "staff window")
+        table = grid.queryTable()
+        step(f"staff window open, {table.nRows} rows")
+
+        bus.press(self.button(window, self.caption(eng, "0158", "(Q)")))
+        box = bus.window(app, eng["0158"], at.ROLE_DIALOG)
+        field = bus.find(box, at.ROLE_TEXT)
+        bus.focus(field, "the input box")
+        bus.type(self.SOUGHT)
+        bus.wait("the name in the input box", lambda: bus.text(field) == self.SOUGHT)
+        bus.press(self.button(box, "OK"))
+        bus.gone(box, "the input box")
+        headers = [table.getColumnDescription(col) for col in range(table.nColumns)]
+        username = headers.index("Username")
+        rows = bus.wait("a selected cell", lambda: bus.selected_rows(table))
+        if len(rows) != 1 or table.getAccessibleAt(min(rows), username).name != self.SOUGHT:
+            raise Failure(f"Find selected the rows {rows}, not that of {self.SOUGHT}")
+        row = min(rows)
+        step(f"Find selected {self.SOUGHT}")
+
+        # From the keyboard: onto the row's serial number, then right into its first field.
+        bus.click(table.getAccessibleAt(row, 0))
+        bus.wait("the grid to take the focus", lambda: bus.has(grid, at.STATE_FOCUSED))
+        bus.key("Right")
+        serial = str(row + 1)
+        editor = bus.wait("the editor over the cell", lambda: bus.focused(window, at.ROLE_TEXT))
+        expected = eng["0478"].replace("%1", headers[2]).replace("%2", serial)
+        if editor.name != expected:
+            raise Failure(f"the editor is named {editor.name!r}, not {expected!r}")
+        bus.type(self.NUMBER)
+        bus.wait("the typed number", lambda: bus.text(editor) == self.NUMBER)
+        bus.key("Return")
+        expected = eng["0478"].replace("%1", headers[3]).replace("%2", serial)
+        bus.wait(f"the editor to move on as {expected!r}",
+                 lambda: (bus.focused(window, at.ROLE_TEXT) or editor).name == expected)
+        editor = bus.focused(window, at.ROLE_TEXT)
+        bus.type(self.EXTENSION)
+        bus.wait("the typed extension", lambda: bus.text(editor) == self.EXTENSION)
+        step("two cells typed")
+        self.check_named(window, "staff window while editing")
+
+        bus.press(self.button(window, self.caption(eng, "0083")))
+        self.answer(app, eng["0068"], "OK")
+        # A colleague's change shows that Refresh has read the directory again.
+        self.session.sql("Update Clerk Set Clerk_Ext = '555' Where Clerk_ID = 1")
+        bus.press(self.button(window, self.caption(eng, "0037", "(R)")))
+        bus.wait("the colleague's change", lambda: table.getAccessibleAt(0, 3).name == "555")
+        stored = [table.getAccessibleAt(row, col).name for col in (2, 3)]
+        if stored != [self.NUMBER, self.EXTENSION]:
+            raise Failure(f"after Refresh the grid shows {stored}")
+        step("saved, refreshed and read back")
+
+        self.print_preview(app, window, eng)
+        bus.press(self.button(window, self.caption(eng, "0082")))
+        self.session.ended(process)
+        step("staff window closed")
+
+    def print_preview(self, app, staff, pack):
+        bus, at = self.bus, self.at
+        bus.press(self.button(staff, self.caption(pack, "0159", "(P)")))
+        preview = bus.window(app, pack["0159"])
+        pages = self.bus.wait("the preview's page view", lambda: next(
+            (a for a in bus.walk(preview) if a.name == pack["0479"] and
+             bus.has(a, at.STATE_FOCUSABLE) and bus.showing(a)), None))
+        number = bus.find(preview, at.ROLE_SPIN_BUTTON, pack["0480"])
+        value = number.queryValue()
+        bus.wait("the first page", lambda: value.currentValue == 1)
+        self.check_named(preview, "print preview")
+        bus.focus(pages, "the page view")
+        bus.key("End")
+        bus.wait("the last page", lambda: value.currentValue == value.maximumValue > 1)
+        step(f"print preview shows, End went to page {int(value.currentValue)}")
+        bus.key("Escape")
+        bus.gone(preview, "the print preview")
+        step("print preview closed by Escape")
+
+    # ---- The notice board and its search ----
+
+    def notice_board(self):
+        bus, at, eng = self.bus, self.at, self.eng
+        process = self.session.start("ENG", 1)
+        app = bus.application(process)
+        board = bus.window(app, eng["0423"])
+        grid = self.check_grid_name(board, eng["0423"], "notice board")
+        text = bus.find(board, at.ROLE_TEXT, eng["0477"])
+        step("notice board open")
+
+        bus.press(self.button(board, self.caption(eng, "0008", "(A)")))
+        # Actions run after the bus has answered: type once Add has shown what it did.
+        bus.wait("an empty text box with the focus",
+                 lambda: bus.has(text, at.STATE_FOCUSED) and bus.text(text) == "")
+        bus.type(self.NOTICE)
+        bus.wait("the typed notice", lambda: bus.text(text) == self.NOTICE)
+        bus.press(self.button(board, self.caption(eng, "0083")))
+        self.answer(app, eng["0068"], "OK")
+        self.answer(app, eng["0426"], "No")
+        table = grid.queryTable()
+        bus.wait("the new notice in the list", lambda: table.nRows == len(self.NOTICES) + 1)
+        step("notice saved")
+
+        # Another notice first, so that the search has something to change.
+        bus.click(table.getAccessibleAt(table.nRows - 1, 0))
+        bus.wait("the oldest notice", lambda: bus.text(text) == self.NOTICES[0][2])
+        self.check_named(board, "notice board")
+
+        bus.press(self.button(board, self.caption(eng, "0158", "(Q)")))
+        search = bus.window(app, eng["0158"])
+        self.check_named(search, "search window")
+        publisher = bus.find(search, at.ROLE_TEXT, eng["0427"])
+        bus.focus(publisher, "the publisher field")
+        bus.key("End")
+        for _ in bus.text(publisher):
+            bus.key("BackSpace")
+        bus.wait("an empty publisher field", lambda: bus.text(publisher) == "")
+        bus.type("e2e")
+        bus.wait("the typed publisher", lambda: bus.text(publisher) == "e2e")
+        bus.press(self.button(search, self.caption(eng, "0158")))
+        bus.gone(search, "the search window (one notice matched)")
+        bus.wait("the found notice on the board", lambda: bus.text(text) == self.NOTICE)
+        step("the search found the new notice")
+        bus.press(self.button(board, self.caption(eng, "0082")))
+        self.session.ended(process)
+        step("notice board closed")
+
+    # ---- The same windows in Chinese ----
+
+    def chinese(self):
+        bus, at, chs = self.bus, self.at, self.chs
+        cjk = re.compile("[\u4e00-\u9fff]")
+
+        def check_chinese(window, tag, what):
+            grid = self.check_grid_name(window, chs[tag], what)
+            if not cjk.search(grid.name):
+                raise Failure(f"{what}: the grid's name {grid.name!r} is not Chinese")
+            self.check_named(window, what)
+            return grid
+
+        process = self.session.start("CHS", 0)
+        app = bus.application(process)
+        window = bus.window(app, chs["0421"])
+        grid = check_chinese(window, "0421", "staff window (CHS)")
+        bus.click(grid.queryTable().getAccessibleAt(0, 4))
+        editor = bus.wait("the editor", lambda: bus.focused(window, at.ROLE_TEXT))
+        if not cjk.search(editor.name):
+            raise Failure(f"the editor's name {editor.name!r} is not Chinese")
+        self.check_named(window, "staff window editing (CHS)")
+        self.print_preview(app, window, chs)
+        bus.press(self.button(window, self.caption(chs, "0082")))
+        self.session.ended(process)
+
+        process = self.session.start("CHS", 1)
+        app = bus.application(process)
+        board = bus.window(app, chs["0423"])
+        check_chinese(board, "0423", "notice board (CHS)")
+        bus.find(board, at.ROLE_TEXT, chs["0477"])
+        bus.press(self.button(board, self.caption(chs, "0158", "(Q)")))
+        search = bus.window(app, chs["0158"])
+        check_chinese(search, "0158", "search window (CHS)")
+        bus.find(search, at.ROLE_TEXT, chs["0427"])
+        bus.press(self.button(search, self.caption(chs, "0082")))
+        bus.gone(search, "the search window")
+        bus.press(self.button(board, self.caption(chs, "0082")))
+        self.session.ended(process)
+        step("Chinese windows checked")
+
+    def check_database(self):
+        stored = self.session.sql(
+            "Select Clerk_NO, Clerk_Ext From Clerk Where Clerk_UserName = ?", self.SOUGHT)
+        if stored != [(self.NUMBER, self.EXTENSION)]:
+            raise Failure(f"the database holds {stored} for {self.SOUGHT}")
+        notices = self.session.sql(
+            "Select Notice_Content From Notice Where Notice_Publisher = 'e2e'")
+        if notices != [(self.NOTICE,)]:
+            raise Failure(f"the database holds the notices {notices} of e2e")
+        step("the database holds what was typed")
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    if not os.environ.get(INNER):
+        return outer(sys.argv)
+    # Whatever hangs, the programs started are still ended.
+    signal.signal(signal.SIGALRM, lambda *_: sys.exit("FAIL: out of time"))
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
+    signal.alarm(90)
+    try:
+        inner(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]))
+    except Failure as failure:
+        print(f"FAIL: {failure}", flush=True)
+        return 1
+    step("PASS")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
