@@ -46,6 +46,8 @@ SettingsDialog::SettingsDialog(const HostSettings &settings, const HostTexts &te
     cboLanguage->setEditable(true);
     cboLanguage->addItems({QStringLiteral("CHS"), QStringLiteral("ENG")});
     cboLanguage->setCurrentText(settings.language);
+    // The form's label names the box; the field typed into inside it needs its own name.
+    cboLanguage->lineEdit()->setAccessibleName(texts.text("0453", "Language"));
     txtOperator = new QLineEdit(settings.operatorName, this);
     txtOperator->setObjectName(QStringLiteral("txtOperator"));
     txtOperator->setPlaceholderText(HostConfig::LoginName());
@@ -76,6 +78,7 @@ SettingsDialog::SettingsDialog(const HostSettings &settings, const HostTexts &te
     lblResult->setObjectName(QStringLiteral("lblResult"));
     lblResult->setWordWrap(true);
     lblResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblResult->setAccessibleName(texts.text("0456", "Test connection")); // selectable: focusable
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *test =
