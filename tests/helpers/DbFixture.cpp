@@ -115,22 +115,12 @@ DbFixture::DbFixture(const QString &engine, bool withSchema) : m_engine(engine)
     }
 }
 
-bool DbFixture::onPostgreSql() const
-{
-    return m_engine == postgresql || m_engine == odbcPostgresql;
-}
-
 DbFixture::~DbFixture()
 {
     if (m_databaseName.isEmpty())
         return;
     try {
-        WithConnection(m_adminConnection, [this](QSqlDatabase &db) {
-            QSqlQuery query(db);
-            ExecStatement(
-                query,
-                QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_databaseName));
-        });
+        adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_databaseName));
     } catch (const std::exception &e) {
         qWarning("could not drop %s: %s", qPrintable(m_databaseName), e.what());
     }

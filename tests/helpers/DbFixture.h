@@ -35,8 +35,8 @@ public:
     QString problem() const { return m_problem; }
     QString connection() const { return m_connection; }
     QString engine() const { return m_engine; }
-    bool onPostgreSql() const;                    // directly or through ODBC
-    QString sqliteFile() const { return m_file; } // "" on PostgreSQL
+    bool onPostgreSql() const { return m_engine.endsWith(u"postgresql"); } // or through ODBC
+    QString sqliteFile() const { return m_file; }                          // "" on PostgreSQL
 
     // Direct access beside the module's services, for setting up and checking. exec throws.
     void exec(const QString &sql) const;

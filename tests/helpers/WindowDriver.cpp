@@ -46,7 +46,7 @@ DialogAnswerer::~DialogAnswerer() = default;
 bool DialogAnswerer::take(QWidget *modal, const Answer &answer)
 {
     if (auto *dialog = qobject_cast<QInputDialog *>(modal); dialog && answer.input) {
-        m_seen.push_back({QStringLiteral("input"), dialog->labelText(), dialog->windowTitle()});
+        m_seen.push_back({dialog->labelText(), dialog->windowTitle()});
         dialog->setTextValue(answer.text);
         answer.button == QMessageBox::Ok ? dialog->accept() : dialog->reject();
         return true;
@@ -54,7 +54,7 @@ bool DialogAnswerer::take(QWidget *modal, const Answer &answer)
     auto *box = qobject_cast<QMessageBox *>(modal);
     if (!box || answer.input)
         return false;
-    m_seen.push_back({QStringLiteral("message"), box->text(), box->windowTitle(), box->icon(),
+    m_seen.push_back({box->text(), box->windowTitle(), box->icon(),
                       box->standardButton(box->defaultButton()),
                       box->standardButton(box->escapeButton())});
     if (QAbstractButton *pressed = box->button(answer.button))

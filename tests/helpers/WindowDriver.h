@@ -31,7 +31,6 @@ void SettleWindows();
 
 struct SeenDialog
 {
-    QString kind; // "message" or "input"
     QString text;
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
