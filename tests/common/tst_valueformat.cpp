@@ -18,6 +18,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("quote");
         QTest::addColumn<QString>("expected");
+        QTest::newRow("blank_is_null") << "  " << true << "Null";
         QTest::newRow("unquoted") << " it's " << false << "it''s";
         QTest::newRow("number_exponent") << "-2.5E-3" << true << "'-2.5E-3'";
         QTest::newRow("eight_digits_stay_number") << "20240105" << true << "'20240105'";

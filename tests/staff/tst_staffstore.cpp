@@ -160,10 +160,11 @@ private Q_SLOTS:
                  anna,
              "1:0=E2;1:3=IT;1:4=Main St;1:13=备注", "", "1:0=E2;1:3=IT;1:4=Main St;1:13=备注"},
         };
+        // Each case under both dialects, each backend under both.
         int n = 0;
         for (const QString &engine : Backends()) {
             for (const auto &c : cases) {
-                const int dialect = n++ % 2;
+                const int dialect = (n++ + int(Backends().indexOf(engine))) % 2;
                 AddBackendRow(c[0] + "_d" + QString::number(dialect), engine)
                     << dialect << c[1] << c[2] << c[3] << c[4];
             }
