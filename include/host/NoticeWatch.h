@@ -8,6 +8,7 @@
 
 #include <ArdentaExport.h>
 
+#include <memory>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
@@ -15,8 +16,8 @@
 #include <QObject>
 #include <QString>
 
-class QThread;
 class NoticeWatchWorker;
+template <typename Worker> class WorkerThread;
 
 // A notice as the board holds it.
 struct StoredNotice
@@ -57,8 +58,7 @@ private:
     void notFound(const QString &sender);
 
     Options m_options;
-    QThread *m_thread;
-    NoticeWatchWorker *m_worker;
+    std::unique_ptr<WorkerThread<NoticeWatchWorker>> m_work;
     QHash<QString, QElapsedTimer> m_logged; // sender address -> when its forgery was logged
 };
 

@@ -8,11 +8,12 @@
 
 #include <ArdentaExport.h>
 
+#include <memory>
 #include <QObject>
 #include <QString>
-#include <QThread>
 
 class PresenceWorker;
+template <typename Worker> class WorkerThread;
 
 class ARDENTA_EXPORT Presence : public QObject
 {
@@ -40,6 +41,5 @@ private:
     void reportOutage(const QString &error);
 
     Options m_options;
-    QThread *m_thread;
-    PresenceWorker *m_worker;
+    std::unique_ptr<WorkerThread<PresenceWorker>> m_work;
 };

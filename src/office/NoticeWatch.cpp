@@ -3,8 +3,7 @@
 #include "db/ConnectionString.h"
 #include "host/ErrLog.h"
 #include "office/NoticeWatchWorker.h"
-
-#include <QThread>
+#include "office/WorkerThread.h"
 
 namespace {
 const QString Module = QStringLiteral("NoticeNotifier");
@@ -12,45 +11,33 @@ constexpr qint64 ForgeryLogMs = 3600 * 1000;
 } // namespace
 
 NoticeWatch::NoticeWatch(Options options, QObject *parent)
-    : QObject(parent), m_options(std::move(options)), m_thread(new QThread),
-      m_worker(new NoticeWatchWorker(m_options))
+    : QObject(parent), m_options(std::move(options)),
+      m_work(std::make_unique<WorkerThread<NoticeWatchWorker>>(new NoticeWatchWorker(m_options),
+                                                               &NoticeWatchWorker::stop))
 {
     qRegisterMetaType<StoredNotice>();
     qRegisterMetaType<QList<StoredNotice>>();
-    m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_worker, &NoticeWatchWorker::found, this, &NoticeWatch::Found);
-    connect(m_worker, &NoticeWatchWorker::caughtUp, this, &NoticeWatch::CaughtUp);
-    connect(m_worker, &NoticeWatchWorker::notFound, this, &NoticeWatch::notFound);
-    connect(m_worker, &NoticeWatchWorker::failed, this,
+    const NoticeWatchWorker *worker = m_work->worker();
+    connect(worker, &NoticeWatchWorker::found, this, &NoticeWatch::Found);
+    connect(worker, &NoticeWatchWorker::caughtUp, this, &NoticeWatch::CaughtUp);
+    connect(worker, &NoticeWatchWorker::notFound, this, &NoticeWatch::notFound);
+    connect(worker, &NoticeWatchWorker::failed, this,
             [this](const QString &procedure, const QString &error) {
                 WriteErrLog(error, procedure, Module, MaskPasswords(m_options.connection));
             });
 }
 
-NoticeWatch::~NoticeWatch()
-{
-    if (m_thread->isRunning()) {
-        // A database that does not answer must not hold the exit for long: the thread is then
-        // left to the end of the process.
-        QMetaObject::invokeMethod(m_worker, &NoticeWatchWorker::stop);
-        if (!m_thread->wait(5000))
-            return;
-    } else {
-        delete m_worker;
-    }
-    delete m_thread;
-}
+NoticeWatch::~NoticeWatch() = default;
 
 void NoticeWatch::Start()
 {
-    m_thread->start();
-    QMetaObject::invokeMethod(m_worker, &NoticeWatchWorker::start);
+    m_work->Start(&NoticeWatchWorker::start);
 }
 
 void NoticeWatch::Verify(const QString &publisher, const QString &content, const QString &sender)
 {
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, publisher, content, sender] {
+    NoticeWatchWorker *worker = m_work->worker();
+    QMetaObject::invokeMethod(worker, [worker, publisher, content, sender] {
         worker->verify(publisher, content, sender);
     });
 }

@@ -3,37 +3,25 @@
 #include "db/ConnectionString.h"
 #include "host/ErrLog.h"
 #include "office/PresenceWorker.h"
+#include "office/WorkerThread.h"
 
 #include <QHostAddress>
 #include <QNetworkInterface>
 
 Presence::Presence(Options options, QObject *parent)
-    : QObject(parent), m_options(std::move(options)), m_thread(new QThread),
-      m_worker(new PresenceWorker(m_options))
+    : QObject(parent), m_options(std::move(options)),
+      // leave() removes the row, then ends the thread.
+      m_work(std::make_unique<WorkerThread<PresenceWorker>>(new PresenceWorker(m_options),
+                                                            &PresenceWorker::leave))
 {
-    m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_worker, &PresenceWorker::outage, this, &Presence::reportOutage);
+    connect(m_work->worker(), &PresenceWorker::outage, this, &Presence::reportOutage);
 }
 
-Presence::~Presence()
-{
-    if (m_thread->isRunning()) {
-        // leave() ends the thread once the row is gone. A database that does not answer must
-        // not hold the exit for long: the thread is then left to the end of the process.
-        QMetaObject::invokeMethod(m_worker, &PresenceWorker::leave);
-        if (!m_thread->wait(5000))
-            return;
-    } else {
-        delete m_worker;
-    }
-    delete m_thread;
-}
+Presence::~Presence() = default;
 
 void Presence::Start()
 {
-    m_thread->start();
-    QMetaObject::invokeMethod(m_worker, &PresenceWorker::start);
+    m_work->Start(&PresenceWorker::start);
 }
 
 void Presence::reportOutage(const QString &error)
