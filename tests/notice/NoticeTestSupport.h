@@ -3,6 +3,7 @@
 // window with its controls.
 
 #include "common/Session.h"
+#include "DbFixture.h"
 #include "notice/frmNotice.h"
 #include "widgets/FlexGrid.h"
 #include "WindowDriver.h"
@@ -10,10 +11,11 @@
 
 #include <QTextEdit>
 
-// The operator "ops", allowed to edit notices unless told otherwise.
-inline void StartNoticeSession(const QString &strOperator = QStringLiteral("ops"),
+// The operator "ops" on db, allowed to edit notices unless told otherwise.
+inline void StartNoticeSession(const DbFixture &db, const QString &strOperator = "ops",
                                bool blnEditNotice = true)
 {
+    Session().gstrConnection = db.connection();
     Session().gobjFontScheme = CreateFontScheme();
     Session().gobjFontScheme->SetLanguage(QStringLiteral("ENG"));
     Session().gstrOperator = strOperator;

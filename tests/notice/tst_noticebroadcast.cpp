@@ -1,7 +1,6 @@
 // The broadcast of a new notice to the online users, read by real sockets on loopback
 // addresses, and by the ardenta-listen receiver program.
 
-#include "DbFixture.h"
 #include "Listener.h"
 #include "notice/NoticeBroadcast.h"
 #include "NoticeTestSupport.h"
@@ -27,8 +26,7 @@ class tst_NoticeBroadcast : public WindowTestCase
                           "\r\nEncoding=" + encoding + "\r\n");
         for (const QString &address : online)
             m_db.exec(QStringLiteral("Insert Into OnLine(UserIP) Values('%1')").arg(address));
-        Session().gstrConnection = m_db.connection();
-        StartNoticeSession(publisher);
+        StartNoticeSession(m_db, publisher);
         NoticeBroadcast::SetLocalIPSource([] { return QStringLiteral("127.0.0.4"); });
         Click(OpenNoticeWindow(), "cmdAdd");
         TypeText(Text(), text);
@@ -60,13 +58,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, expected);
-        std::vector<std::unique_ptr<QUdpSocket>> users; // on 127.0.0.2 to .4, one port
+        QUdpSocket users[3]; // on 127.0.0.2 to .4, one port
         quint16 port = 0;
         for (int i = 0; i < 3; ++i) {
-            users.push_back(std::make_unique<QUdpSocket>());
-            QVERIFY(
-                users.back()->bind(QHostAddress(QStringLiteral("127.0.0.%1").arg(2 + i)), port));
-            port = users.back()->localPort();
+            QVERIFY(users[i].bind(QHostAddress(QStringLiteral("127.0.0.%1").arg(2 + i)), port));
+            port = users[i].localPort();
         }
         QUdpSocket holder; // another program on the local port
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0));
@@ -75,8 +71,8 @@ private Q_SLOTS:
         QTest::qWait(200);
         for (int i = 0; i < 3; ++i) {
             QList<QByteArray> got;
-            while (users[size_t(i)]->hasPendingDatagrams())
-                got << users[size_t(i)]->receiveDatagram().data();
+            while (users[i].hasPendingDatagrams())
+                got << users[i].receiveDatagram().data();
             QCOMPARE(got, i < 2 && !expected.isEmpty() ? QList<QByteArray>{expected}
                                                        : QList<QByteArray>());
         }
