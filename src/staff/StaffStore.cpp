@@ -30,6 +30,7 @@ struct Target
 {
     int GridRow;
     QString Key;
+    qint64 Id; // the key as a number, to sort by
     std::vector<FieldWrite> Writes;
 };
 
@@ -53,8 +54,17 @@ QString Shown(const QString &value)
     return value.size() > ShownChars ? value.left(ShownChars - 1) + QChar(0x2026) : value;
 }
 
+// The key and the fields of a grid row, as shown.
+QStringList RowCells(const StaffStore::CellText &cell, int gridRow)
+{
+    QStringList cells;
+    for (int i = 0; i <= ClerkFieldCount; ++i)
+        cells << cell(gridRow, i);
+    return cells;
+}
+
 // One question for all collisions: each row with its colliding fields, or that it is gone.
-QString Question(const std::vector<Collision> &collisions, const StaffStore::RowCells &cells)
+QString Question(const std::vector<Collision> &collisions, const StaffStore::CellText &cell)
 {
     const QStringList captions = GetLangText(QStringLiteral("0419"), ClerkHeaderLine()).split(u'|');
     QStringList lines{GetLangText(QStringLiteral("0471"),
@@ -63,10 +73,9 @@ QString Question(const std::vector<Collision> &collisions, const StaffStore::Row
                                                  "keep theirs."))};
     for (size_t i = 0; i < collisions.size() && i < size_t(ShownRows); ++i) {
         const Collision &c = collisions[i];
-        const QStringList mine = cells(c.Row.GridRow);
         lines << GetLangText(QStringLiteral("0472"), QStringLiteral("Row %1 (%2):"))
                      .arg(c.Row.GridRow)
-                     .arg(mine.at(1 + ClerkFieldIndex("Clerk_UserName")));
+                     .arg(cell(c.Row.GridRow, 1 + ClerkFieldIndex("Clerk_UserName")));
         if (c.Deleted)
             lines << QStringLiteral("  ") +
                          GetLangText(QStringLiteral("0474"), QStringLiteral("(deleted)"));
@@ -92,8 +101,8 @@ QString Question(const std::vector<Collision> &collisions, const StaffStore::Row
 class SaveRun
 {
 public:
-    SaveRun(const StaffStore::RowCells &cells, qint16 dialect, StaffStore::SaveResult &result)
-        : m_cells(cells), m_dialect(dialect), m_result(result)
+    SaveRun(const StaffStore::CellText &cell, qint16 dialect, StaffStore::SaveResult &result)
+        : m_cell(cell), m_dialect(dialect), m_result(result)
     {
     }
 
@@ -110,7 +119,7 @@ private:
     std::vector<Collision> Classify(const std::vector<Target> &conflicts);
     void Resolve(std::vector<Collision> &collisions, bool mine);
 
-    const StaffStore::RowCells &m_cells;
+    const StaffStore::CellText &m_cell;
     qint16 m_dialect;
     StaffStore::SaveResult &m_result;
     std::vector<Target> m_targets; // the pass's updates, ascending by key
@@ -121,13 +130,13 @@ private:
 void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
 {
     for (const auto &[gridRow, read] : edits.Rows()) {
-        const QStringList cells = m_cells(gridRow);
         const QString key = TrimBlanks(read.Key);
-        Target target{gridRow, key, {}};
+        Target target{gridRow, key, key.toLongLong(), {}};
         for (const auto &[field, value] : read.Read) {
             // Typing back what was shown is no change; null and empty text look alike.
-            if (cells.at(field + 1) != DatabaseValueText(value))
-                target.Writes.push_back({field, cells.at(field + 1), value});
+            QString shown = m_cell(gridRow, field + 1);
+            if (shown != DatabaseValueText(value))
+                target.Writes.push_back({field, std::move(shown), value});
         }
         if (target.Writes.empty()) {
             m_result.Settled.push_back(gridRow);
@@ -141,11 +150,10 @@ void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
         }
     }
     // Ascending keys: two saves at once take their row locks in the same order.
-    std::sort(m_targets.begin(), m_targets.end(), [](const Target &a, const Target &b) {
-        return a.Key.toLongLong() < b.Key.toLongLong();
-    });
+    std::sort(m_targets.begin(), m_targets.end(),
+              [](const Target &a, const Target &b) { return a.Id < b.Id; });
     for (const int gridRow : newRows) {
-        const QStringList cells = m_cells(gridRow);
+        const QStringList cells = RowCells(m_cell, gridRow);
         if (StaffStatements::Classify(cells) == StaffStatements::RowKind::Insert)
             m_inserts << StaffStatements::Insert(cells);
     }
@@ -258,7 +266,7 @@ void SaveRun::Resolve(std::vector<Collision> &collisions, bool mine)
         Target &target = collision.Row;
         if (collision.Deleted) {
             if (mine)
-                m_inserts << StaffStatements::Insert(m_cells(target.GridRow));
+                m_inserts << StaffStatements::Insert(RowCells(m_cell, target.GridRow));
             else
                 m_result.Gone.push_back(target.GridRow);
             continue;
@@ -328,17 +336,17 @@ void SaveRun::Run(const StaffStore::Ask &ask)
             return;
         }
         ++m_result.Questions;
-        Resolve(collisions, ask(Question(collisions, m_cells)));
+        Resolve(collisions, ask(Question(collisions, m_cell)));
     }
 }
 
 } // namespace
 
 StaffStore::SaveResult StaffStore::Save(const StaffEdits &edits, const std::vector<int> &newRows,
-                                        const RowCells &cells, qint16 dialect, const Ask &ask)
+                                        const CellText &cell, qint16 dialect, const Ask &ask)
 {
     SaveResult result;
-    SaveRun run(cells, dialect, result);
+    SaveRun run(cell, dialect, result);
     run.Collect(edits, newRows);
     // No statement runs in another dialect.
     if (dialect != 0 && dialect != 1)

@@ -17,8 +17,8 @@ class StaffEdits;
 class StaffStore
 {
 public:
-    // The key and the fields (ClerkFields order) of a grid row, as shown.
-    using RowCells = std::function<QStringList(int gridRow)>;
+    // A cell of a grid row as shown: 0 the key, then the fields in ClerkFields order.
+    using CellText = std::function<QString(int gridRow, int cell)>;
     // Puts the question to the user; true when he answers Yes (his values over theirs).
     using Ask = std::function<bool(const QString &question)>;
 
@@ -42,7 +42,7 @@ public:
     // Every failure is logged here, under the window's routine (SaveData of frmMain); a rejected
     // statement as ExcuteSQL logs it. Rows with a key that is not a plain number are skipped and
     // logged. A collision is a question, not a failure, and is not logged. Nothing escapes.
-    SaveResult Save(const StaffEdits &edits, const std::vector<int> &newRows, const RowCells &cells,
+    SaveResult Save(const StaffEdits &edits, const std::vector<int> &newRows, const CellText &cell,
                     qint16 dialect, const Ask &ask);
 
     // ExcuteSQL's answer. A connection failure is thrown, for the caller's own handler, which

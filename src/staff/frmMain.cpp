@@ -362,15 +362,6 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 // ---- Saving, deleting, finding ----
 
-QStringList frmMain::RowCells(int row) const
-{
-    QStringList cells;
-    cells.reserve(ColumnCount - KeyCol);
-    for (int col = KeyCol; col <= LastFieldCol; ++col)
-        cells.append(vfgMain->TextMatrix(row, col));
-    return cells;
-}
-
 std::vector<int> frmMain::NewRows() const
 {
     // Typed rows only ever grow at the bottom, and a save that inserts reloads the grid.
@@ -397,8 +388,9 @@ void frmMain::SaveData()
                           QMessageBox::No) == QMessageBox::Yes;
         };
         result = m_store.Save(
-            m_edits, NewRows(), [this](int row) { return RowCells(row); }, Session().gintDBType,
-            ask);
+            m_edits, NewRows(),
+            [this](int row, int cell) { return vfgMain->TextMatrix(row, KeyCol + cell); },
+            Session().gintDBType, ask);
         ApplySave(result);
     }
     if (!result.Saved) {

@@ -70,8 +70,6 @@ private:
     void cmdPrint_Click();
     void cmdExit_Click();
 
-    // Texts of grid columns 1 (key) to 15 of a row.
-    QStringList RowCells(int row) const;
     // Rows typed below the saved ones, which have no key yet.
     std::vector<int> NewRows() const;
     // Puts what the save wrote or took from colleagues into the grid.

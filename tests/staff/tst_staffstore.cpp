@@ -59,7 +59,8 @@ struct Sheet
         }
         StaffStore store;
         return store.Save(
-            edits, added, [this](int row) { return texts[row - 1]; }, qint16(dialect),
+            edits, added, [this](int row, int cell) { return texts[row - 1][cell]; },
+            qint16(dialect),
             [&](const QString &question) {
                 asked << question;
                 return answer(question);
@@ -106,8 +107,10 @@ int SaveNewNames(qint16 dialect)
     StaffStore store;
     std::vector<int> rows(10000);
     std::iota(rows.begin(), rows.end(), 0);
-    const auto row = [](int r) { return Row("", {"", "", QStringLiteral("N%1").arg(r)}); };
-    return store.Save(StaffEdits(), rows, row, dialect, Never).Saved ? 0 : 1;
+    const auto cell = [](int r, int c) {
+        return c == 3 ? QStringLiteral("N%1").arg(r) : QString();
+    };
+    return store.Save(StaffEdits(), rows, cell, dialect, Never).Saved ? 0 : 1;
 }
 } // namespace
 
