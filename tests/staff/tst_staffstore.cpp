@@ -307,9 +307,10 @@ private Q_SLOTS:
         QCOMPARE(store.LastStatement(), "Delete From Clerk Where Clerk_ID=" + after[0][0]);
     }
 
-    // A statement the database refuses (a second "R" in a unique column): dialect 0 keeps none of
-    // the pass and logs it whole, both edited rows' updates before the insert; dialect 1 keeps the
-    // rows before it. A database that cannot be reached is logged under the window's routine.
+    // A statement the database refuses (a second "R" in a unique column). Two saved rows, both
+    // edited, and a new one make one dialect-0 call of two updates, then the insert: it keeps none
+    // of them and logs the pass whole; dialect 1 keeps the rows before the refused one. A database
+    // that cannot be reached is logged under the window's routine.
     void failedSave_data() { BackendDialectRows({0, 1}); }
     void failedSave()
     {
