@@ -8,8 +8,25 @@
 
 namespace {
 
-// The single-quoted literals, read independently of the adapter: names in "" or [], comments
-// (-- to the line's end, /* */) hold none.
+// Past a $tag$ ... $tag$ text starting at i (the tag not starting with a digit, the "$" not
+// inside a name; unclosed, it runs to the end), or i when none starts there.
+qsizetype DollarQuoteEnd(const QString &sql, qsizetype i)
+{
+    const auto inName = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
+    if (sql.at(i) != u'$' || (i > 0 && inName(sql.at(i - 1))))
+        return i;
+    qsizetype j = i + 1;
+    while (j < sql.size() && (sql.at(j).isLetterOrNumber() || sql.at(j) == u'_'))
+        ++j;
+    if (j >= sql.size() || sql.at(j) != u'$' || (j > i + 1 && sql.at(i + 1).isDigit()))
+        return i;
+    const QString tag = sql.mid(i, j + 1 - i);
+    const qsizetype close = sql.indexOf(tag, j + 1);
+    return close < 0 ? sql.size() : close + tag.size();
+}
+
+// The single-quoted literals and dollar-quoted bodies, read independently of the adapter: names
+// in "" or [], comments (-- to the line's end, /* */) hold none.
 QStringList Literals(const QString &sql)
 {
     QStringList found;
@@ -35,6 +52,13 @@ QStringList Literals(const QString &sql)
                 literal.chop(1);
             if (c == u'\'')
                 found << literal;
+        } else if (const qsizetype end = DollarQuoteEnd(sql, i); end > i) {
+            // PostgreSQL's $tag$ body: kept whole, its quotes are no literals of their own.
+            QString body = sql.mid(i, end - i);
+            while (end == n && !body.isEmpty() && body.back().isSpace())
+                body.chop(1);
+            found << body;
+            i = end;
         } else if (sql.mid(i, 2) == QLatin1String("--")) {
             while (i < n && sql.at(i) != u'\r' && sql.at(i) != u'\n')
                 ++i;

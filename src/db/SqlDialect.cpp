@@ -130,9 +130,10 @@ public:
 private:
     // Past the end of a dollar-quoted text starting at i ($$...$$ or $tag$...$tag$, the tag not
     // starting with a digit); i itself when none starts there. An unclosed one runs to the end.
+    // A "$" inside a name (r$b$) starts none, as in PostgreSQL.
     static qsizetype dollarQuoteEnd(const QString &sql, qsizetype i)
     {
-        if (sql.at(i) != QLatin1Char('$'))
+        if (sql.at(i) != QLatin1Char('$') || (i > 0 && partOfName(sql.at(i - 1))))
             return i;
         qsizetype j = i + 1;
         while (j < sql.size() && (sql.at(j).isLetterOrNumber() || sql.at(j) == QLatin1Char('_')))
@@ -143,6 +144,10 @@ private:
         const QStringView tag = QStringView(sql).mid(i, j + 1 - i);
         const qsizetype close = sql.indexOf(tag, j + 1);
         return close < 0 ? sql.size() : close + tag.size();
+    }
+    static bool partOfName(QChar c)
+    {
+        return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
     }
     // At the start of a line that holds only "GO" (any case) and blanks.
     static bool atGoLine(const QString &sql, qsizetype i)
@@ -247,6 +252,7 @@ std::optional<QString> plainStatement(const QString &sql, SqlEngine engine)
         case u'"':
         case u'[':
         case u'#':
+        case u'$':
             return std::nullopt;
         case u'-':
         case u'/':
