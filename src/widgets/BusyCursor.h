@@ -2,22 +2,17 @@
 
 #include <QApplication>
 
-// Shows the busy cursor for the lifetime of the guard, also when the work throws.
-class BusyCursor
+// Shows a cursor for the lifetime of the guard, also when the work throws.
+template <Qt::CursorShape Shape> class CursorGuard
 {
 public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
+    CursorGuard() { QApplication::setOverrideCursor(Shape); }
+    ~CursorGuard() { QApplication::restoreOverrideCursor(); }
+    CursorGuard(const CursorGuard &) = delete;
+    CursorGuard &operator=(const CursorGuard &) = delete;
 };
 
+// The busy cursor during long work.
+using BusyCursor = CursorGuard<Qt::WaitCursor>;
 // The ordinary cursor while the user is asked something in the middle of long work.
-class NotBusy
-{
-public:
-    NotBusy() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
-    ~NotBusy() { QApplication::restoreOverrideCursor(); }
-    NotBusy(const NotBusy &) = delete;
-    NotBusy &operator=(const NotBusy &) = delete;
-};
+using NotBusy = CursorGuard<Qt::ArrowCursor>;
