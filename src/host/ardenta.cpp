@@ -16,7 +16,10 @@
 #include "SettingsDialog.h"
 #include <clsMain.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCommandLineParser>
@@ -254,6 +257,111 @@ bool takeLogin(const QCommandLineParser &parser, HostSettings &settings, const H
     return true;
 }
 
+// Parses the command line over the settings files. An exit status when the program stops here:
+// help, version, or a bad argument.
+std::optional<int> readCommandLine(QCommandLineParser &parser, HostSettings &settings, qint16 *flag)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Internal information management: the staff directory (flag 0) or the notice board "
+        "(any other flag) of a shared database. Settings come from ardenta.conf in the XDG "
+        "configuration folders; the options here override them."));
+    addOptions(parser);
+    if (!parser.parse(QApplication::arguments()))
+        return fail(parser.errorText() + QStringLiteral("\nTry ardenta --help."));
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    const QStringList positional = parser.positionalArguments();
+    const int expected = parser.isSet(QStringLiteral("grant")) ? 1 : 0;
+    if (positional.size() > expected)
+        return fail(QStringLiteral("unexpected argument %1\nTry ardenta --help.")
+                        .arg(positional.at(expected)));
+    if (positional.size() < expected)
+        return fail(QStringLiteral("--grant needs a login and a group: ardenta --grant LOGIN "
+                                   "reader|notice|staff"));
+
+    settings = HostConfig::Read();
+    for (const QString &problem : std::as_const(settings.problems))
+        fail(QStringLiteral("ignored %1").arg(problem));
+    if (QString error; !applyCommandLine(parser, settings, &error))
+        return fail(error);
+    bool flagOk = false;
+    *flag = smallNumber(parser, QStringLiteral("flag"), &flagOk);
+    if (!flagOk)
+        return fail(QStringLiteral("--flag needs a whole number, not \"%1\"")
+                        .arg(parser.value(QStringLiteral("flag"))));
+    return std::nullopt;
+}
+
+// The database to open: the configured one, one chosen now, or the demo's, and on a secured
+// database the login as operator. An exit status when there is none to open.
+std::optional<int> chooseDatabase(const QCommandLineParser &parser, HostSettings &settings,
+                                  const HostTexts &texts)
+{
+    bool demo = parser.isSet(QStringLiteral("demo"));
+    if (!demo && settings.connection.trimmed().isEmpty()) {
+        // Off screen nobody could answer the question.
+        const bool canAsk = QGuiApplication::platformName() != QLatin1String("offscreen") &&
+                            !parser.isSet(QStringLiteral("screenshot"));
+        if (!canAsk || !chooseWhenUnconfigured(settings, texts, &demo))
+            return fail(QStringLiteral("no connection is configured: run ardenta --settings, or "
+                                       "give --connection STR (or --demo).\nTry ardenta --help."));
+    }
+    if (demo) {
+        QString error;
+        settings.connection = demoConnection(&error);
+        if (settings.connection.isEmpty())
+            return fail(QStringLiteral("cannot make the demo database: ") + error, 1);
+        if (!parser.isSet(QStringLiteral("operator")))
+            settings.operatorName = QStringLiteral("admin");
+        settings.editStaff = settings.editNotice = true;
+        // The demo's OnLine holds loopback addresses only.
+        if (settings.address.isEmpty())
+            settings.address = QStringLiteral("127.0.0.1");
+    }
+    if (QString error; !demo && !takeLogin(parser, settings, texts, &error))
+        return fail(error);
+    return std::nullopt;
+}
+
+bool anyWindowShown()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget *widget) {
+        return widget->isWindow() && widget->isVisible();
+    });
+}
+
+// While the window is open: this machine's row in OnLine, and notices by others as pop-ups.
+int runWithNotices(const HostSettings &settings, const HostTexts &texts,
+                   const std::function<void(qint16)> &show)
+{
+    if (QString error; !QuitOnSignals(&error))
+        fail(error);
+    std::unique_ptr<Presence> presence;
+    if (settings.presence) {
+        presence = std::make_unique<Presence>(Presence::Options{
+            settings.connection,
+            settings.address.isEmpty() ? Presence::OwnAddress() : settings.address,
+            settings.effectiveOperator(), settings.presenceSeconds});
+        presence->Start();
+    }
+    // Catches up on notices by others saved while this host was away; with Verify, datagrams
+    // pop up only as the notices on the board they stand for.
+    NoticeWatch watch(
+        {settings.connection, settings.effectiveOperator(), settings.presenceSeconds});
+    NoticeNotifier notifier(texts, settings.address, watch, settings.verifyNotices,
+                            [&](const StoredNotice &notice) {
+                                show(1);
+                                if (notice.Id == 0 || !NoticeBoard::Show(notice.Id))
+                                    NoticeBoard::ShowNewestFrom(notice.Publisher, notice.Content);
+                            });
+    notifier.Listen();
+    watch.Start();
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -279,36 +387,10 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ardenta")));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Internal information management: the staff directory (flag 0) or the notice board "
-        "(any other flag) of a shared database. Settings come from ardenta.conf in the XDG "
-        "configuration folders; the options here override them."));
-    addOptions(parser);
-    if (!parser.parse(QApplication::arguments()))
-        return fail(parser.errorText() + QStringLiteral("\nTry ardenta --help."));
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
-    const QStringList positional = parser.positionalArguments();
-    const int expected = parser.isSet(QStringLiteral("grant")) ? 1 : 0;
-    if (positional.size() > expected)
-        return fail(QStringLiteral("unexpected argument %1\nTry ardenta --help.")
-                        .arg(positional.at(expected)));
-    if (positional.size() < expected)
-        return fail(QStringLiteral("--grant needs a login and a group: ardenta --grant LOGIN "
-                                   "reader|notice|staff"));
-
-    HostSettings settings = HostConfig::Read();
-    for (const QString &problem : std::as_const(settings.problems))
-        fail(QStringLiteral("ignored %1").arg(problem));
-    if (QString error; !applyCommandLine(parser, settings, &error))
-        return fail(error);
-    bool flagOk = false;
-    const qint16 flag = smallNumber(parser, QStringLiteral("flag"), &flagOk);
-    if (!flagOk)
-        return fail(QStringLiteral("--flag needs a whole number, not \"%1\"")
-                        .arg(parser.value(QStringLiteral("flag"))));
+    HostSettings settings;
+    qint16 flag = 0;
+    if (const auto status = readCommandLine(parser, settings, &flag))
+        return *status;
     const QString langPack = parser.value(QStringLiteral("langpack"));
     const HostTexts texts(settings.language, langPack);
 
@@ -316,34 +398,10 @@ int main(int argc, char **argv)
         SettingsDialog dialog(settings, texts);
         return dialog.exec() == QDialog::Accepted ? 0 : 1;
     }
-
     if (parser.isSet(QStringLiteral("init-db")) || parser.isSet(QStringLiteral("grant")))
         return databaseJob(parser, settings);
-
-    bool demo = parser.isSet(QStringLiteral("demo"));
-    if (!demo && settings.connection.trimmed().isEmpty()) {
-        // Off screen nobody could answer the question.
-        const bool canAsk = QGuiApplication::platformName() != QLatin1String("offscreen") &&
-                            !parser.isSet(QStringLiteral("screenshot"));
-        if (!canAsk || !chooseWhenUnconfigured(settings, texts, &demo))
-            return fail(QStringLiteral("no connection is configured: run ardenta --settings, or "
-                                       "give --connection STR (or --demo).\nTry ardenta --help."));
-    }
-    if (demo) {
-        QString error;
-        settings.connection = demoConnection(&error);
-        if (settings.connection.isEmpty())
-            return fail(QStringLiteral("cannot make the demo database: ") + error, 1);
-        if (!parser.isSet(QStringLiteral("operator")))
-            settings.operatorName = QStringLiteral("admin");
-        settings.editStaff = settings.editNotice = true;
-        // The demo's OnLine holds loopback addresses only.
-        if (settings.address.isEmpty())
-            settings.address = QStringLiteral("127.0.0.1");
-    }
-
-    if (QString error; !demo && !takeLogin(parser, settings, texts, &error))
-        return fail(error);
+    if (const auto status = chooseDatabase(parser, settings, texts))
+        return *status;
 
     clsMain module;
     module.setEditInnerInfo(settings.editStaff);
@@ -353,11 +411,7 @@ int main(int argc, char **argv)
                         settings.dialect, langPack);
     };
     show(flag);
-
-    bool windowShown = false;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        windowShown = windowShown || (widget->isWindow() && widget->isVisible());
-    if (!windowShown)
+    if (!anyWindowShown())
         return fail(QStringLiteral("the window did not open; see %1").arg(ErrLogFilePath()), 1);
     if (BenchMarksWanted()) {
         for (QWidget *widget : QApplication::topLevelWidgets()) {
@@ -365,33 +419,9 @@ int main(int argc, char **argv)
                 MarkFirstRowPaint(grid);
         }
     }
-
     if (parser.isSet(QStringLiteral("screenshot"))) {
         scheduleScreenshot(parser.value(QStringLiteral("screenshot")));
         return QApplication::exec();
     }
-
-    if (QString error; !QuitOnSignals(&error))
-        fail(error);
-    std::unique_ptr<Presence> presence;
-    if (settings.presence) {
-        presence = std::make_unique<Presence>(Presence::Options{
-            settings.connection,
-            settings.address.isEmpty() ? Presence::OwnAddress() : settings.address,
-            settings.effectiveOperator(), settings.presenceSeconds});
-        presence->Start();
-    }
-    // Catches up on notices by others saved while this host was away; with Verify, datagrams
-    // pop up only as the notices on the board they stand for.
-    NoticeWatch watch(
-        {settings.connection, settings.effectiveOperator(), settings.presenceSeconds});
-    NoticeNotifier notifier(texts, settings.address, watch, settings.verifyNotices,
-                            [&](const StoredNotice &notice) {
-                                show(1);
-                                if (notice.Id == 0 || !NoticeBoard::Show(notice.Id))
-                                    NoticeBoard::ShowNewestFrom(notice.Publisher, notice.Content);
-                            });
-    notifier.Listen();
-    watch.Start();
-    return QApplication::exec();
+    return runWithNotices(settings, texts, show);
 }
