@@ -22,7 +22,6 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextEdit>
 
 namespace {
@@ -117,9 +116,7 @@ frmNotice::frmNotice()
     connect(cmdSave, &QPushButton::clicked, this, &frmNotice::SaveData);
     connect(cmdRefresh, &QPushButton::clicked, this, [this] { RefreshDB(); });
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
-    // cmdExit is the cancel button: Escape anywhere in the window presses it.
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, cmdExit, &QPushButton::click);
+    SetCancelButton(this, cmdExit);
 
     resize(TwipsToPixels(Design::ClientWidth), TwipsToPixels(Design::ClientHeight));
     setMinimumSize(TwipsToPixels(Design::MinimumWidth), TwipsToPixels(Design::MinimumHeight));

@@ -23,7 +23,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 
 namespace {
 
@@ -120,9 +119,7 @@ frmQueryNotice::frmQueryNotice()
     connect(chkTime, &QCheckBox::toggled, this, &frmQueryNotice::chkTime_Click);
     connect(vfgMain, &FlexGrid::AfterRowColChange, this,
             &frmQueryNotice::vfgMain_AfterRowColChange);
-    // cmdExit is the cancel button: Escape anywhere in the window presses it.
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, cmdExit, &QPushButton::click);
+    SetCancelButton(this, cmdExit);
 
     setWidthTwips(NarrowTwips);
 }

@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QShortcut>
 
 namespace {
 const QString ModuleName = QStringLiteral("frmMain");
@@ -96,10 +95,8 @@ frmMain::frmMain()
     for (size_t i = 0; i < std::size(buttons); ++i)
         *buttons[i] = MakeButton(picControl, Design::Buttons[i]);
 
-    // Print is the window's cancel button: Escape anywhere in the window presses it, also while
-    // the editor has the focus.
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, cmdPrint, &QPushButton::click);
+    // Print is the window's cancel button, as designed.
+    SetCancelButton(this, cmdPrint);
 
     connect(cmdFind, &QPushButton::clicked, this, &frmMain::cmdFind_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &frmMain::cmdDelete_Click);

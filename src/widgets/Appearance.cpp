@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QWidget>
 
 namespace {
@@ -93,6 +94,12 @@ void SetFormTopMost(QWidget *frmTarget, bool blnTopMost)
     // Changing window flags hides a shown window.
     if (visible)
         frmTarget->show();
+}
+
+void SetCancelButton(QWidget *window, QPushButton *button)
+{
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
 }
 
 void SetWidgetColor(QWidget *widget, QPalette::ColorRole role, quint32 oleColor)

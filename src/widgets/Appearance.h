@@ -40,6 +40,10 @@ void PlaceControl(QWidget *control, const ControlDesign &design);
 // A command button of the module: placed as designed, with the design caption, light yellow.
 QPushButton *MakeButton(QWidget *parent, const ControlDesign &design);
 
+// The window's cancel button: Escape anywhere in the window presses it, also while a child has
+// the focus.
+void SetCancelButton(QWidget *window, QPushButton *button);
+
 // A caption from the language pack: the text id is the control's Tag; the suffix (an access
 // key) is appended in every language.
 struct Caption
