@@ -392,7 +392,7 @@ void frmNotice::SaveData()
         }
         if (!composing && rows == 0) {
             // The database left the notice alone (not this login's), or it is gone.
-            const bool gone = refusedRow(QStringLiteral("SaveData"), sql);
+            const bool gone = noticeGone(QStringLiteral("SaveData"), sql);
             MsgCritical(GetLangText(ModuleTexts::Failed), this);
             if (gone)
                 RefreshDB();
@@ -435,7 +435,7 @@ void frmNotice::DeleteData()
         int rows = 0;
         // Refused with an error, or left alone while still there: it stays, and the user is told.
         if (!ExcuteSQL(sql, &rows) ||
-            (rows == 0 && !refusedRow(QStringLiteral("DeleteData"), sql))) {
+            (rows == 0 && !noticeGone(QStringLiteral("DeleteData"), sql))) {
             MsgCritical(GetLangText(ModuleTexts::Failed), this);
             return;
         }
@@ -452,11 +452,13 @@ void frmNotice::DeleteData()
     }
 }
 
-bool frmNotice::refusedRow(const QString &procedure, const QString &sql)
+bool frmNotice::noticeGone(const QString &procedure, const QString &sql)
 {
     const QString key = TrimBlanks(vfgMain->TextMatrix(currentDataRow(), NoticeKeyCol));
     const std::shared_ptr<Recordset> now = GetRecordset(NoticeStatements::ContentQuery(key));
-    const bool gone = now && now->RecordCount() == 0;
+    if (!now) // not read again, and logged: it counts as still there
+        return false;
+    const bool gone = now->RecordCount() == 0;
     if (!gone)
         WriteErrLog(QStringLiteral("The database changed no row: the notice is not yours to "
                                    "change, or the change was refused"),

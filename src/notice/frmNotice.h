@@ -54,8 +54,9 @@ private:
     // Tells the user that an empty notice is not stored; true when the text is empty.
     bool refuseEmptyText(const QString &text);
     // A change or delete of the current notice touched no row: true when the notice is gone;
-    // when it is still there the database refused it, which is logged.
-    bool refusedRow(const QString &procedure, const QString &sql);
+    // when it is still there the database refused it, which is logged (once, also when the
+    // notice cannot be read again).
+    bool noticeGone(const QString &procedure, const QString &sql);
     frmNotice();
     void Form_Load();
     void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
