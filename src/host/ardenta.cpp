@@ -11,6 +11,7 @@
 #include "host/Paths.h"
 #include "host/Presence.h"
 #include "host/Schema.h"
+#include "host/Security.h"
 #include "NoticeNotifier.h"
 #include "QuitOnSignal.h"
 #include "SettingsDialog.h"
