@@ -251,7 +251,12 @@ bool takeLogin(const QCommandLineParser &parser, HostSettings &settings, const H
                                 "and Operator=, or log in as %2.")
                      .arg(identity.login, settings.operatorName);
         if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-            QMessageBox::critical(nullptr, texts.text("0070", "Popup"), *error);
+            QMessageBox::critical(nullptr, texts.text("0070", "Popup"),
+                                  texts
+                                      .text("0481", "This database knows its users by their "
+                                                    "logins: you are logged in as \"%1\" and "
+                                                    "cannot work as \"%2\".")
+                                      .arg(identity.login, settings.operatorName));
         return false;
     }
     settings.operatorName = identity.login;
