@@ -8,6 +8,7 @@
 namespace {
 const QString Module = QStringLiteral("NoticeNotifier");
 constexpr qint64 ForgeryLogMs = 3600 * 1000;
+constexpr qsizetype PrunedAbove = 1024;
 } // namespace
 
 NoticeWatch::NoticeWatch(Options options, QObject *parent)
@@ -46,6 +47,9 @@ void NoticeWatch::Verify(const QString &publisher, const QString &content, const
 void NoticeWatch::notFound(const QString &sender)
 {
     const QString address = sender.left(sender.lastIndexOf(u':'));
+    // Forgeries from many (spoofed) addresses must not grow the table for good.
+    if (m_logged.size() >= PrunedAbove)
+        m_logged.removeIf([](const auto &entry) { return entry.value().hasExpired(ForgeryLogMs); });
     QElapsedTimer &logged = m_logged[address];
     if (logged.isValid() && logged.elapsed() < ForgeryLogMs)
         return;
