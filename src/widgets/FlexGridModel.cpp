@@ -96,7 +96,7 @@ QVariant FlexGridModel::value(int row, int column) const
 void FlexGridModel::setValue(int row, int column, const QVariant &value)
 {
     if (!value.isNull()) {
-        setText(row, column, value.toString());
+        setText(row, column, DatabaseValueText(value)); // as a loaded cell shows it
         return;
     }
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
