@@ -38,9 +38,8 @@ void NoticeWatch::Start()
 void NoticeWatch::Verify(const QString &publisher, const QString &content, const QString &sender)
 {
     NoticeWatchWorker *worker = m_work->worker();
-    QMetaObject::invokeMethod(worker, [worker, publisher, content, sender] {
-        worker->verify(publisher, content, sender);
-    });
+    if (worker->queue({publisher, content, sender}))
+        QMetaObject::invokeMethod(worker, &NoticeWatchWorker::verifyQueued);
 }
 
 // One entry per sending address and hour: a flood of forgeries must not fill the log.

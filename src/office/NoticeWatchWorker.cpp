@@ -110,10 +110,22 @@ void NoticeWatchWorker::catchUp(QSqlDatabase &db)
         Q_EMIT caughtUp(fresh);
 }
 
-void NoticeWatchWorker::verify(const QString &publisher, const QString &content,
-                               const QString &sender)
+bool NoticeWatchWorker::queue(Datagram datagram)
 {
-    if (m_seen.IsOwn(publisher))
+    const QMutexLocker lock(&m_queueLock);
+    m_queue.push_back(std::move(datagram));
+    return m_queue.size() == 1;
+}
+
+void NoticeWatchWorker::verifyQueued()
+{
+    std::vector<Datagram> datagrams;
+    {
+        const QMutexLocker lock(&m_queueLock);
+        datagrams.swap(m_queue);
+    }
+    std::erase_if(datagrams, [this](const Datagram &d) { return m_seen.IsOwn(d.Publisher); });
+    if (datagrams.empty())
         return;
     const bool wasDown = m_down;
     QList<StoredNotice> newest;
@@ -121,16 +133,22 @@ void NoticeWatchWorker::verify(const QString &publisher, const QString &content,
             newest = ReadNotices(db, NewestQuery(engine, NoticeWatch::Newest));
         }))
         return;
-    const auto match = std::find_if(newest.cbegin(), newest.cend(), [&](const StoredNotice &n) {
-        return n.Publisher == TrimBlanks(publisher) && n.Content.startsWith(content);
-    });
-    if (match == newest.cend()) {
-        Q_EMIT notFound(sender);
-    } else {
+    bool shown = false;
+    for (const Datagram &datagram : datagrams) {
+        const QString publisher = TrimBlanks(datagram.Publisher);
+        const auto match = std::find_if(newest.cbegin(), newest.cend(), [&](const StoredNotice &n) {
+            return n.Publisher == publisher && n.Content.startsWith(datagram.Content);
+        });
+        if (match == newest.cend()) {
+            Q_EMIT notFound(datagram.Sender);
+            continue;
+        }
         m_seen.Shown(match->Id);
-        save();
+        shown = true;
         Q_EMIT found(*match);
     }
+    if (shown)
+        save();
     if (wasDown)
         run([this](QSqlDatabase &db, SqlEngine) { catchUp(db); });
 }

@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <QDateTime>
+#include <QMutex>
 #include <QTimer>
+#include <vector>
 
 class QSqlDatabase;
 enum class SqlEngine;
@@ -17,9 +19,20 @@ class NoticeWatchWorker : public QObject
 public:
     explicit NoticeWatchWorker(NoticeWatch::Options options);
 
+    struct Datagram
+    {
+        QString Publisher;
+        QString Content;
+        QString Sender;
+    };
+    // From the GUI thread: queues a datagram for verifyQueued; true when the queue was empty, so
+    // that a call of verifyQueued is due.
+    bool queue(Datagram datagram);
+
 public Q_SLOTS:
     void start();
-    void verify(const QString &publisher, const QString &content, const QString &sender);
+    // One look at the board for all datagrams queued, however many a flood brings.
+    void verifyQueued();
     void check();
     void stop();
 
@@ -41,4 +54,6 @@ private:
     QTimer m_timer;
     QDateTime m_lastCheck;
     bool m_down = false;
+    QMutex m_queueLock;
+    std::vector<Datagram> m_queue;
 };

@@ -1,9 +1,14 @@
 // What a host remembers of the board between starts decides which notices pop up after time
-// away: none twice, none missed when ids commit out of order, the operator's own never.
+// away: none twice, none missed when ids commit out of order, the operator's own never. And a
+// burst of datagrams is looked up on the board in one read, each judged on its own.
 
+#include "DbFixture.h"
+#include "office/NoticeWatchWorker.h"
 #include "office/SeenNotices.h"
+#include "TestHome.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,7 +59,29 @@ private Q_SLOTS:
         const QByteArray text = written.readAll();
         QVERIFY(!text.contains("s3cret") && !text.contains("staff"));
     }
+
+    void burstReadOnceJudgedEach()
+    {
+        const TestHome home;
+        qputenv("XDG_STATE_HOME", home.file(QStringLiteral("state")).toUtf8());
+        const DbFixture db;
+        QVERIFY2(db.ready(), qPrintable(db.problem()));
+        db.addNotice(QStringLiteral("2024-05-01 10:00:00"), "bob", "Lunch at noon");
+        NoticeWatchWorker worker({db.connection(), QStringLiteral("ann")});
+        const QSignalSpy found(&worker, &NoticeWatchWorker::found);
+        const QSignalSpy forged(&worker, &NoticeWatchWorker::notFound);
+        QVERIFY(worker.queue({"director", "Lunch at", "10.0.0.1:1"}));
+        QVERIFY(!worker.queue({"bob", "Lunch at", "10.0.0.2:2"}));
+        QVERIFY(!worker.queue({"bob", "Dinner", "10.0.0.3:3"}));
+        QVERIFY(!worker.queue({"ann", "mine", "10.0.0.4:4"}));
+        worker.verifyQueued();
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found[0][0].value<StoredNotice>().Content, "Lunch at noon");
+        QCOMPARE(forged.size(), 2);
+        QCOMPARE(forged[1][0].toString(), "10.0.0.3:3");
+        QVERIFY(worker.queue({"bob", "Lunch", "10.0.0.2:5"})); // the burst was taken
+    }
 };
 
-QTEST_APPLESS_MAIN(tst_SeenNotices)
+QTEST_GUILESS_MAIN(tst_SeenNotices)
 #include "tst_seennotices.moc"
