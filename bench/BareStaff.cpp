@@ -5,8 +5,8 @@
 
 #include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"
-#include "host/BenchMarks.h"
 #include "PlainTableModel.h"
+#include "widgets/BenchMarks.h"
 
 #include <cstdio>
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "BenchSupport.h"
 #include "common/ArdentaError.h"
 #include "db/ClerkFields.h"
-#include "host/Schema.h"
+#include "db/Schema.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Received datagrams in every encoding a receiver may be set to: a notice is read without harm,
 // its fields print without control characters, and composing them again reads back the same.
 
+#include "common/NoticeMessage.h"
 #include "FuzzSupport.h"
-#include "host/NoticeMessage.h"
 
 namespace {
 bool HasControl(const QString &text)

@@ -1,6 +1,6 @@
 #include "common/BuiltinLanguagePack.h"
 
-#include "host/Paths.h"
+#include "common/Paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "host/Codec.h"
+#include "common/Codec.h"
 
 #include <cerrno>
 #include <iconv.h>

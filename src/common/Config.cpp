@@ -1,10 +1,10 @@
 #include "common/Config.h"
 
 #include "common/Convert.h"
+#include "common/ErrLog.h"
 #include "common/IniFile.h"
+#include "common/Paths.h"
 #include "common/Session.h"
-#include "host/ErrLog.h"
-#include "host/Paths.h"
 
 QString ReadConfigValue(const QString &strSection, const QString &strKey)
 {

@@ -1,9 +1,9 @@
-#include "host/ErrLog.h"
+#include "common/ErrLog.h"
 
 #include "common/ArdentaError.h"
 #include "common/Clock.h"
 #include "common/Convert.h"
-#include "host/Paths.h"
+#include "common/Paths.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "host/Paths.h"
+#include "common/Paths.h"
 
 #include <dlfcn.h>
 #include <QDir>

@@ -2,12 +2,12 @@
 
 #include "common/ArdentaError.h"
 #include "common/Convert.h"
+#include "common/ErrLog.h"
 #include "common/Session.h"
 #include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
-#include "host/ErrLog.h"
 
 #include <dlfcn.h>
 #include <QSqlDatabase>

@@ -1,4 +1,4 @@
-#include "host/Schema.h"
+#include "db/Schema.h"
 
 #include "common/ArdentaError.h"
 #include "db/ConnectionPool.h"

@@ -1,12 +1,12 @@
-#include "host/Security.h"
+#include "db/Security.h"
 
 #include "common/ArdentaError.h"
 #include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"
 #include "db/Database.h"
+#include "db/Schema.h"
 #include "db/SchemaScript.h"
 #include "db/SqlDialect.h"
-#include "host/Schema.h"
 
 #include <QHash>
 #include <QSqlDatabase>

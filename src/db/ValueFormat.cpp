@@ -1,7 +1,7 @@
 #include "db/ValueFormat.h"
 
 #include "common/Convert.h"
-#include "host/ErrLog.h"
+#include "common/ErrLog.h"
 
 #include <optional>
 #include <QDateTime>

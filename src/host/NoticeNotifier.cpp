@@ -1,8 +1,8 @@
 #include "NoticeNotifier.h"
 
-#include "host/ErrLog.h"
-#include "host/NoticeBoard.h"
-#include "host/NoticeSettings.h"
+#include "common/ErrLog.h"
+#include "common/NoticeSettings.h"
+#include "notice/NoticeBoard.h"
 
 #include <QApplication>
 #include <QDBusConnection>

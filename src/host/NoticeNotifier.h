@@ -7,9 +7,9 @@
 // notice it stands for; everything shown is escaped for the notification's markup. Notices the
 // watch finds the user missed while away pop up too.
 
-#include "host/HostTexts.h"
-#include "host/NoticeMessage.h"
-#include "host/NoticeWatch.h"
+#include "common/NoticeMessage.h"
+#include "office/HostTexts.h"
+#include "office/NoticeWatch.h"
 
 #include <functional>
 #include <QHash>

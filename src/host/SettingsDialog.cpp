@@ -1,8 +1,8 @@
 #include "SettingsDialog.h"
 
-#include "host/HostTexts.h"
-#include "host/Presence.h"
-#include "host/Schema.h"
+#include "common/LocalAddress.h"
+#include "db/Schema.h"
+#include "office/HostTexts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -56,7 +56,7 @@ SettingsDialog::SettingsDialog(const HostSettings &settings, const HostTexts &te
     chkPresence->setChecked(settings.presence);
     txtAddress = new QLineEdit(settings.address, this);
     txtAddress->setObjectName(QStringLiteral("txtAddress"));
-    txtAddress->setPlaceholderText(Presence::OwnAddress());
+    txtAddress->setPlaceholderText(LocalAddress());
 
     auto *form = new QFormLayout;
     form->addRow(texts.text("0451", "Connection string"), txtConnection);

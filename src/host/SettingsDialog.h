@@ -3,7 +3,7 @@
 // with a button that tries the connection. The permissions are shown, not edited: they come from
 // the administrator's file.
 
-#include "host/HostSettings.h"
+#include "office/HostSettings.h"
 
 #include <QDialog>
 

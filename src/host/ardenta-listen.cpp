@@ -1,8 +1,8 @@
 // ardenta-listen: prints the notice datagrams that arrive on a UDP port, one line each:
 // time, publisher and content, separated by tabs.
 
-#include "host/Codec.h"
-#include "host/NoticeMessage.h"
+#include "common/Codec.h"
+#include "common/NoticeMessage.h"
 #include "QuitOnSignal.h"
 
 #include <QCommandLineParser>

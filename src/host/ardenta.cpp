@@ -2,19 +2,20 @@
 // command line), creates clsMain, sets the two permissions and calls ShowForm; while it runs it
 // keeps the machine's row in OnLine and shows arriving notices as desktop notifications.
 
-#include "host/BenchMarks.h"
-#include "host/DemoData.h"
-#include "host/HostSettings.h"
-#include "host/HostTexts.h"
-#include "host/NoticeBoard.h"
-#include "host/NoticeWatch.h"
-#include "host/Paths.h"
-#include "host/Presence.h"
-#include "host/Schema.h"
-#include "host/Security.h"
+#include "common/LocalAddress.h"
+#include "common/Paths.h"
+#include "db/Schema.h"
+#include "db/Security.h"
+#include "notice/NoticeBoard.h"
 #include "NoticeNotifier.h"
+#include "office/DemoData.h"
+#include "office/HostSettings.h"
+#include "office/HostTexts.h"
+#include "office/NoticeWatch.h"
+#include "office/Presence.h"
 #include "QuitOnSignal.h"
 #include "SettingsDialog.h"
+#include "widgets/BenchMarks.h"
 #include <clsMain.h>
 
 #include <algorithm>
@@ -348,8 +349,7 @@ int runWithNotices(const HostSettings &settings, const HostTexts &texts,
     std::unique_ptr<Presence> presence;
     if (settings.presence) {
         presence = std::make_unique<Presence>(Presence::Options{
-            settings.connection,
-            settings.address.isEmpty() ? Presence::OwnAddress() : settings.address,
+            settings.connection, settings.address.isEmpty() ? LocalAddress() : settings.address,
             settings.effectiveOperator(), settings.presenceSeconds});
         presence->Start();
     }

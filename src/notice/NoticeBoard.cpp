@@ -1,4 +1,4 @@
-#include "host/NoticeBoard.h"
+#include "notice/NoticeBoard.h"
 
 #include "notice/frmNotice.h"
 

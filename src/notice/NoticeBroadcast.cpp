@@ -1,9 +1,9 @@
 #include "notice/NoticeBroadcast.h"
 
 #include "common/ArdentaError.h"
-#include "host/Codec.h"
-#include "host/NoticeMessage.h"
-#include "host/Presence.h"
+#include "common/Codec.h"
+#include "common/LocalAddress.h"
+#include "common/NoticeMessage.h"
 
 #include <QHostAddress>
 
@@ -51,7 +51,7 @@ QString NoticeBroadcast::LocalIP()
 {
     if (const auto &source = localIPSource())
         return source();
-    return Presence::OwnAddress();
+    return LocalAddress();
 }
 
 void NoticeBroadcast::SetLocalIPSource(std::function<QString()> source)

@@ -2,7 +2,7 @@
 // Sends notice datagrams over UDP: one socket bound to the configured local port per recipient,
 // closed again before the next, so the port is free between sends.
 
-#include "host/NoticeSettings.h"
+#include "common/NoticeSettings.h"
 
 #include <functional>
 #include <QByteArray>
@@ -15,7 +15,7 @@ public:
     static Settings ReadSettings() { return NoticeSettings::Read(); }
 
     // The machine's first non-loopback IPv4 address, 127.0.0.1 when it has none
-    // (Presence::OwnAddress, the address the host program registers as online).
+    // (LocalAddress, the address the host program registers as online).
     static QString LocalIP();
     // Replaces the address LocalIP reports (tests run on machines whose address is unknown to
     // them); an empty function restores the real one.

@@ -1,11 +1,11 @@
-#include "host/DemoData.h"
+#include "office/DemoData.h"
 
 #include "common/ArdentaError.h"
 #include "common/Clock.h"
 #include "common/Convert.h"
 #include "db/ClerkFields.h"
 #include "db/Database.h"
-#include "host/Schema.h"
+#include "db/Schema.h"
 
 #include <array>
 #include <QDir>

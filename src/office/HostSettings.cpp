@@ -1,4 +1,4 @@
-#include "host/HostSettings.h"
+#include "office/HostSettings.h"
 
 #include "common/IniFile.h"
 #include "db/ConnectionString.h"

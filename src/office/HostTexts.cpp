@@ -1,4 +1,4 @@
-#include "host/HostTexts.h"
+#include "office/HostTexts.h"
 
 #include "common/BuiltinLanguagePack.h"
 

@@ -1,7 +1,7 @@
-#include "host/NoticeWatch.h"
+#include "office/NoticeWatch.h"
 
+#include "common/ErrLog.h"
 #include "db/ConnectionString.h"
-#include "host/ErrLog.h"
 #include "office/NoticeWatchWorker.h"
 #include "office/WorkerThread.h"
 

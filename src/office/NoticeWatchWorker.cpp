@@ -2,10 +2,10 @@
 
 #include "common/ArdentaError.h"
 #include "common/Convert.h"
+#include "common/Paths.h"
 #include "db/ConnectionPool.h"
 #include "db/Database.h"
 #include "db/SqlDialect.h"
-#include "host/Paths.h"
 
 #include <algorithm>
 #include <QSqlDatabase>

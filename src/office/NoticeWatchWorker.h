@@ -1,7 +1,7 @@
 #pragma once
 // NoticeWatch's database work, in NoticeWatch's own thread.
 
-#include "host/NoticeWatch.h"
+#include "office/NoticeWatch.h"
 #include "office/SeenNotices.h"
 
 #include <functional>

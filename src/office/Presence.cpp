@@ -1,12 +1,9 @@
-#include "host/Presence.h"
+#include "office/Presence.h"
 
+#include "common/ErrLog.h"
 #include "db/ConnectionString.h"
-#include "host/ErrLog.h"
 #include "office/PresenceWorker.h"
 #include "office/WorkerThread.h"
-
-#include <QHostAddress>
-#include <QNetworkInterface>
 
 Presence::Presence(Options options, QObject *parent)
     : QObject(parent), m_options(std::move(options)),
@@ -28,14 +25,4 @@ void Presence::reportOutage(const QString &error)
 {
     WriteErrLog(error, QStringLiteral("Refresh"), QStringLiteral("Presence"),
                 MaskPasswords(m_options.connection));
-}
-
-// A machine without a network still has itself, as the original socket control said.
-QString Presence::OwnAddress()
-{
-    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
-            return address.toString();
-    }
-    return QStringLiteral("127.0.0.1");
 }

@@ -2,7 +2,7 @@
 // Presence's database work, in Presence's own thread.
 
 #include "db/SqlDialect.h"
-#include "host/Presence.h"
+#include "office/Presence.h"
 
 #include <QTimer>
 

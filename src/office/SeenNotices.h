@@ -5,7 +5,7 @@
 // user's state folder under a hash of the masked connection string and the operator, so that
 // the file holds no password and no database name.
 
-#include "host/NoticeWatch.h"
+#include "office/NoticeWatch.h"
 
 #include <QList>
 #include <QSet>

@@ -1,8 +1,8 @@
 #include "print/ReportFonts.h"
 
 #include "common/ArdentaError.h"
+#include "common/ErrLog.h"
 #include "common/Language.h"
-#include "host/ErrLog.h"
 #include "print/ReportTextObject.h"
 
 void IniReportFonts(ReportTextObject &objReport)

@@ -2,10 +2,10 @@
 
 #include "common/ArdentaError.h"
 #include "common/Clock.h"
+#include "common/ErrLog.h"
 #include "common/Language.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
-#include "host/ErrLog.h"
 #include "print/cryClerk.h"
 #include "print/ReportExport.h"
 #include "widgets/Appearance.h"

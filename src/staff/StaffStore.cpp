@@ -2,12 +2,12 @@
 
 #include "common/ArdentaError.h"
 #include "common/Convert.h"
+#include "common/ErrLog.h"
 #include "common/Language.h"
 #include "db/ClerkFields.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/ValueFormat.h"
-#include "host/ErrLog.h"
 #include "staff/StaffEdits.h"
 #include "staff/StaffStatements.h"
 

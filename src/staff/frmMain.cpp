@@ -2,11 +2,11 @@
 
 #include "common/ArdentaError.h"
 #include "common/Convert.h"
+#include "common/ErrLog.h"
 #include "common/Language.h"
 #include "common/Session.h"
 #include "db/ClerkFields.h"
 #include "db/Database.h"
-#include "host/ErrLog.h"
 #include "print/frmPrint.h"
 #include "staff/LengthLimiter.h"
 #include "staff/StaffStatements.h"

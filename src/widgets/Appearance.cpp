@@ -1,9 +1,9 @@
 #include "widgets/Appearance.h"
 
 #include "common/ArdentaError.h"
+#include "common/ErrLog.h"
 #include "common/Language.h"
 #include "common/Session.h"
-#include "host/ErrLog.h"
 #include "widgets/FlexGrid.h"
 #include "widgets/OleColor.h"
 #include "widgets/Twips.h"

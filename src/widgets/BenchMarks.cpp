@@ -1,4 +1,4 @@
-#include "host/BenchMarks.h"
+#include "widgets/BenchMarks.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "widgets/MsgBox.h"
 
+#include "common/ErrLog.h"
 #include "common/Session.h"
-#include "host/ErrLog.h"
 
 #include <QApplication>
 #include <QInputDialog>

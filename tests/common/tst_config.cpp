@@ -3,7 +3,7 @@
 
 #include "common/Config.h"
 #include "common/Session.h"
-#include "host/HostSettings.h"
+#include "office/HostSettings.h"
 #include "TestHome.h"
 
 #include <QFile>

@@ -11,7 +11,7 @@
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
 #include "DbFixture.h"
-#include "host/Presence.h"
+#include "office/Presence.h"
 #include "TestHome.h"
 
 #include <QFile>

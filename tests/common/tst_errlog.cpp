@@ -2,7 +2,7 @@
 
 #include "common/ArdentaError.h"
 #include "common/Clock.h"
-#include "host/ErrLog.h"
+#include "common/ErrLog.h"
 #include "TestHome.h"
 
 #include <QFile>

@@ -4,10 +4,10 @@
 #include "common/Session.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
+#include "db/Schema.h"
 #include "db/SqlDialect.h"
 #include "DbFixture.h"
-#include "host/DemoData.h"
-#include "host/Schema.h"
+#include "office/DemoData.h"
 #include "TestHome.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "common/ArdentaError.h"
 #include "db/ConnectionString.h"
 #include "db/Database.h"
-#include "host/Schema.h"
+#include "db/Schema.h"
 
 #include <atomic>
 #include <QCoreApplication>

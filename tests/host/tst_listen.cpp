@@ -1,7 +1,7 @@
 // ardenta-listen against what anyone on the network may send: it keeps running, prints one line
 // per notice, and no control character from a datagram reaches the terminal.
 
-#include "host/NoticeMessage.h"
+#include "common/NoticeMessage.h"
 #include "Listener.h"
 
 #include <QProcess>

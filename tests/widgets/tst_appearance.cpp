@@ -3,9 +3,9 @@
 // log could not be written.
 
 #include "common/BuiltinLanguagePack.h"
+#include "common/ErrLog.h"
 #include "common/Session.h"
 #include "db/Recordset.h"
-#include "host/ErrLog.h"
 #include "TestPacks.h"
 #include "widgets/Appearance.h"
 #include "widgets/FlexGrid.h"

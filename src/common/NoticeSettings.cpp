@@ -1,4 +1,4 @@
-#include "host/NoticeSettings.h"
+#include "common/NoticeSettings.h"
 
 #include "common/Config.h"
 

@@ -33,10 +33,6 @@ public:
 
     void Start();
 
-    // The address the notice broadcast leaves out as its own: the first IPv4 address that is
-    // not loopback, or 127.0.0.1 on a machine without a network.
-    static QString OwnAddress();
-
 private:
     void reportOutage(const QString &error);
 

@@ -1,6 +1,6 @@
-#include "host/NoticeMessage.h"
+#include "common/NoticeMessage.h"
 
-#include "host/Codec.h"
+#include "common/Codec.h"
 
 namespace NoticeMessage {
 
