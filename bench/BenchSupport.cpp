@@ -48,7 +48,7 @@ QString BenchHome::ErrorLogIn(const QString &folder)
     return QString::fromUtf8(log.readAll());
 }
 
-void OpenSession(const QString &connection, const QString &strOperator, qint16 dialect)
+void OpenSession(const QString &connection, const QString &strOperator, DBType dialect)
 {
     const QString language = QStringLiteral("ENG");
     Session().gstrConnection = connection;

@@ -2,6 +2,7 @@
 // Pieces the benchmark and the load test share: a private application folder, the session a host
 // would set up, an answerer for the module's message boxes, and a few database helpers.
 
+#include "common/DBType.h"
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QObject>
@@ -28,7 +29,7 @@ private:
 };
 
 // Fills the session state as clsMain::ShowForm does, without opening a window.
-void OpenSession(const QString &connection, const QString &strOperator, qint16 dialect);
+void OpenSession(const QString &connection, const QString &strOperator, DBType dialect);
 
 // Answers every modal QMessageBox as soon as it is shown: Yes/No questions with `question`,
 // everything else with OK. The moment a box appears ends the work before it, so timing can stop

@@ -115,8 +115,8 @@ const int MemoField = ClerkFieldIndex("Clerk_Memo");
 QString SavedValue(const QVariantList &row, int field, int k)
 {
     if (k == 0)
-        return row.at(1 + field).toString();
-    const QString key = row.at(0).toString();
+        return row.at(ClerkColumns::RecordCol(field)).toString();
+    const QString key = row.at(ClerkColumns::RecordKeyCol).toString();
     return field == MemoField ? QStringLiteral("Memo %1 for staff member %2").arg(k).arg(key)
                               : QStringLiteral("tel %1-%2").arg(k).arg(key);
 }
@@ -204,17 +204,17 @@ double TimedSave(frmMain *window, MessageAnswerer &answerer, Measurement &m)
 
 // Every row changed in two fields, then saved; each run goes one save further, the baseline
 // (the same statement texts on one connection) and the module taking turns.
-void StaffSave(const ScenarioSetup &setup, Measurement &m, qint16 dialect)
+void StaffSave(const ScenarioSetup &setup, Measurement &m, DBType dialect)
 {
     const QList<QVariantList> rows = QueryRows(setup.connection, ReportSql);
     m.check(rows.size() == setup.n, QStringLiteral("staff rows before saving"));
     SqlEngine engine = SqlEngine::Passthrough;
     WithConnection(setup.connection, [&engine](QSqlDatabase &db) { engine = EngineOf(db); });
     int k = 0;
-    // Dialect 0 at best runs the texts in one transaction, dialect 1 one transaction each.
+    // Transact-SQL at best runs the texts in one transaction, Jet one transaction each.
     m.baseline([&] {
         const QStringList statements = SaveStatements(engine, rows, k++, {PhoneField, MemoField});
-        return RunStatements(setup.connection, statements, dialect == 0);
+        return RunStatements(setup.connection, statements, dialect == DBType::TransactSql);
     });
     Session().gintDBType = dialect;
     frmMain *window = frmMain::instance();
@@ -226,7 +226,7 @@ void StaffSave(const ScenarioSetup &setup, Measurement &m, qint16 dialect)
         window->RefreshDB();
         for (int r = 0; r < rows.size(); ++r) {
             for (const int field : {PhoneField, MemoField})
-                window->EditCell(r + grid->FixedRows(), field + 2,
+                window->EditCell(r + grid->FixedRows(), ClerkColumns::GridCol(field),
                                  SavedValue(rows[r], field, k + 1));
         }
         const double before = ResidentMemoryMb();
@@ -236,7 +236,7 @@ void StaffSave(const ScenarioSetup &setup, Measurement &m, qint16 dialect)
         ++k;
         return seconds;
     });
-    if (dialect == 0) {
+    if (dialect == DBType::TransactSql) {
         std::vector<double> bound;
         for (int i = 0; i < std::min(setup.runs, 3); ++i, ++k)
             bound.push_back(BoundUpdates(setup.connection, rows, k));
@@ -272,7 +272,8 @@ void StaffSaveOne(const ScenarioSetup &setup, Measurement &m)
     MessageAnswerer answerer;
     m.module([&] {
         window->RefreshDB(); // after the baseline's write
-        window->EditCell(gridRow, MemoField + 2, SavedValue(one.front(), MemoField, k + 1));
+        window->EditCell(gridRow, ClerkColumns::GridCol(MemoField),
+                         SavedValue(one.front(), MemoField, k + 1));
         const double seconds = TimedSave(window, answerer, m);
         ++k;
         return seconds;
@@ -419,7 +420,7 @@ void ReportPdf(const ScenarioSetup &setup, Measurement &m, const BenchHome &home
 {
     const QString file = home.path() + QStringLiteral("/staff.pdf");
     cryClerk laidOut;
-    laidOut.SetDataSource(GetRecordset(ReportSql));
+    laidOut.SetDataSource(GetRecordset(setup.connection, ReportSql));
     laidOut.ReadRecords();
     m.baseline([&] {
         return BareFetch(setup.connection, ReportSql) +
@@ -432,7 +433,7 @@ void ReportPdf(const ScenarioSetup &setup, Measurement &m, const BenchHome &home
         timer.start();
         // As the preview window loads it and its Export writes it.
         cryClerk report;
-        std::shared_ptr<Recordset> records = GetRecordset(ReportSql);
+        std::shared_ptr<Recordset> records = GetRecordset(setup.connection, ReportSql);
         m.check(records && records->RecordCount() == setup.n, QStringLiteral("report rows"));
         if (!records)
             return Seconds(timer);
@@ -469,7 +470,7 @@ bool ScenarioFits(const QString &name, qint64 n)
 QJsonObject RunScenario(const ScenarioSetup &setup)
 {
     BenchHome home;
-    OpenSession(setup.connection, BenchOperator, 0);
+    OpenSession(setup.connection, BenchOperator, DBType::TransactSql);
     Measurement m(setup);
     try {
         if (setup.name == QLatin1String("staff_load"))
@@ -481,9 +482,9 @@ QJsonObject RunScenario(const ScenarioSetup &setup)
         else if (setup.name == QLatin1String("staff_save_one"))
             StaffSaveOne(setup, m);
         else if (setup.name == QLatin1String("staff_save_d0"))
-            StaffSave(setup, m, 0);
+            StaffSave(setup, m, DBType::TransactSql);
         else if (setup.name == QLatin1String("staff_save_d1"))
-            StaffSave(setup, m, 1);
+            StaffSave(setup, m, DBType::Jet);
         else if (setup.name == QLatin1String("notice_load"))
             NoticeLoad(setup, m);
         else if (setup.name == QLatin1String("notice_search"))

@@ -11,6 +11,7 @@
 #include "BenchSupport.h"
 #include "common/ArdentaError.h"
 #include "DataSets.h"
+#include "db/ClerkFields.h"
 #include "db/Database.h"
 #include "LoadCheck.h"
 #include "notice/frmNotice.h"
@@ -105,10 +106,12 @@ void EditAndSave(int id, int round, frmMain *staff, FlexGrid *grid, MessageAnswe
         const int field = hot ? (random() % 2 ? 2 : 5) : int(random() % 14);
         const QString value = QStringLiteral("c%1r%2e%3").arg(id).arg(round).arg(e);
         Pending &cell =
-            pending.try_emplace({row, field}, Pending{{}, grid->TextMatrix(row, field + 2)})
+            pending
+                .try_emplace({row, field},
+                             Pending{{}, grid->TextMatrix(row, ClerkColumns::GridCol(field))})
                 .first->second;
         cell.value = value;
-        staff->EditCell(row, field + 2, value);
+        staff->EditCell(row, ClerkColumns::GridCol(field), value);
     }
     const bool yes = random() % 2;
     answerer.answerQuestions(yes ? QMessageBox::Yes : QMessageBox::No);
@@ -134,13 +137,14 @@ void EditAndSave(int id, int round, frmMain *staff, FlexGrid *grid, MessageAnswe
             continue;
         }
         // Written when the cell shows it once its row holds nothing unsaved; else theirs stayed.
-        if (grid->TextMatrix(row, field + 2) == cell->second.value) {
-            QJsonObject write{{QStringLiteral("key"), grid->TextMatrix(row, 1)},
-                              {QStringLiteral("field"), field},
-                              {QStringLiteral("value"), cell->second.value},
-                              {QStringLiteral("start"), start},
-                              {QStringLiteral("end"), end},
-                              {QStringLiteral("loaded"), loadedMs}};
+        if (grid->TextMatrix(row, ClerkColumns::GridCol(field)) == cell->second.value) {
+            QJsonObject write{
+                {QStringLiteral("key"), grid->TextMatrix(row, ClerkColumns::GridKeyCol)},
+                {QStringLiteral("field"), field},
+                {QStringLiteral("value"), cell->second.value},
+                {QStringLiteral("start"), start},
+                {QStringLiteral("end"), end},
+                {QStringLiteral("loaded"), loadedMs}};
             if (!overridden.contains(row))
                 write.insert(QStringLiteral("basis"), cell->second.basis);
             writes.append(write);
@@ -153,7 +157,8 @@ int RunClient(const QCommandLineParser &parser)
 {
     const int id = parser.value(QStringLiteral("client")).toInt();
     const qint64 seconds = parser.value(QStringLiteral("seconds")).toLongLong();
-    const auto dialect = qint16(parser.value(QStringLiteral("dialect")).toInt());
+    const DBType dialect = ToDBType(qint16(parser.value(QStringLiteral("dialect")).toInt()))
+                               .value_or(DBType::TransactSql);
     BenchHome home(parser.value(QStringLiteral("home")));
     OpenSession(parser.value(QStringLiteral("connection")), ClientName(id), dialect);
     // Saved notices are not broadcast: the question is answered No.

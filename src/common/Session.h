@@ -3,6 +3,8 @@
 // instance and read directly by every window. clsMain::ShowForm and the two permission
 // properties fill it; tests put it back as a whole with Session() = SessionState().
 
+#include "common/DBType.h"
+
 #include <memory>
 #include <QString>
 
@@ -14,7 +16,7 @@ struct SessionState
     QString gstrConnection;
     QString gstrOperator;
     QString gstrLanguage = QStringLiteral("CHS");
-    qint16 gintDBType = 0;
+    DBType gintDBType = DBType::TransactSql; // checked by ShowForm: no other value gets here
     bool gblnEditInnerInfo = false;
     bool gblnEditNotice = false;
     QString gstrPopupTitle = QStringLiteral("Popup");

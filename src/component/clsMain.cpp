@@ -56,7 +56,13 @@ void clsMain::ShowForm(const QString &strConnection, const QString &strOperator,
         session.gobjFontScheme = fonts;
         fonts->SetLanguage(strLanguage);
 
-        session.gintDBType = intDBType;
+        // Past this point no other dialect exists: one that would write nothing on Save while
+        // saying "Saved!" opens no window.
+        const std::optional<DBType> dialect = ToDBType(intDBType);
+        if (!dialect)
+            throw ArdentaError(QStringLiteral("Unknown SQL dialect %1: 0 is Transact-SQL, 1 is Jet")
+                                   .arg(intDBType));
+        session.gintDBType = *dialect;
         InitPopupTitle();
         GetSpecialConfig();
 

@@ -1,5 +1,7 @@
 #include "db/ClerkFields.h"
 
+#include <QStringList>
+
 QString ClerkHeaderLine()
 {
     QString line = QStringLiteral("SN|ID");
@@ -17,4 +19,10 @@ QString ClerkFieldList()
         list += QLatin1String(field.Name);
     }
     return list;
+}
+
+QString ClerkCaption(const QString &headerLine, int field)
+{
+    return headerLine.split(u'|').value(ClerkColumns::GridCol(field),
+                                        QLatin1String(ClerkFields[size_t(field)].Header));
 }

@@ -1,8 +1,7 @@
 #pragma once
-// The fields of a staff record in the order Vw_Clerk lists them after Clerk_ID: field i is view
-// column i + 1 and column i + 2 of the staff grid (0 holds the serial number, 1 the key). The
-// grid, its editor, the statements, the demo data, the report and the benchmark all read them
-// from here.
+// The fields of a staff record in the order Vw_Clerk lists them after Clerk_ID. The grid, its
+// editor, the statements, the demo data, the report and the benchmark all read them from here,
+// and ClerkColumns below is the one place that says where a field stands in each numbering.
 
 #include <array>
 #include <QString>
@@ -54,8 +53,41 @@ constexpr int ClerkFieldIndex(std::string_view name)
     return -1;
 }
 
+// Three numberings list a staff record, and only these conversions cross between them:
+// - a field: its index in ClerkFields;
+// - a record column, as Vw_Clerk and the save's reads list a record: the key, then the fields;
+// - a grid column of the staff grid: the serial number, the hidden key, then the fields. The
+//   grid's header line (text 0419) holds one caption per grid column.
+namespace ClerkColumns {
+
+inline constexpr int RecordKeyCol = 0;
+constexpr int RecordCol(int field)
+{
+    return RecordKeyCol + 1 + field;
+}
+
+inline constexpr int GridSerialCol = 0;
+inline constexpr int GridKeyCol = 1;
+inline constexpr int GridColCount = GridKeyCol + 1 + ClerkFieldCount;
+constexpr int GridCol(int field)
+{
+    return GridKeyCol + 1 + field;
+}
+// The field a grid column shows; -1 for the serial and key columns and past the last field.
+constexpr int FieldOfGridCol(int col)
+{
+    const int field = col - GridCol(0);
+    return field >= 0 && field < ClerkFieldCount ? field : -1;
+}
+
+} // namespace ClerkColumns
+
 // "Clerk_NO,Clerk_Ext,...,Clerk_Memo"
 QString ClerkFieldList();
 
 // The staff grid's default header line, "SN|ID|NO.|Ext|...|Memo" (text 0419 in a pack).
 QString ClerkHeaderLine();
+
+// A field's caption in a grid header line (a pack's text 0419), or its default caption when the
+// line has none for it.
+QString ClerkCaption(const QString &headerLine, int field);

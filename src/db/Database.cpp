@@ -3,7 +3,6 @@
 #include "common/ArdentaError.h"
 #include "common/Convert.h"
 #include "common/ErrLog.h"
-#include "common/Session.h"
 #include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"
 #include "db/Recordset.h"
@@ -166,10 +165,10 @@ void InTransaction(const QString &connection,
 
 } // namespace
 
-std::shared_ptr<Recordset> GetRecordset(const QString &strSQL)
+std::shared_ptr<Recordset> GetRecordset(const QString &strConnection, const QString &strSQL)
 {
     const QString statement = TrimBlanks(strSQL);
-    const QString &connection = Session().gstrConnection;
+    const QString &connection = strConnection;
     if (statement.isEmpty() || connection.trimmed().isEmpty())
         return nullptr;
     try {
@@ -192,10 +191,11 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strSQL)
     }
 }
 
-bool ExcuteBatch(const std::function<QString()> &next, const std::function<QString()> &wholeText,
+bool ExcuteBatch(const QString &strConnection, const std::function<QString()> &next,
+                 const std::function<QString()> &wholeText,
                  const std::function<void(int rows)> &counted)
 {
-    const QString &connection = Session().gstrConnection;
+    const QString &connection = strConnection;
     if (connection.trimmed().isEmpty())
         return false;
     QString statement = next();
@@ -227,14 +227,14 @@ bool ExcuteBatch(const std::function<QString()> &next, const std::function<QStri
     }
 }
 
-bool ExcuteSQL(const QString &strSQL)
+bool ExcuteSQL(const QString &strConnection, const QString &strSQL)
 {
-    return ExcuteSQL(strSQL, nullptr);
+    return ExcuteSQL(strConnection, strSQL, nullptr);
 }
 
-bool ExcuteSQL(const QString &strSQL, int *rowsChanged)
+bool ExcuteSQL(const QString &strConnection, const QString &strSQL, int *rowsChanged)
 {
-    if (Session().gstrConnection.trimmed().isEmpty())
+    if (strConnection.trimmed().isEmpty())
         return false;
     if (rowsChanged)
         *rowsChanged = 0;
@@ -244,6 +244,7 @@ bool ExcuteSQL(const QString &strSQL, int *rowsChanged)
     std::function<void(int)> counted;
     if (rowsChanged)
         counted = [rowsChanged](int rows) { *rowsChanged += rows; };
-    return ExcuteBatch([&]() { return std::exchange(given, true) ? QString() : strSQL; },
-                       [&]() { return strSQL; }, counted);
+    return ExcuteBatch(
+        strConnection, [&]() { return std::exchange(given, true) ? QString() : strSQL; },
+        [&]() { return strSQL; }, counted);
 }

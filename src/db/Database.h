@@ -9,25 +9,30 @@ class QSqlQuery;
 class Recordset;
 enum class SqlEngine;
 
-// Runs a query in a transaction of its own on the connection kept for gstrConnection and returns
+// The original's two routines read the session's connection string; here the caller passes it
+// (the windows pass gstrConnection), so that nothing below the windows reads the session. A blank
+// strConnection is the original's unset gstrConnection: nothing runs and nothing is logged.
+
+// Runs a query in a transaction of its own on the connection kept for strConnection and returns
 // its rows, or an empty pointer (the original's Nothing) when the query could not run; failures
 // are logged.
-std::shared_ptr<Recordset> GetRecordset(const QString &strSQL);
+std::shared_ptr<Recordset> GetRecordset(const QString &strConnection, const QString &strSQL);
 
 // Runs one statement or a CR-separated batch in one transaction. Returns true when committed or
 // when there was nothing to run, false on failure (logged). A failure to connect is thrown as
 // ConnectionError, unlogged, for the caller's own handler.
-bool ExcuteSQL(const QString &strSQL);
+bool ExcuteSQL(const QString &strConnection, const QString &strSQL);
 // The same, and *rowsChanged gets how many rows the statements changed (a database may refuse a
 // row silently, as row-level security does); a driver that cannot tell fails the call.
-bool ExcuteSQL(const QString &strSQL, int *rowsChanged);
+bool ExcuteSQL(const QString &strConnection, const QString &strSQL, int *rowsChanged);
 
 // ExcuteSQL for a batch too large to hold: next() gives one statement text after another and a
 // null string at the end; each is adapted and run as it comes, all in one transaction. When
 // next() gives nothing at all, nothing is opened. A failure is logged as ExcuteSQL logs a failed
 // batch, its detail the text wholeText() builds, called only then. counted, when given, is told
 // after each statement how many rows it changed; a driver that cannot tell fails the batch.
-bool ExcuteBatch(const std::function<QString()> &next, const std::function<QString()> &wholeText,
+bool ExcuteBatch(const QString &strConnection, const std::function<QString()> &next,
+                 const std::function<QString()> &wholeText,
                  const std::function<void(int rows)> &counted = {});
 
 // The services below serve schema setup, the demo database and tests; they take the connection

@@ -2,6 +2,7 @@
 // command line), creates clsMain, sets the two permissions and calls ShowForm; while it runs it
 // keeps the machine's row in OnLine and shows arriving notices as desktop notifications.
 
+#include "common/DBType.h"
 #include "common/LocalAddress.h"
 #include "common/Paths.h"
 #include "db/Schema.h"
@@ -20,7 +21,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <optional>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -168,9 +168,9 @@ bool applyCommandLine(const QCommandLineParser &parser, HostSettings &settings, 
     if (given("dbtype")) {
         bool ok = false;
         settings.dialect = smallNumber(parser, QStringLiteral("dbtype"), &ok);
-        if (!ok) {
-            *error =
-                QStringLiteral("--dbtype needs a whole number, not \"%1\"").arg(value("dbtype"));
+        if (!ok || !ToDBType(settings.dialect)) {
+            *error = QStringLiteral("--dbtype needs 0 (Transact-SQL) or 1 (Jet), not \"%1\"")
+                         .arg(value("dbtype"));
             return false;
         }
     }
@@ -341,8 +341,7 @@ bool anyWindowShown()
 }
 
 // While the window is open: this machine's row in OnLine, and notices by others as pop-ups.
-int runWithNotices(const HostSettings &settings, const HostTexts &texts,
-                   const std::function<void(qint16)> &show)
+int runWithNotices(const HostSettings &settings, const HostTexts &texts)
 {
     if (QString error; !QuitOnSignals(&error))
         fail(error);
@@ -358,10 +357,8 @@ int runWithNotices(const HostSettings &settings, const HostTexts &texts,
     NoticeWatch watch(
         {settings.connection, settings.effectiveOperator(), settings.presenceSeconds});
     NoticeNotifier notifier(texts, settings.address, watch, settings.verifyNotices,
-                            [&](const StoredNotice &notice) {
-                                show(1);
-                                if (notice.Id == 0 || !NoticeBoard::Show(notice.Id))
-                                    NoticeBoard::ShowNewestFrom(notice.Publisher, notice.Content);
+                            [](const StoredNotice &notice) {
+                                NoticeBoard::Open(notice.Id, notice.Publisher, notice.Content);
                             });
     notifier.Listen();
     watch.Start();
@@ -412,11 +409,8 @@ int main(int argc, char **argv)
     clsMain module;
     module.setEditInnerInfo(settings.editStaff);
     module.setEditNotice(settings.editNotice);
-    const auto show = [&](qint16 which) {
-        module.ShowForm(settings.connection, settings.effectiveOperator(), settings.language, which,
-                        settings.dialect, langPack);
-    };
-    show(flag);
+    module.ShowForm(settings.connection, settings.effectiveOperator(), settings.language, flag,
+                    settings.dialect, langPack);
     if (!anyWindowShown())
         return fail(QStringLiteral("the window did not open; see %1").arg(ErrLogFilePath()), 1);
     if (BenchMarksWanted()) {
@@ -429,5 +423,5 @@ int main(int argc, char **argv)
         scheduleScreenshot(parser.value(QStringLiteral("screenshot")));
         return QApplication::exec();
     }
-    return runWithNotices(settings, texts, show);
+    return runWithNotices(settings, texts);
 }

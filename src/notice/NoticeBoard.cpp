@@ -10,16 +10,11 @@ void RefreshWhileViewing()
         board->RefreshWhileViewing();
 }
 
-bool Show(qint64 id)
+bool Open(qint64 id, const QString &publisher, const QString &textStart)
 {
-    frmNotice *board = frmNotice::loadedInstance();
-    return board && board->ShowById(QString::number(id));
-}
-
-bool ShowNewestFrom(const QString &publisher, const QString &textStart)
-{
-    frmNotice *board = frmNotice::loadedInstance();
-    return board && board->ShowNewestFrom(publisher, textStart);
+    frmNotice *board = frmNotice::ShowInFront();
+    return (id != 0 && board->ShowById(QString::number(id))) ||
+           board->ShowNewestFrom(publisher, textStart);
 }
 
 } // namespace NoticeBoard

@@ -1,5 +1,6 @@
 #pragma once
-// What the host program does to an open notice board when a notice arrives.
+// What the host program asks of the module's notice board. The calls work on the shared notice
+// window of the session that the host's ShowForm set up; the host holds no window of its own.
 
 #include <ArdentaExport.h>
 
@@ -7,15 +8,15 @@
 
 namespace NoticeBoard {
 
-// The open board reloads its list while the user is only viewing, keeping the current notice;
-// nothing happens while he composes or has changed the text, or when no board is open.
+// A notice arrived: the open board reloads its list while the user is only viewing, keeping the
+// current notice; nothing happens while he composes or has changed the text, or when no board
+// is open.
 ARDENTA_EXPORT void RefreshWhileViewing();
 
-// The open board shows the notice with the id; false when there is none or the user is busy.
-ARDENTA_EXPORT bool Show(qint64 id);
-
-// The open board shows the publisher's newest notice whose text begins with textStart (a
-// datagram carries the first characters only); false when there is none or the user is busy.
-ARDENTA_EXPORT bool ShowNewestFrom(const QString &publisher, const QString &textStart);
+// Brings the board to the front, loading it when it is closed, on the notice with the id (0: none
+// known), or else on the publisher's newest notice whose text begins with textStart (a datagram
+// carries the first characters only). False when no such notice is there or the user is busy
+// with his own text, which stays as it is.
+ARDENTA_EXPORT bool Open(qint64 id, const QString &publisher, const QString &textStart);
 
 } // namespace NoticeBoard

@@ -17,13 +17,14 @@ QString ContentQuery(const QString &key)
     return QStringLiteral("Select Notice_Content From Notice Where Notice_ID=") + key;
 }
 
-QString Insert(qint16 dialect, const QString &publisher, const QString &content,
+QString Insert(DBType dialect, const QString &publisher, const QString &content,
                const QDateTime &clientTime)
 {
     QString sql = QStringLiteral(
         "Insert Into Notice(Notice_DateTime,Notice_Publisher,Notice_Content) Values(");
-    sql += dialect == 1 ? QString(u'\'' + GeneralDateText(clientTime) + QStringLiteral("',"))
-                        : QStringLiteral("Getdate(),");
+    sql += dialect == DBType::Jet
+               ? QString(u'\'' + GeneralDateText(clientTime) + QStringLiteral("',"))
+               : QStringLiteral("Getdate(),");
     return sql + FormatStr(publisher, true) + u',' + FormatStr(content, true) + u')';
 }
 

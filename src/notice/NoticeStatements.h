@@ -2,6 +2,8 @@
 // The SQL text the notice window sends: its list, one notice's text, the new notice in each
 // dialect, the change and the delete of one notice, and who is online.
 
+#include "common/DBType.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -11,9 +13,9 @@ namespace NoticeStatements {
 QString ListQuery();
 // key must be a plain whole number (IsPlainWholeNumber), as for the three below.
 QString ContentQuery(const QString &key);
-// Dialect 1 has no server clock function: the client's time goes in as text; any other dialect
-// takes the server's Getdate().
-QString Insert(qint16 dialect, const QString &publisher, const QString &content,
+// Jet has no server clock function: the client's time goes in as text; Transact-SQL takes the
+// server's Getdate().
+QString Insert(DBType dialect, const QString &publisher, const QString &content,
                const QDateTime &clientTime);
 QString UpdateContent(const QString &key, const QString &content);
 QString Delete(const QString &key);

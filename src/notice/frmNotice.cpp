@@ -120,15 +120,12 @@ frmNotice::frmNotice()
 
     resize(TwipsToPixels(Design::ClientWidth), TwipsToPixels(Design::ClientHeight));
     setMinimumSize(TwipsToPixels(Design::MinimumWidth), TwipsToPixels(Design::MinimumHeight));
-
-    // Resolved when a notice is handed over: a closed notice window loads again for it.
-    frmQueryNotice::SetNoticeHandOver(
-        [](const QString &strID) { frmNotice::instance()->SearchNotice(strID); });
 }
 
 frmNotice::~frmNotice()
 {
     forget(this);
+    frmQueryNotice::Unload(); // it reports to this window only
     // QWidget's destructor hides the grid, which still signals; this part is gone by then.
     vfgMain->disconnect(this);
 }
@@ -222,7 +219,7 @@ void frmNotice::LoadData()
 {
     const QString sql = NoticeStatements::ListQuery();
     try {
-        vfgMain->setDataSource(GetRecordset(sql));
+        vfgMain->setDataSource(GetRecordset(Session().gstrConnection, sql));
         ResetSN();
     } catch (const std::exception &e) {
         LogFailure(e, QStringLiteral("LoadData"), ModuleName, sql);
@@ -268,7 +265,7 @@ void frmNotice::ShowNotice()
         return;
     const QString sql = NoticeStatements::ContentQuery(key);
     try {
-        const std::shared_ptr<Recordset> records = GetRecordset(sql);
+        const std::shared_ptr<Recordset> records = GetRecordset(Session().gstrConnection, sql);
         if (!records)
             return;
         if (records->RecordCount() >= 1) {
@@ -318,7 +315,7 @@ bool frmNotice::ShowNewestFrom(const QString &publisher, const QString &textStar
         return false; // the user's own text comes first
     const QString sql = NoticeStatements::FromPublisher(publisher);
     try {
-        const std::shared_ptr<Recordset> records = GetRecordset(sql);
+        const std::shared_ptr<Recordset> records = GetRecordset(Session().gstrConnection, sql);
         for (qsizetype r = 0; records && r < records->RecordCount(); ++r) {
             if (!records->text(r, 1).startsWith(textStart))
                 continue;
@@ -385,7 +382,7 @@ void frmNotice::SaveData()
         }
 
         int rows = 0;
-        if (!ExcuteSQL(sql, &rows)) {
+        if (!ExcuteSQL(Session().gstrConnection, sql, &rows)) {
             // Not stored: the text and the mode stay so the user can try again.
             MsgCritical(GetLangText(ModuleTexts::Failed), this);
             return;
@@ -434,7 +431,7 @@ void frmNotice::DeleteData()
     try {
         int rows = 0;
         // Refused with an error, or left alone while still there: it stays, and the user is told.
-        if (!ExcuteSQL(sql, &rows) ||
+        if (!ExcuteSQL(Session().gstrConnection, sql, &rows) ||
             (rows == 0 && !noticeGone(QStringLiteral("DeleteData"), sql))) {
             MsgCritical(GetLangText(ModuleTexts::Failed), this);
             return;
@@ -455,7 +452,8 @@ void frmNotice::DeleteData()
 bool frmNotice::noticeGone(const QString &procedure, const QString &sql)
 {
     const QString key = TrimBlanks(vfgMain->TextMatrix(currentDataRow(), NoticeKeyCol));
-    const std::shared_ptr<Recordset> now = GetRecordset(NoticeStatements::ContentQuery(key));
+    const std::shared_ptr<Recordset> now =
+        GetRecordset(Session().gstrConnection, NoticeStatements::ContentQuery(key));
     if (!now) // not read again, and logged: it counts as still there
         return false;
     const bool gone = now->RecordCount() == 0;
@@ -470,7 +468,7 @@ void frmNotice::SendAllUserMsg(const QString &strPublisher, const QString &strCo
 {
     try {
         const QString sql = NoticeStatements::OthersOnline(NoticeBroadcast::LocalIP());
-        const std::shared_ptr<Recordset> users = GetRecordset(sql);
+        const std::shared_ptr<Recordset> users = GetRecordset(Session().gstrConnection, sql);
         if (!users)
             throw ArdentaError(QStringLiteral("The online users could not be read"));
         const NoticeBroadcast broadcast;
@@ -487,5 +485,17 @@ void frmNotice::SendAllUserMsg(const QString &strPublisher, const QString &strCo
 
 void frmNotice::cmdFind_Click()
 {
-    frmQueryNotice::ShowInFront();
+    frmQueryNotice *search = frmQueryNotice::ShowInFront();
+    connect(search, &frmQueryNotice::NoticeChosen, this, &frmNotice::searchChosen,
+            Qt::UniqueConnection);
+}
+
+// No failure may travel back through the search window's signal.
+void frmNotice::searchChosen(const QString &strID)
+{
+    try {
+        SearchNotice(strID);
+    } catch (const std::exception &error) {
+        LogFailure(error, QStringLiteral("SearchNotice"), ModuleName, strID);
+    }
 }

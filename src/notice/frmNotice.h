@@ -61,6 +61,7 @@ private:
     void Form_Load();
     void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
     void cmdFind_Click();
+    void searchChosen(const QString &strID);
     void setTextBackground(quint32 oleColor);
     // The current row when it holds a notice; -1 otherwise.
     int currentDataRow() const;

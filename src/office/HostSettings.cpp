@@ -1,5 +1,6 @@
 #include "office/HostSettings.h"
 
+#include "common/DBType.h"
 #include "common/IniFile.h"
 #include "db/ConnectionString.h"
 
@@ -53,7 +54,8 @@ void apply(HostSettings &settings, const QString &path, bool systemWide)
     if (const QString dialect = text("Database", "Dialect"); !dialect.isEmpty()) {
         bool ok = false;
         const int value = dialect.toInt(&ok);
-        if (ok && value >= 0 && value <= std::numeric_limits<qint16>::max())
+        if (ok && value >= 0 && value <= std::numeric_limits<qint16>::max() &&
+            ToDBType(qint16(value)))
             settings.dialect = qint16(value);
         else
             complain("Database", "Dialect");

@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "common/ErrLog.h"
 #include "common/Language.h"
+#include "common/Session.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "print/cryClerk.h"
@@ -235,7 +236,7 @@ bool frmPrint::LoadReport()
 {
     std::shared_ptr<Recordset> rsClerk;
     try {
-        rsClerk = GetRecordset(cryClerk::SourceQuery());
+        rsClerk = GetRecordset(Session().gstrConnection, cryClerk::SourceQuery());
         if (!rsClerk)
             throw ArdentaError(QStringLiteral("The staff list could not be read"));
         if (rsClerk->RecordCount() <= 0) {

@@ -4,7 +4,7 @@
 #include "db/ValueFormat.h"
 
 QString NoticeQuerySQL(const QString &strPublisher, bool blnTime, const QDate &dateFrom,
-                       const QDate &dateTo, int intDBType)
+                       const QDate &dateTo, DBType intDBType)
 {
     QString where;
     const QString publisher = TrimBlanks(strPublisher);
@@ -16,12 +16,12 @@ QString NoticeQuerySQL(const QString &strPublisher, bool blnTime, const QDate &d
     if (blnTime) {
         const QString from = ShortDateText(dateFrom) + QStringLiteral(" 00:00:00");
         const QString to = ShortDateText(dateTo) + QStringLiteral(" 23:59:59");
-        // Dialect 1 (Jet) takes dates between "#"; the others take quoted text.
         const QString range =
-            intDBType == 0 ? QString(QStringLiteral("Notice_DateTime>=") + FormatStr(from, true) +
-                                     QStringLiteral(" And Notice_DateTime<=") + FormatStr(to, true))
-                           : QString(QStringLiteral("Notice_DateTime>=#") + from +
-                                     QStringLiteral("# And Notice_DateTime<=#") + to + u'#');
+            intDBType == DBType::TransactSql
+                ? QString(QStringLiteral("Notice_DateTime>=") + FormatStr(from, true) +
+                          QStringLiteral(" And Notice_DateTime<=") + FormatStr(to, true))
+                : QString(QStringLiteral("Notice_DateTime>=#") + from +
+                          QStringLiteral("# And Notice_DateTime<=#") + to + u'#');
         where = where.isEmpty() ? range : where + QStringLiteral(" And  ") + range;
     }
     QString sql =

@@ -48,12 +48,6 @@ constexpr int SerialWidth = 500;
 constexpr int TimeWidth = 2000;
 } // namespace Design
 
-frmQueryNotice::NoticeHandOver &installedHandOver()
-{
-    static frmQueryNotice::NoticeHandOver handOver;
-    return handOver;
-}
-
 // A caption of the window: blue on the window's light orange.
 template <typename Control> Control *makeCaption(QWidget *parent, const ControlDesign &design)
 {
@@ -131,17 +125,6 @@ frmQueryNotice::~frmQueryNotice()
     vfgMain->disconnect(this);
 }
 
-void frmQueryNotice::SetNoticeHandOver(NoticeHandOver handOver)
-{
-    installedHandOver() = std::move(handOver);
-}
-
-void frmQueryNotice::HandOver(const QString &strID)
-{
-    if (const NoticeHandOver &handOver = installedHandOver())
-        handOver(strID);
-}
-
 void frmQueryNotice::Form_Load()
 {
     iniFormFonts(this);
@@ -195,7 +178,7 @@ void frmQueryNotice::Query()
     const QString sql = NoticeQuerySQL(txtPublisher->text(), chkTime->isChecked(), dtpFrom->date(),
                                        dtpTo->date(), Session().gintDBType);
     try {
-        const std::shared_ptr<Recordset> records = GetRecordset(sql);
+        const std::shared_ptr<Recordset> records = GetRecordset(Session().gstrConnection, sql);
         if (!records)
             return;
         const qsizetype count = records->RecordCount();
@@ -205,11 +188,11 @@ void frmQueryNotice::Query()
         if (count > 1) {
             setWidthTwips(WideTwips);
             vfgMain->ShowCell(vfgMain->FixedRows(), 0);
-            HandOver(vfgMain->TextMatrix(vfgMain->FixedRows(), NoticeKeyCol));
+            Q_EMIT NoticeChosen(vfgMain->TextMatrix(vfgMain->FixedRows(), NoticeKeyCol));
         } else if (count == 1) {
             setWidthTwips(NarrowTwips);
             records->MoveFirst();
-            HandOver(Nulltostr(records->Fields(QStringLiteral("notice_id"))));
+            Q_EMIT NoticeChosen(Nulltostr(records->Fields(QStringLiteral("notice_id"))));
             close();
         } else {
             setWidthTwips(NarrowTwips);
@@ -236,7 +219,7 @@ void frmQueryNotice::vfgMain_AfterRowColChange(int OldRow, int, int NewRow, int)
     const QString key = vfgMain->TextMatrix(NewRow, NoticeKeyCol);
     try {
         if (!TrimBlanks(key).isEmpty())
-            HandOver(key);
+            Q_EMIT NoticeChosen(key);
     } catch (const std::exception &e) {
         LogFailure(e, QStringLiteral("vfgMain_AfterRowColChange"), ModuleName, key);
     }

@@ -1,10 +1,10 @@
 #pragma once
-// The notice search window: part of a publisher's name and an optional range of days. It hands
-// what it finds to the notice window, and widens to list the matches when there are several.
+// The notice search window: part of a publisher's name and an optional range of days. It reports
+// what it finds through NoticeChosen, which the notice window connects when it opens the search,
+// and widens to list the matches when there are several.
 
 #include "widgets/SharedForm.h"
 
-#include <functional>
 #include <QWidget>
 
 class FlexGrid;
@@ -35,10 +35,9 @@ public:
     static constexpr int NarrowTwips = 3615;
     static constexpr int WideTwips = 6405;
 
-    // Where a chosen notice goes. The notice subsystem installs the receiver; without one the
-    // search only lists what it finds. A receiver may throw: the routine that hands over logs it.
-    using NoticeHandOver = std::function<void(const QString &strID)>;
-    static void SetNoticeHandOver(NoticeHandOver handOver);
+Q_SIGNALS:
+    // A notice found or chosen in the list, by its key. A receiver handles its own failures.
+    void NoticeChosen(const QString &strID);
 
 private:
     frmQueryNotice();
@@ -46,7 +45,6 @@ private:
     void setWidthTwips(int outerTwips);
     void chkTime_Click();
     void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
-    static void HandOver(const QString &strID);
 
     QLineEdit *txtPublisher;
     QLabel *lblPublisher;

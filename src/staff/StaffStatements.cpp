@@ -26,12 +26,12 @@ QString StaffStatements::LoadQuery()
 
 StaffStatements::RowKind StaffStatements::Classify(const QStringList &cells)
 {
-    Q_ASSERT(cells.size() == ClerkFieldCount + 1);
-    const QString key = TrimBlanks(cells.at(0));
+    Q_ASSERT(cells.size() == ClerkColumns::RecordCol(ClerkFieldCount));
+    const QString key = TrimBlanks(cells.at(ClerkColumns::RecordKeyCol));
     if (!key.isEmpty())
         return IsPlainWholeNumber(key) ? RowKind::Update : RowKind::BadKey;
-    for (int field = 1; field <= ClerkFieldCount; ++field) {
-        if (!IsBlank(cells.at(field)))
+    for (int field = 0; field < ClerkFieldCount; ++field) {
+        if (!IsBlank(cells.at(ClerkColumns::RecordCol(field))))
             return RowKind::Insert;
     }
     return RowKind::Blank;
@@ -45,7 +45,7 @@ QString StaffStatements::Insert(const QStringList &cells)
     for (int field = 0; field < ClerkFieldCount; ++field) {
         if (field > 0)
             text += u',';
-        AppendFormatStr(text, cells.at(field + 1), true);
+        AppendFormatStr(text, cells.at(ClerkColumns::RecordCol(field)), true);
     }
     return text + u')';
 }

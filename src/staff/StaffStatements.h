@@ -29,7 +29,7 @@ public:
     // The grid's load query: an empty leading column for the serial numbers, then the view.
     static QString LoadQuery();
 
-    // cells: the row's key and its fields in ClerkFields order.
+    // cells: a record's columns (ClerkColumns::RecordCol), the key and then the fields.
     static RowKind Classify(const QStringList &cells);
 
     // A new record: all fourteen fields, cells as for Classify.

@@ -3,7 +3,6 @@
 #include "common/ArdentaError.h"
 #include "common/Convert.h"
 #include "common/ErrLog.h"
-#include "common/Language.h"
 #include "db/ClerkFields.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
@@ -20,8 +19,6 @@ const QString Procedure = QStringLiteral("SaveData");
 const QString Module = QStringLiteral("frmMain");
 // Asked once, and once more for rows that changed again while the question was open.
 constexpr int MaxQuestions = 2;
-constexpr int ShownRows = 10;
-constexpr int ShownChars = 40;
 
 using FieldWrite = StaffStatements::FieldWrite;
 
@@ -35,7 +32,7 @@ struct Target
 };
 
 // A row whose checked update matched nothing and that a colleague changed or deleted.
-struct Collision
+struct Conflict
 {
     Target Row;
     bool Deleted = false;
@@ -49,66 +46,46 @@ bool SameValue(const QVariant &a, const QVariant &b)
     return DatabaseValueText(a) == DatabaseValueText(b);
 }
 
-QString Shown(const QString &value)
+// The key and the fields of a grid row, as shown, in record columns.
+QStringList RowCells(const StaffStore::GridText &grid, int gridRow)
 {
-    return value.size() > ShownChars ? value.left(ShownChars - 1) + QChar(0x2026) : value;
-}
-
-// The key and the fields of a grid row, as shown.
-QStringList RowCells(const StaffStore::CellText &cell, int gridRow)
-{
-    QStringList cells;
-    for (int i = 0; i <= ClerkFieldCount; ++i)
-        cells << cell(gridRow, i);
+    QStringList cells{grid.Key(gridRow)};
+    for (int field = 0; field < ClerkFieldCount; ++field)
+        cells << grid.Field(gridRow, field);
     return cells;
 }
 
-// One question for all collisions: each row with its colliding fields, or that it is gone.
-QString Question(const std::vector<Collision> &collisions, const StaffStore::CellText &cell)
+// What the user is asked about the conflicts.
+std::vector<StaffStore::Collision> Collisions(const std::vector<Conflict> &conflicts)
 {
-    const QStringList captions = GetLangText(QStringLiteral("0419"), ClerkHeaderLine()).split(u'|');
-    QStringList lines{GetLangText(QStringLiteral("0471"),
-                                  QStringLiteral("Colleagues changed these entries since you "
-                                                 "read them. Yes: write yours over theirs. No: "
-                                                 "keep theirs."))};
-    for (size_t i = 0; i < collisions.size() && i < size_t(ShownRows); ++i) {
-        const Collision &c = collisions[i];
-        lines << GetLangText(QStringLiteral("0472"), QStringLiteral("Row %1 (%2):"))
-                     .arg(c.Row.GridRow)
-                     .arg(cell(c.Row.GridRow, 1 + ClerkFieldIndex("Clerk_UserName")));
-        if (c.Deleted)
-            lines << QStringLiteral("  ") +
-                         GetLangText(QStringLiteral("0474"), QStringLiteral("(deleted)"));
-        for (const auto &[field, theirs] : c.Theirs) {
-            const auto write = std::find_if(c.Row.Writes.cbegin(), c.Row.Writes.cend(),
-                                            [f = field](const auto &w) { return w.Field == f; });
-            lines << QStringLiteral("  ") +
-                         GetLangText(QStringLiteral("0473"),
-                                     QStringLiteral("%1: read '%2', theirs '%3', yours '%4'"))
-                             .arg(captions.value(field + 2,
-                                                 QLatin1String(ClerkFields[size_t(field)].Header)),
-                                  Shown(DatabaseValueText(write->Expected)),
-                                  Shown(DatabaseValueText(theirs)), Shown(write->Mine));
+    std::vector<StaffStore::Collision> collisions;
+    for (const Conflict &conflict : conflicts) {
+        StaffStore::Collision &collision = collisions.emplace_back();
+        collision.GridRow = conflict.Row.GridRow;
+        collision.Deleted = conflict.Deleted;
+        for (const auto &[field, theirs] : conflict.Theirs) {
+            const auto write =
+                std::find_if(conflict.Row.Writes.cbegin(), conflict.Row.Writes.cend(),
+                             [f = field](const FieldWrite &w) { return w.Field == f; });
+            collision.Fields.push_back({field, write->Expected, theirs, write->Mine});
         }
     }
-    if (collisions.size() > size_t(ShownRows))
-        lines << GetLangText(QStringLiteral("0475"), QStringLiteral("...and %1 more"))
-                     .arg(collisions.size() - size_t(ShownRows));
-    return lines.join(u'\n');
+    return collisions;
 }
 
 // One save: the passes, the question between them, and what the grid is to show afterwards.
 class SaveRun
 {
 public:
-    SaveRun(const StaffStore::CellText &cell, qint16 dialect, StaffStore::SaveResult &result)
-        : m_cell(cell), m_dialect(dialect), m_result(result)
+    SaveRun(const QString &connection, DBType dialect, const StaffStore::GridText &grid,
+            StaffStore::SaveResult &result)
+        : m_connection(connection), m_dialect(dialect), m_grid(grid), m_result(result)
     {
     }
 
     void Collect(const StaffEdits &edits, const std::vector<int> &newRows);
     void Run(const StaffStore::Ask &ask);
-    // What failed, for the log: the pass's batch under dialect 0, else the statement that ran.
+    // What failed, for the log: the pass's batch under Transact-SQL, else the statement that ran.
     QString FailedText() const;
 
 private:
@@ -116,15 +93,16 @@ private:
     bool RunPass(std::vector<int> &counts);
     std::vector<Target> Apply(const std::vector<int> &counts);
     void Written(const Target &target);
-    std::vector<Collision> Classify(const std::vector<Target> &conflicts);
-    void Resolve(std::vector<Collision> &collisions, bool mine);
+    std::vector<Conflict> Classify(const std::vector<Target> &unmatched);
+    void Resolve(std::vector<Conflict> &conflicts, bool mine);
 
-    const StaffStore::CellText &m_cell;
-    qint16 m_dialect;
+    const QString &m_connection;
+    DBType m_dialect;
+    const StaffStore::GridText &m_grid;
     StaffStore::SaveResult &m_result;
     std::vector<Target> m_targets; // the pass's updates, ascending by key
     QStringList m_inserts;         // the pass's inserts, after the updates
-    QString m_current;             // under dialect 1, the statement running
+    QString m_current;             // under Jet, the statement running
 };
 
 void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
@@ -134,7 +112,7 @@ void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
         Target target{gridRow, key, key.toLongLong(), {}};
         for (const auto &[field, value] : read.Read) {
             // Typing back what was shown is no change; null and empty text look alike.
-            QString shown = m_cell(gridRow, field + 1);
+            QString shown = m_grid.Field(gridRow, field);
             if (shown != DatabaseValueText(value))
                 target.Writes.push_back({field, std::move(shown), value});
         }
@@ -153,7 +131,7 @@ void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
     std::sort(m_targets.begin(), m_targets.end(),
               [](const Target &a, const Target &b) { return a.Id < b.Id; });
     for (const int gridRow : newRows) {
-        const QStringList cells = RowCells(m_cell, gridRow);
+        const QStringList cells = RowCells(m_grid, gridRow);
         if (StaffStatements::Classify(cells) == StaffStatements::RowKind::Insert)
             m_inserts << StaffStatements::Insert(cells);
     }
@@ -161,7 +139,7 @@ void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
 
 QString SaveRun::FailedText() const
 {
-    if (m_dialect == 0)
+    if (m_dialect == DBType::TransactSql)
         return Statements();
     QString text = m_current;
     text += u'\r';
@@ -179,8 +157,8 @@ QString SaveRun::Statements() const
 }
 
 // Runs the pass's statements; counts gets the rows each update changed, as far as they ran.
-// False when the database refused one: under dialect 0 nothing of the pass stays, under
-// dialect 1 the statements before it do.
+// False when the database refused one: under Transact-SQL nothing of the pass stays, under Jet
+// the statements before it do.
 bool SaveRun::RunPass(std::vector<int> &counts)
 {
     size_t next = 0;
@@ -189,11 +167,11 @@ bool SaveRun::RunPass(std::vector<int> &counts)
         return i < m_targets.size() ? StaffStatements::Update(m_targets[i].Key, m_targets[i].Writes)
                                     : m_inserts[qsizetype(i - m_targets.size())];
     };
-    if (m_dialect == 0) {
+    if (m_dialect == DBType::TransactSql) {
         std::vector<int> pass;
-        const bool ok = ExcuteBatch([&]() { return next < total ? statement(next++) : QString(); },
-                                    [this] { return Statements(); },
-                                    [&pass](int rows) { pass.push_back(rows); });
+        const bool ok = ExcuteBatch(
+            m_connection, [&]() { return next < total ? statement(next++) : QString(); },
+            [this] { return Statements(); }, [&pass](int rows) { pass.push_back(rows); });
         if (ok)
             counts = std::move(pass);
         return ok;
@@ -202,8 +180,9 @@ bool SaveRun::RunPass(std::vector<int> &counts)
         bool given = false;
         int rows = 0;
         m_current = statement(next);
-        if (!ExcuteBatch([&]() { return std::exchange(given, true) ? QString() : m_current; },
-                         [this] { return FailedText(); }, [&rows](int n) { rows = n; }))
+        if (!ExcuteBatch(
+                m_connection, [&]() { return std::exchange(given, true) ? QString() : m_current; },
+                [this] { return FailedText(); }, [&rows](int n) { rows = n; }))
             return false;
         counts.push_back(rows); // committed
     }
@@ -219,62 +198,63 @@ void SaveRun::Written(const Target &target)
 
 // What a colleague did to each row that matched nothing. A row whose changed fields all still
 // hold what was expected was refused by the database (a rule or a policy): it fails, logged.
-std::vector<Collision> SaveRun::Classify(const std::vector<Target> &conflicts)
+std::vector<Conflict> SaveRun::Classify(const std::vector<Target> &unmatched)
 {
     QStringList keys;
-    for (const Target &target : conflicts)
+    for (const Target &target : unmatched)
         keys << target.Key;
-    const std::shared_ptr<Recordset> now = GetRecordset(StaffStatements::ReadRows(keys));
+    const std::shared_ptr<Recordset> now =
+        GetRecordset(m_connection, StaffStatements::ReadRows(keys));
     if (!now) { // logged by GetRecordset
         m_result.Saved = false;
         return {};
     }
     std::map<qint64, qsizetype> rowOf;
     for (qsizetype r = 0; r < now->RecordCount(); ++r)
-        rowOf[now->text(r, 0).toLongLong()] = r;
-    std::vector<Collision> collisions;
-    for (const Target &target : conflicts) {
-        Collision collision{target, false, {}};
+        rowOf[now->text(r, ClerkColumns::RecordKeyCol).toLongLong()] = r;
+    std::vector<Conflict> conflicts;
+    for (const Target &target : unmatched) {
+        Conflict conflict{target, false, {}};
         const auto found = rowOf.find(target.Key.toLongLong());
-        collision.Deleted = found == rowOf.end();
+        conflict.Deleted = found == rowOf.end();
         for (const FieldWrite &write : target.Writes) {
-            if (collision.Deleted)
+            if (conflict.Deleted)
                 break;
-            const QVariant theirs = now->value(found->second, 1 + write.Field);
+            const QVariant theirs = now->value(found->second, ClerkColumns::RecordCol(write.Field));
             if (!SameValue(theirs, write.Expected))
-                collision.Theirs[write.Field] = theirs;
+                conflict.Theirs[write.Field] = theirs;
         }
-        if (collision.Deleted || !collision.Theirs.empty()) {
-            collisions.push_back(std::move(collision));
+        if (conflict.Deleted || !conflict.Theirs.empty()) {
+            conflicts.push_back(std::move(conflict));
             continue;
         }
         m_result.Saved = false;
         WriteErrLog(QStringLiteral("The database refused the change of the row"), Procedure, Module,
                     StaffStatements::Update(target.Key, target.Writes));
     }
-    return collisions;
+    return conflicts;
 }
 
 // The user's answer becomes the next pass: Yes writes his values over theirs (a deleted row as a
 // new one), No takes theirs into the grid (a deleted row leaves it). The other changed fields
 // are written either way, checked against what the row holds now.
-void SaveRun::Resolve(std::vector<Collision> &collisions, bool mine)
+void SaveRun::Resolve(std::vector<Conflict> &conflicts, bool mine)
 {
     m_targets.clear();
     m_inserts.clear();
-    for (Collision &collision : collisions) {
-        Target &target = collision.Row;
-        if (collision.Deleted) {
+    for (Conflict &conflict : conflicts) {
+        Target &target = conflict.Row;
+        if (conflict.Deleted) {
             if (mine)
-                m_inserts << StaffStatements::Insert(RowCells(m_cell, target.GridRow));
+                m_inserts << StaffStatements::Insert(RowCells(m_grid, target.GridRow));
             else
                 m_result.Gone.push_back(target.GridRow);
             continue;
         }
         std::vector<FieldWrite> writes;
         for (FieldWrite &write : target.Writes) {
-            const auto theirs = collision.Theirs.find(write.Field);
-            if (theirs == collision.Theirs.end()) {
+            const auto theirs = conflict.Theirs.find(write.Field);
+            if (theirs == conflict.Theirs.end()) {
                 writes.push_back(write);
             } else if (mine) {
                 writes.push_back({write.Field, write.Mine, theirs->second});
@@ -294,16 +274,16 @@ void SaveRun::Resolve(std::vector<Collision> &collisions, bool mine)
 // no row are returned.
 std::vector<Target> SaveRun::Apply(const std::vector<int> &counts)
 {
-    std::vector<Target> conflicts;
+    std::vector<Target> unmatched;
     for (size_t i = 0; i < counts.size(); ++i) {
         if (i >= m_targets.size())
             m_result.Reload = true;
         else if (counts[i] > 0)
             Written(m_targets[i]);
         else
-            conflicts.push_back(m_targets[i]);
+            unmatched.push_back(m_targets[i]);
     }
-    return conflicts;
+    return unmatched;
 }
 
 void SaveRun::Run(const StaffStore::Ask &ask)
@@ -314,43 +294,41 @@ void SaveRun::Run(const StaffStore::Ask &ask)
         try {
             ok = RunPass(counts);
         } catch (...) {
-            Apply(counts); // what dialect 1 wrote before the connection was lost stays
+            Apply(counts); // what Jet's calls wrote before the connection was lost stays
             throw;
         }
-        const std::vector<Target> conflicts = Apply(counts);
+        const std::vector<Target> unmatched = Apply(counts);
         if (!ok) {
             m_result.Saved = false;
             return;
         }
-        if (conflicts.empty())
+        if (unmatched.empty())
             return;
-        std::vector<Collision> collisions = Classify(conflicts);
-        if (collisions.empty())
+        std::vector<Conflict> conflicts = Classify(unmatched);
+        if (conflicts.empty())
             return;
         if (m_result.Questions == MaxQuestions) {
             m_result.Saved = false;
-            m_targets = conflicts;
+            m_targets = unmatched;
             m_inserts.clear();
             WriteErrLog(QStringLiteral("Rows changed again while the user was asked about them"),
                         Procedure, Module, Statements());
             return;
         }
         ++m_result.Questions;
-        Resolve(collisions, ask(Question(collisions, m_cell)));
+        Resolve(conflicts, ask(Collisions(conflicts)));
     }
 }
 
 } // namespace
 
-StaffStore::SaveResult StaffStore::Save(const StaffEdits &edits, const std::vector<int> &newRows,
-                                        const CellText &cell, qint16 dialect, const Ask &ask)
+StaffStore::SaveResult StaffStore::Save(const QString &strConnection, DBType dialect,
+                                        const StaffEdits &edits, const std::vector<int> &newRows,
+                                        const GridText &grid, const Ask &ask)
 {
     SaveResult result;
-    SaveRun run(cell, dialect, result);
+    SaveRun run(strConnection, dialect, grid, result);
     run.Collect(edits, newRows);
-    // No statement runs in another dialect.
-    if (dialect != 0 && dialect != 1)
-        return result;
     try {
         run.Run(ask);
     } catch (const std::exception &error) {
@@ -361,18 +339,18 @@ StaffStore::SaveResult StaffStore::Save(const StaffEdits &edits, const std::vect
     return result;
 }
 
-bool StaffStore::Run(const QString &statement)
+bool StaffStore::Run(const QString &strConnection, const QString &statement)
 {
     m_statement = statement;
-    return ExcuteSQL(m_statement);
+    return ExcuteSQL(strConnection, m_statement);
 }
 
-bool StaffStore::DeleteAll()
+bool StaffStore::DeleteAll(const QString &strConnection)
 {
-    return Run(StaffStatements::DeleteAll());
+    return Run(strConnection, StaffStatements::DeleteAll());
 }
 
-bool StaffStore::DeleteOne(const QString &key)
+bool StaffStore::DeleteOne(const QString &strConnection, const QString &key)
 {
-    return Run(StaffStatements::DeleteOne(key));
+    return Run(strConnection, StaffStatements::DeleteOne(key));
 }

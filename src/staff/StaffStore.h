@@ -3,8 +3,11 @@
 // rows, only the fields the user changed, each update checked against what was read, so that a
 // colleague's save since is never undone: his changes of other fields stay as they are, a change
 // of the same field (or a row he deleted) is put to the user in one question, after the first
-// pass has been committed. Under dialect 0 each pass is one transaction, under dialect 1 one call
-// per statement; any other dialect writes nothing. The deletes run one statement each.
+// pass has been committed. Under Transact-SQL each pass is one transaction, under Jet one call
+// per statement. The deletes run one statement each. The store reads nothing of the session: the
+// window passes the connection and the dialect.
+
+#include "common/DBType.h"
 
 #include <functional>
 #include <QString>
@@ -17,10 +20,29 @@ class StaffEdits;
 class StaffStore
 {
 public:
-    // A cell of a grid row as shown: 0 the key, then the fields in ClerkFields order.
-    using CellText = std::function<QString(int gridRow, int cell)>;
-    // Puts the question to the user; true when he answers Yes (his values over theirs).
-    using Ask = std::function<bool(const QString &question)>;
+    // The grid's rows as shown, by grid row: the key, and each field by ClerkFields index.
+    struct GridText
+    {
+        std::function<QString(int gridRow)> Key;
+        std::function<QString(int gridRow, int field)> Field;
+    };
+
+    // A row a colleague changed or deleted since it was read, as the user is asked about it.
+    struct Collision
+    {
+        struct Field
+        {
+            int Index; // ClerkFields index
+            QVariant Read;
+            QVariant Theirs;
+            QString Mine;
+        };
+        int GridRow = 0;
+        bool Deleted = false;
+        std::vector<Field> Fields; // the colliding ones; none when the row is gone
+    };
+    // Puts the collisions to the user; true when he answers Yes (his values over theirs).
+    using Ask = std::function<bool(const std::vector<Collision> &collisions)>;
 
     struct CellValue
     {
@@ -42,18 +64,18 @@ public:
     // Every failure is logged here, under the window's routine (SaveData of frmMain); a rejected
     // statement as ExcuteSQL logs it. Rows with a key that is not a plain number are skipped and
     // logged. A collision is a question, not a failure, and is not logged. Nothing escapes.
-    SaveResult Save(const StaffEdits &edits, const std::vector<int> &newRows, const CellText &cell,
-                    qint16 dialect, const Ask &ask);
+    SaveResult Save(const QString &strConnection, DBType dialect, const StaffEdits &edits,
+                    const std::vector<int> &newRows, const GridText &grid, const Ask &ask);
 
     // ExcuteSQL's answer. A connection failure is thrown, for the caller's own handler, which
     // finds the statement in LastStatement().
-    bool DeleteAll();
-    bool DeleteOne(const QString &key);
+    bool DeleteAll(const QString &strConnection);
+    bool DeleteOne(const QString &strConnection, const QString &key);
 
     const QString &LastStatement() const { return m_statement; }
 
 private:
-    bool Run(const QString &statement);
+    bool Run(const QString &strConnection, const QString &statement);
 
     QString m_statement;
 };

@@ -8,6 +8,7 @@
 #include "db/ClerkFields.h"
 #include "db/Database.h"
 #include "print/frmPrint.h"
+#include "staff/CollisionQuestion.h"
 #include "staff/LengthLimiter.h"
 #include "staff/StaffStatements.h"
 #include "widgets/Appearance.h"
@@ -26,12 +27,12 @@
 namespace {
 const QString ModuleName = QStringLiteral("frmMain");
 
-// Grid columns: 0 serial number, 1 hidden key, then the record's fields.
-constexpr int KeyCol = 1;
-constexpr int FirstFieldCol = 2;
-constexpr int ColumnCount = FirstFieldCol + ClerkFieldCount;
-constexpr int LastFieldCol = ColumnCount - 1;
-constexpr int UserNameCol = FirstFieldCol + ClerkFieldIndex("Clerk_UserName");
+using ClerkColumns::GridCol;
+using ClerkColumns::GridKeyCol;
+using ClerkColumns::GridSerialCol;
+constexpr int FirstFieldCol = GridCol(0);
+constexpr int LastFieldCol = GridCol(ClerkFieldCount - 1);
+constexpr int UserNameField = ClerkFieldIndex("Clerk_UserName");
 constexpr int SerialWidth = 600;
 
 // The window as designed, in twips. The bar's buttons are 1455 x 375, 15 below its top.
@@ -56,8 +57,8 @@ constexpr int MinimumGridHeight = 1500;
 
 const ClerkField *FieldOfColumn(int col)
 {
-    return col >= FirstFieldCol && col <= LastFieldCol ? &ClerkFields[size_t(col - FirstFieldCol)]
-                                                       : nullptr;
+    const int field = ClerkColumns::FieldOfGridCol(col);
+    return field >= 0 ? &ClerkFields[size_t(field)] : nullptr;
 }
 } // namespace
 
@@ -192,10 +193,10 @@ void frmMain::LoadData()
     try {
         BusyCursor busy;
         m_edits.Clear();
-        vfgMain->setDataSource(GetRecordset(strSQL));
+        vfgMain->setDataSource(GetRecordset(Session().gstrConnection, strSQL));
         // A failed query leaves no columns; the new-entry row still needs its serial number.
-        if (vfgMain->Cols() < ColumnCount)
-            vfgMain->setCols(ColumnCount);
+        if (vfgMain->Cols() < ClerkColumns::GridColCount)
+            vfgMain->setCols(ClerkColumns::GridColCount);
         AddRow();
         ResetSN();
     } catch (const std::exception &error) {
@@ -210,13 +211,13 @@ void frmMain::FormatGrid()
         vfgMain->setFormatString(GetLangText(QStringLiteral("0419"), ClerkHeaderLine()));
     });
     SkipOnError([this] {
-        vfgMain->setColWidth(0, SerialWidth);
+        vfgMain->setColWidth(GridSerialCol, SerialWidth);
         for (int col = FirstFieldCol; col <= LastFieldCol; ++col)
             vfgMain->setColWidth(col, FieldOfColumn(col)->WidthTwips);
     });
-    SkipOnError([this] { vfgMain->setColHidden(KeyCol, true); });
+    SkipOnError([this] { vfgMain->setColHidden(GridKeyCol, true); });
     SkipOnError([this] {
-        vfgMain->setColAlignment(0, FlexGrid::flexAlignCenterCenter);
+        vfgMain->setColAlignment(GridSerialCol, FlexGrid::flexAlignCenterCenter);
         for (int col = FirstFieldCol; col <= LastFieldCol; ++col)
             vfgMain->setColAlignment(col, FlexGrid::flexAlignLeftCenter);
     });
@@ -237,7 +238,7 @@ void frmMain::AddRow()
 {
     vfgMain->AddItem(QString());
     const int last = vfgMain->Rows() - 1;
-    vfgMain->setTextMatrix(last, 0, QString::number(last));
+    vfgMain->setTextMatrix(last, GridSerialCol, QString::number(last));
 }
 
 // ---- The in-cell editor ----
@@ -270,12 +271,11 @@ void frmMain::ShowInput()
             return;
         const int row = vfgMain->Row();
         const int col = vfgMain->Col();
-        if (row < vfgMain->FixedRows() || col == 0)
+        if (row < vfgMain->FixedRows() || col == GridSerialCol)
             return;
         // Over the cell, but never over the scroll bars or outside the grid.
-        const QRect cell(vfgMain->x() + TwipsToPixels(vfgMain->CellLeft()),
-                         vfgMain->y() + TwipsToPixels(vfgMain->CellTop()),
-                         TwipsToPixels(vfgMain->CellWidth()), TwipsToPixels(Design::Editor.Height));
+        QRect cell = vfgMain->ShowCurrentCell().translated(vfgMain->pos());
+        cell.setHeight(TwipsToPixels(Design::Editor.Height));
         const QRect editor =
             cell.intersected(vfgMain->viewport()->geometry().translated(vfgMain->pos()));
         if (editor.isEmpty())
@@ -284,7 +284,7 @@ void frmMain::ShowInput()
         // A screen reader cannot see which cell the editor lies over.
         txtInput->setAccessibleName(
             GetLangText(QStringLiteral("0478"), QStringLiteral("%1, row %2"))
-                .arg(vfgMain->TextMatrix(0, col), vfgMain->TextMatrix(row, 0)));
+                .arg(vfgMain->TextMatrix(0, col), vfgMain->TextMatrix(row, GridSerialCol)));
         const QString text = vfgMain->TextMatrix(row, col);
         // The limit is for typing: the stored text opens whole even when it is longer.
         m_limiter->reset(ColumnMaxLength(col), text.size());
@@ -308,11 +308,10 @@ void frmMain::EditCell(int row, int col, const QString &text)
 {
     if (text == vfgMain->TextMatrix(row, col))
         return; // the editor loading a cell writes its own text back
-    const QString key = vfgMain->TextMatrix(row, KeyCol);
-    if (FieldOfColumn(col) && row >= vfgMain->FixedRows() && !key.isEmpty()) {
-        m_edits.CellChanging(row, key, col - FirstFieldCol,
-                             [&] { return vfgMain->CellValue(row, col); });
-    }
+    const QString key = vfgMain->TextMatrix(row, GridKeyCol);
+    const int field = ClerkColumns::FieldOfGridCol(col);
+    if (field >= 0 && row >= vfgMain->FixedRows() && !key.isEmpty())
+        m_edits.CellChanging(row, key, field, [&] { return vfgMain->CellValue(row, col); });
     vfgMain->setTextMatrix(row, col, text);
 }
 
@@ -363,7 +362,7 @@ std::vector<int> frmMain::NewRows() const
 {
     // Typed rows only ever grow at the bottom, and a save that inserts reloads the grid.
     int first = vfgMain->Rows();
-    while (first > vfgMain->FixedRows() && vfgMain->TextMatrix(first - 1, KeyCol).isEmpty())
+    while (first > vfgMain->FixedRows() && vfgMain->TextMatrix(first - 1, GridKeyCol).isEmpty())
         --first;
     std::vector<int> rows;
     for (int row = first; row < vfgMain->Rows(); ++row)
@@ -379,15 +378,18 @@ void frmMain::SaveData()
     StaffStore::SaveResult result;
     {
         BusyCursor busy;
-        const auto ask = [this](const QString &question) {
+        const StaffStore::GridText grid{
+            [this](int row) { return vfgMain->TextMatrix(row, GridKeyCol); },
+            [this](int row, int field) { return vfgMain->TextMatrix(row, GridCol(field)); }};
+        const auto ask = [this, &grid](const std::vector<StaffStore::Collision> &collisions) {
+            const QString question = CollisionQuestion(
+                collisions, [&grid](int row) { return grid.Field(row, UserNameField); });
             const NotBusy asking;
             return MsgBox(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, this,
                           QMessageBox::No) == QMessageBox::Yes;
         };
-        result = m_store.Save(
-            m_edits, NewRows(),
-            [this](int row, int cell) { return vfgMain->TextMatrix(row, KeyCol + cell); },
-            Session().gintDBType, ask);
+        result = m_store.Save(Session().gstrConnection, Session().gintDBType, m_edits, NewRows(),
+                              grid, ask);
         ApplySave(result);
     }
     if (!result.Saved) {
@@ -402,7 +404,7 @@ void frmMain::ApplySave(const StaffStore::SaveResult &result)
 {
     QScopedValueRollback<bool> quiet(m_blnQuiet, true);
     for (const StaffStore::CellValue &cell : result.Cells)
-        vfgMain->setCellValue(cell.GridRow, FirstFieldCol + cell.Field, cell.Value);
+        vfgMain->setCellValue(cell.GridRow, GridCol(cell.Field), cell.Value);
     for (const int row : result.Settled)
         m_edits.Settled(row);
     for (const int row : result.Gone) {
@@ -439,7 +441,7 @@ void frmMain::DeleteData(bool blnDeleteAll)
     try {
         if (blnDeleteAll) {
             if (MsgYesNo(question, this)) {
-                m_store.DeleteAll();
+                m_store.DeleteAll(Session().gstrConnection);
                 RefreshDB();
             }
             ResetSN();
@@ -448,7 +450,7 @@ void frmMain::DeleteData(bool blnDeleteAll)
         const int row = vfgMain->Row();
         if (row < vfgMain->FixedRows())
             return;
-        const QString id = vfgMain->TextMatrix(row, KeyCol);
+        const QString id = vfgMain->TextMatrix(row, GridKeyCol);
         if (!id.isEmpty()) {
             if (!IsPlainWholeNumber(id)) {
                 WriteErrLog(QStringLiteral("Key is not a whole number, row not deleted"),
@@ -457,7 +459,7 @@ void frmMain::DeleteData(bool blnDeleteAll)
                 return;
             }
             if (MsgYesNo(question, this)) {
-                if (!m_store.DeleteOne(id)) {
+                if (!m_store.DeleteOne(Session().gstrConnection, id)) {
                     // Still in the database, so it stays in the grid.
                     MsgCritical(GetLangText(ModuleTexts::Failed), this);
                     return;
@@ -500,7 +502,8 @@ void frmMain::Query()
         // directory from scrolling through every match.
         int found = -1;
         for (int row = qMax(vfgMain->Row(), vfgMain->FixedRows()); row < rows; ++row) {
-            if (vfgMain->TextMatrix(row, UserNameCol).contains(strName, Qt::CaseSensitive))
+            if (vfgMain->TextMatrix(row, GridCol(UserNameField))
+                    .contains(strName, Qt::CaseSensitive))
                 found = row;
         }
         if (found >= 0) {

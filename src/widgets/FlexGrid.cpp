@@ -280,37 +280,30 @@ void FlexGrid::ShowCell(int row, int col)
         bar->setValue(qMin(left, right - viewport()->width()));
 }
 
-QRect FlexGrid::currentCellRect()
+QRect FlexGrid::ShowCurrentCell()
 {
     const QModelIndex current = currentIndex();
     if (!current.isValid() || isColumnHidden(current.column()))
         return {};
-    // Reading the cell position brings the cell into view first, so that an editor laid over
-    // it lands on screen.
     scrollTo(current, EnsureVisible);
-    return sectionRect(current).translated(viewport()->pos());
+    // visualRect leaves the grid line out; the cell as the user sees it ends on it.
+    const int line = showGrid() ? 1 : 0;
+    return visualRect(current).adjusted(0, 0, line, line).translated(viewport()->pos());
 }
 
-QRect FlexGrid::sectionRect(const QModelIndex &index) const
+int FlexGrid::CellLeft()
 {
-    // The whole row and column sections, grid line included (visualRect leaves it out).
-    return QRect(columnViewportPosition(index.column()), rowViewportPosition(index.row()),
-                 columnWidth(index.column()), rowHeight(index.row()));
+    return PixelsToTwips(ShowCurrentCell().left());
 }
 
-int FlexGrid::CellLeft() const
+int FlexGrid::CellTop()
 {
-    return PixelsToTwips(const_cast<FlexGrid *>(this)->currentCellRect().left());
+    return PixelsToTwips(ShowCurrentCell().top());
 }
 
-int FlexGrid::CellTop() const
+int FlexGrid::CellWidth()
 {
-    return PixelsToTwips(const_cast<FlexGrid *>(this)->currentCellRect().top());
-}
-
-int FlexGrid::CellWidth() const
-{
-    return PixelsToTwips(const_cast<FlexGrid *>(this)->currentCellRect().width());
+    return PixelsToTwips(ShowCurrentCell().width());
 }
 
 void FlexGrid::setPaletteColor(QPalette::ColorRole role, const QColor &color)

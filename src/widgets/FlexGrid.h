@@ -68,10 +68,15 @@ public:
     void Select(int row, int col);
     void ShowCell(int row, int col);
 
-    // Geometry of the current cell relative to the grid widget, in twips.
-    int CellLeft() const;
-    int CellTop() const;
-    int CellWidth() const;
+    // Brings the current cell into view and gives its place relative to the grid widget, in
+    // pixels, grid line included; an empty rectangle when there is no visible current cell. An
+    // editor laid over the cell is placed from this.
+    QRect ShowCurrentCell();
+    // The same in twips, one coordinate at a time, as the original control reads it (each
+    // brings the cell into view too).
+    int CellLeft();
+    int CellTop();
+    int CellWidth();
 
     // Colours in the Windows layout &H00BBGGRR.
     void setForeColor(qint32 color);
@@ -115,8 +120,6 @@ protected:
 private:
     QModelIndex modelIndex(int row, int col) const;
     static int gridRow(const QModelIndex &index) { return index.isValid() ? index.row() + 1 : 0; }
-    QRect currentCellRect();
-    QRect sectionRect(const QModelIndex &index) const;
     void updateRow(int modelRow);
     int topRow() const;
     int leftCol() const;

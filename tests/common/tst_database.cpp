@@ -3,7 +3,6 @@
 
 #include "common/ArdentaError.h"
 #include "common/Convert.h"
-#include "common/Session.h"
 #include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"
 #include "db/Database.h"
@@ -102,17 +101,18 @@ private Q_SLOTS:
         QFETCH(QString, connection);
         QFETCH(QString, description);
         TestHome home;
-        Session().gstrConnection = connection;
-        QVERIFY(ExcuteSQL(QStringLiteral("   "))); // nothing to run: the database is not asked
-        QVERIFY(!GetRecordset(QStringLiteral("  ")));
-        QVERIFY_THROWS_EXCEPTION(ConnectionError, ExcuteSQL(QStringLiteral("Delete From Clerk")));
+        // nothing to run: the database is not asked
+        QVERIFY(ExcuteSQL(connection, QStringLiteral("   ")));
+        QVERIFY(!GetRecordset(connection, QStringLiteral("  ")));
+        QVERIFY_THROWS_EXCEPTION(ConnectionError,
+                                 ExcuteSQL(connection, QStringLiteral("Delete From Clerk")));
         QCOMPARE(home.logEntryCount(), 0);
         // The query side logs instead, saying what is wrong.
-        QVERIFY(!GetRecordset(QStringLiteral("Select 1")));
+        QVERIFY(!GetRecordset(connection, QStringLiteral("Select 1")));
         QCOMPARE(home.logEntryCount(), 1);
         QVERIFY2(home.logText().contains(description), qPrintable(home.logText()));
-        Session().gstrConnection = QStringLiteral("   "); // no connection: false, nothing logged
-        QVERIFY(!ExcuteSQL(QStringLiteral("Delete From Clerk")));
+        // no connection: false, nothing logged
+        QVERIFY(!ExcuteSQL(QStringLiteral("   "), QStringLiteral("Delete From Clerk")));
         QCOMPARE(home.logEntryCount(), 1);
     }
 
@@ -125,7 +125,9 @@ private Q_SLOTS:
         DB_FIXTURE(db);
         db.addStaff({QStringLiteral("E1")});
         db.addNames({QString()});
-        const auto rows = GetRecordset(QStringLiteral("  Select '' as List,* From Vw_Clerk  "));
+        QString connection = db.connection();
+        const auto rows =
+            GetRecordset(connection, QStringLiteral("  Select '' as List,* From Vw_Clerk  "));
         QVERIFY(rows);
         QCOMPARE(rows->RecordCount(), 2);
         QCOMPARE(rows->ColumnCount(), 16);
@@ -138,12 +140,11 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(ArdentaError, rows->Fields(QStringLiteral("Clerk_NO")));
 
         if (db.onPostgreSql())
-            Session().gstrConnection += QStringLiteral(";Password=s3cret"); // trust ignores it
+            connection += QStringLiteral(";Password=s3cret"); // trust ignores it
         const QString query = QStringLiteral(" Select * From Nowhere");
-        QVERIFY(!GetRecordset(query));
-        QVERIFY(home.logText().contains(QStringLiteral("\r\n") +
-                                        MaskPasswords(Session().gstrConnection) + u':' + query +
-                                        QStringLiteral("\r\n")));
+        QVERIFY(!GetRecordset(connection, query));
+        QVERIFY(home.logText().contains(QStringLiteral("\r\n") + MaskPasswords(connection) + u':' +
+                                        query + QStringLiteral("\r\n")));
         QVERIFY(!home.logText().contains(QStringLiteral("s3cret")));
     }
 
@@ -196,21 +197,27 @@ private Q_SLOTS:
         DB_FIXTURE(db);
         db.addNames({QStringLiteral("Anna")});
         const bool odbc = db.engine().startsWith(QLatin1String("odbc"));
+        const QString connection = db.connection();
         const int opened = ConnectionPool::OpenCount();
         for (int i = 0; i < 500; ++i) {
-            QVERIFY(GetRecordset(QStringLiteral("Select * From Clerk")));
-            QVERIFY(ExcuteSQL(QStringLiteral("Update Clerk Set Clerk_NO='1' Where 1=0")));
+            QVERIFY(GetRecordset(connection, QStringLiteral("Select * From Clerk")));
+            QVERIFY(
+                ExcuteSQL(connection, QStringLiteral("Update Clerk Set Clerk_NO='1' Where 1=0")));
         }
         QCOMPARE(ConnectionPool::OpenCount(), opened + 1);
         if (db.onPostgreSql()) {
             for (const bool query : {true, false}) {
                 const QString pid =
-                    GetRecordset(QStringLiteral("Select pg_backend_pid()"))->value(0, 0).toString();
+                    GetRecordset(connection, QStringLiteral("Select pg_backend_pid()"))
+                        ->value(0, 0)
+                        .toString();
                 db.exec(QStringLiteral("Select pg_terminate_backend(%1)").arg(pid));
                 QTRY_COMPARE(db.count(QStringLiteral("pg_stat_activity Where pid=") + pid), 0);
-                const auto call = [query] {
-                    return query ? bool(GetRecordset(QStringLiteral("Select * From Clerk")))
-                                 : ExcuteSQL(QStringLiteral("Update Clerk Set Clerk_NO='2'"));
+                const auto call = [query, &connection] {
+                    return query ? bool(GetRecordset(connection,
+                                                     QStringLiteral("Select * From Clerk")))
+                                 : ExcuteSQL(connection,
+                                             QStringLiteral("Update Clerk Set Clerk_NO='2'"));
                 };
                 // Behind ODBC the loss shows only as a failed call; the next one works.
                 QVERIFY(odbc ? !call() && call() : call());
@@ -224,10 +231,12 @@ private Q_SLOTS:
                 other.addNames({QStringLiteral("Dan"), QStringLiteral("Ivan")});
                 QVERIFY(QFile::remove(db.sqliteFile()) &&
                         QFile::copy(other.sqliteFile(), db.sqliteFile()));
-                QCOMPARE(GetRecordset(QStringLiteral("Select * From Clerk"))->RecordCount(), 2);
+                QCOMPARE(
+                    GetRecordset(connection, QStringLiteral("Select * From Clerk"))->RecordCount(),
+                    2);
             }
             ConnectionPool::SetIdleSeconds(0);
-            QVERIFY(ExcuteSQL(QStringLiteral("Update Clerk Set Clerk_NO='2'")));
+            QVERIFY(ExcuteSQL(connection, QStringLiteral("Update Clerk Set Clerk_NO='2'")));
             ConnectionPool::SetIdleSeconds(60);
             QCOMPARE(ConnectionPool::OpenCount(), opened + (direct ? 3 : 2));
         }

@@ -20,10 +20,10 @@ const QString viewColumns = QStringLiteral(
     "Clerk_ID,Clerk_NO,Clerk_Ext,Clerk_UserName,Clerk_Dept,Clerk_Address,Clerk_Phone,"
     "Clerk_Mobile,Clerk_Email,Clerk_IP,Clerk_QQ,Clerk_MSN,Clerk_SKP,Clerk_Computer,Clerk_Memo");
 
-QStringList column(const QString &sql, const char *name)
+QStringList column(const QString &connection, const QString &sql, const char *name)
 {
     QStringList values;
-    const auto rows = GetRecordset(sql);
+    const auto rows = GetRecordset(connection, sql);
     for (; rows && !rows->Eof(); rows->MoveNext())
         values << rows->Fields(QLatin1String(name)).toString();
     return values;
@@ -61,9 +61,10 @@ private Q_SLOTS:
         DB_FIXTURE_WITH(db, false);
         QString message;
         QVERIFY2(InitDatabase(db.connection(), &message), qPrintable(message));
-        QVERIFY(ExcuteSQL(QStringLiteral("Insert Into Clerk(Clerk_UserName) Values('Anna')\r"
+        QVERIFY(ExcuteSQL(db.connection(),
+                          QStringLiteral("Insert Into Clerk(Clerk_UserName) Values('Anna')\r"
                                          "Insert Into Clerk(Clerk_UserName) Values('Dan')")));
-        const auto rows = GetRecordset(QStringLiteral("Select * From Vw_Clerk"));
+        const auto rows = GetRecordset(db.connection(), QStringLiteral("Select * From Vw_Clerk"));
         QVERIFY(rows && rows->RecordCount() == 2);
         QCOMPARE(rows->ColumnNames().join(u',').toLower(), viewColumns.toLower());
         QVERIFY(InitDatabase(db.connection(), &message));
@@ -94,22 +95,27 @@ private Q_SLOTS:
         const bool made = CreateDemoDatabase(path, &message);
         SetClock({});
         QVERIFY2(made, qPrintable(message));
-        Session().gstrConnection = QStringLiteral("sqlite:") + path;
+        const QString demo = QStringLiteral("sqlite:") + path;
 
         // About forty staff on loopback, notices of the last two months from three publishers
         // (admin among them), eight users online on loopback.
-        const QStringList staffIPs = column(QStringLiteral("Select * From Clerk"), "Clerk_IP");
+        const QStringList staffIPs =
+            column(demo, QStringLiteral("Select * From Clerk"), "Clerk_IP");
         QVERIFY(staffIPs.size() >= 35 && staffIPs.size() == staffIPs.filter(u"127.").size());
-        const QStringList publishers = column(
-            QStringLiteral("Select * From Notice Order By Notice_DateTime"), "Notice_Publisher");
+        const QStringList publishers =
+            column(demo, QStringLiteral("Select * From Notice Order By Notice_DateTime"),
+                   "Notice_Publisher");
         QCOMPARE(QSet(publishers.cbegin(), publishers.cend()),
                  (QSet<QString>{"admin", "李娜", "Tom O'Neil"}));
-        const QStringList times = column(
-            QStringLiteral("Select * From Notice Order By Notice_DateTime"), "Notice_DateTime");
+        const QStringList times =
+            column(demo, QStringLiteral("Select * From Notice Order By Notice_DateTime"),
+                   "Notice_DateTime");
         QVERIFY(times.size() >= 25 && times.first() >= "2024-01-14" &&
                 times.last() <= "2024-03-15");
-        QCOMPARE(
-            column(QStringLiteral("Select * From OnLine"), "UserIP").filter(u"127.0.0.").size(), 8);
+        QCOMPARE(column(demo, QStringLiteral("Select * From OnLine"), "UserIP")
+                     .filter(u"127.0.0.")
+                     .size(),
+                 8);
 
         // A second run keeps the existing database as it is.
         QFile file(path);

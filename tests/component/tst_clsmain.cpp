@@ -28,11 +28,12 @@ private Q_SLOTS:
         SetLanguagePackFactory({});
     }
 
-    // A blank connection changes nothing; a language object that cannot be made is logged and
-    // opens nothing; two arguments open the staff window in Chinese.
+    // A blank connection changes nothing; a language object that cannot be made, or a dialect
+    // the module cannot write, is logged and opens nothing; two arguments open the staff window
+    // in Chinese.
     void twoArgumentsOpenStaffWindowInChinese()
     {
-        Session().gintDBType = 5;
+        Session().gintDBType = DBType::Jet;
         clsMain module;
         module.ShowForm(QStringLiteral("   "), QStringLiteral("ops"));
         QCOMPARE(Session().gstrConnection + Session().gstrOperator, QString());
@@ -48,15 +49,20 @@ private Q_SLOTS:
         QVERIFY(home->logText().contains(
             QStringLiteral(":ActiveX component can't create object\r\nQLX_Ardenta\r\n")));
         SetLanguagePackFactory({});
+        module.ShowForm(connection, QStringLiteral("ops"), QStringLiteral("CHS"), 0, 2);
+        QVERIFY(!frmMain::loadedInstance());
+        QCOMPARE(home->logEntryCount(), 2);
+        QCOMPARE(home->logText().count(QStringLiteral("函数/过程:ShowForm,模块:clsMain\r\n")), 2);
+        QVERIFY(home->logText().contains(QStringLiteral("Unknown SQL dialect 2")));
         module.ShowForm(connection, QStringLiteral("ops"));
         QCOMPARE((QStringList{Session().gstrConnection, Session().gstrOperator,
                               Session().gstrLanguage, Session().gstrPopupTitle}),
                  (QStringList{connection, "ops", "CHS", "提示"}));
-        QCOMPARE(Session().gintDBType, qint16(0));
+        QCOMPARE(Session().gintDBType, DBType::TransactSql);
         QVERIFY(frmMain::loadedInstance() && frmMain::loadedInstance()->isVisible());
         QVERIFY(!frmNotice::loadedInstance());
         QCOMPARE(frmMain::loadedInstance()->windowTitle(), QStringLiteral("内部信息管理"));
-        QCOMPARE(home->logEntryCount(), 1);
+        QCOMPARE(home->logEntryCount(), 2);
     }
 
     // A load that fails leaves no window; a loaded window is only shown again, so a new
@@ -90,7 +96,7 @@ private Q_SLOTS:
                 QVERIFY(notice && notice->isVisible() && !frmMain::loadedInstance());
             }
             QCOMPARE(frmNotice::loadedInstance()->windowTitle(), QStringLiteral("通知"));
-            QCOMPARE(Session().gintDBType, qint16(1));
+            QCOMPARE(Session().gintDBType, DBType::Jet);
         }
         QVERIFY(!frmNotice::loadedInstance());
         QVERIFY(!Session().gobjLanguagePack && !Session().gobjFontScheme);

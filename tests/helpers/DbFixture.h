@@ -5,6 +5,8 @@
 // Service tests run on every backend; window tests on SQLite, adding backend rows only where
 // the backend changes the outcome.
 
+#include "common/Session.h"
+
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>

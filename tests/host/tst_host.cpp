@@ -105,13 +105,16 @@ private Q_SLOTS:
             << QStringList{"--connection", "sqlite:x.db", "--flag", "staff"} << "--flag";
         QTest::newRow("dbtype_too_big")
             << QStringList{"--connection", "sqlite:x.db", "--dbtype", "70000"} << "--dbtype";
+        // The module would write nothing in another dialect.
+        QTest::newRow("dbtype_unknown")
+            << QStringList{"--connection", "sqlite:x.db", "--dbtype", "2"} << "--dbtype";
     }
     void badArgumentsFailClearly()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
         const Run run = ardenta(arguments);
-        QVERIFY(run.exitCode > 0);
+        QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
     }
 

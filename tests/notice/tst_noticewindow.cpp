@@ -102,7 +102,7 @@ private Q_SLOTS:
         QFETCH(QStringList, dialogs);
         DB_FIXTURE(db);
         StartNoticeSession(db);
-        Session().gintDBType = qint16(dialect);
+        Session().gintDBType = ToDBType(qint16(dialect)).value();
         const QDateTime frozen(QDate(2001, 2, 3), QTime(4, 5, 6));
         SetClock([frozen] { return frozen; });
         const bool edit = action == QLatin1String("edit");

@@ -31,7 +31,7 @@ class tst_frmMain : public WindowTestCase
     {
         Session().gstrConnection = db.connection();
         Session().gblnEditInnerInfo = blnEdit;
-        Session().gintDBType = qint16(dialect);
+        Session().gintDBType = ToDBType(qint16(dialect)).value();
         Session().gobjFontScheme = CreateFontScheme();
         Session().gobjFontScheme->SetLanguage(QStringLiteral("ENG"));
         m_window = frmMain::instance();
