@@ -13,12 +13,20 @@ void StaffEdits::CellChanging(int gridRow, const QString &key, int field,
         row.Read.emplace_back(field, read());
 }
 
+namespace {
+template <typename Value> void MoveUp(std::map<int, Value> &rows, int gridRow)
+{
+    std::map<int, Value> moved;
+    for (auto &[row, value] : rows) {
+        if (row != gridRow)
+            moved.emplace(row > gridRow ? row - 1 : row, std::move(value));
+    }
+    rows = std::move(moved);
+}
+} // namespace
+
 void StaffEdits::RowRemoved(int gridRow)
 {
-    std::map<int, Row> moved;
-    for (auto &[row, edits] : m_rows) {
-        if (row != gridRow)
-            moved.emplace(row > gridRow ? row - 1 : row, std::move(edits));
-    }
-    m_rows = std::move(moved);
+    MoveUp(m_rows, gridRow);
+    MoveUp(m_maybeInserted, gridRow);
 }

@@ -2,11 +2,14 @@
 // What the staff window read of the saved rows the user changed since the grid was loaded: for
 // each such row its key and, for each cell before its first change, the value it held as the
 // database gave it. Cells never changed still hold their values in the grid, so nothing is
-// copied twice and a save looks at the changed rows only.
+// copied twice and a save looks at the changed rows only. It also keeps the new rows whose
+// insert may have been committed by a save that then failed, as they were inserted, so that
+// the next save looks for them before it inserts them again.
 
 #include <functional>
 #include <map>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <utility>
 #include <vector>
@@ -27,11 +30,19 @@ public:
     void RowRemoved(int gridRow);
     // The row holds what the database holds again.
     void Settled(int gridRow) { m_rows.erase(gridRow); }
-    void Clear() { m_rows.clear(); }
+    // A new row whose insert may have been committed: its record columns as inserted.
+    void MaybeInserted(int gridRow, QStringList cells) { m_maybeInserted[gridRow] = cells; }
+    void Clear()
+    {
+        m_rows.clear();
+        m_maybeInserted.clear();
+    }
 
     // By grid row.
     const std::map<int, Row> &Rows() const { return m_rows; }
+    const std::map<int, QStringList> &MaybeInsertedRows() const { return m_maybeInserted; }
 
 private:
     std::map<int, Row> m_rows;
+    std::map<int, QStringList> m_maybeInserted;
 };

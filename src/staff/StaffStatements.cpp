@@ -6,16 +6,18 @@
 
 namespace {
 // A value as it was read, never through FormatStr (which trims and rewrites dates): quoted
-// with its quotes doubled, or Is Null.
+// with its quotes doubled. Null and empty text are one value here, since the module writes a
+// blank as Null and nobody can see the difference.
 void AppendCheck(QString &text, const char *column, const QVariant &expected)
 {
-    text += QLatin1String(" And ") % QLatin1String(column);
-    if (expected.isNull()) {
-        text += QLatin1String(" Is Null");
+    QString value = DatabaseValueText(expected);
+    if (value.isEmpty()) {
+        text += QLatin1String(" And (") % QLatin1String(column) % QLatin1String(" Is Null Or ") %
+                QLatin1String(column) % QLatin1String("='')");
         return;
     }
-    QString value = DatabaseValueText(expected);
-    text += QLatin1String("='") % value.replace(u'\'', QLatin1String("''")) % u'\'';
+    text += QLatin1String(" And ") % QLatin1String(column) % QLatin1String("='") %
+            value.replace(u'\'', QLatin1String("''")) % u'\'';
 }
 } // namespace
 
@@ -71,6 +73,27 @@ QString StaffStatements::ReadRows(const QStringList &keys)
 {
     return QStringLiteral("Select Clerk_ID,") + ClerkFieldList() +
            QStringLiteral(" From Clerk Where Clerk_ID In (") + keys.join(u',') + u')';
+}
+
+QString StaffStatements::FindInserted(const QList<QStringList> &records, qint64 afterKey)
+{
+    QStringList alternatives;
+    for (const QStringList &cells : records) {
+        QStringList fields;
+        for (int field = 0; field < ClerkFieldCount; ++field) {
+            const QString column = QLatin1String(ClerkFields[size_t(field)].Name);
+            const QString literal = FormatStr(cells.at(ClerkColumns::RecordCol(field)), true);
+            if (literal == QLatin1String("Null"))
+                fields << u'(' + column + QStringLiteral(" Is Null Or ") + column +
+                              QStringLiteral("='')");
+            else
+                fields << column + u'=' + literal;
+        }
+        alternatives << u'(' + fields.join(QStringLiteral(" And ")) + u')';
+    }
+    return QStringLiteral("Select Clerk_ID From Clerk Where Clerk_ID>") +
+           QString::number(afterKey) + QStringLiteral(" And (") +
+           alternatives.join(QStringLiteral(" Or ")) + QStringLiteral(") Order By Clerk_ID");
 }
 
 QString StaffStatements::DeleteAll()

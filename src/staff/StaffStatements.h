@@ -43,6 +43,11 @@ public:
     // The current fields of the rows with these keys, key first, in ClerkFields order.
     static QString ReadRows(const QStringList &keys);
 
+    // The keys above afterKey, in order, of rows holding what Insert writes for any of the
+    // records given (cells as for Classify): where a new row is found that an interrupted save
+    // may have inserted. A blank matches Null and empty text alike.
+    static QString FindInserted(const QList<QStringList> &records, qint64 afterKey);
+
     static QString DeleteAll();
     // key must be a plain whole number (IsPlainWholeNumber).
     static QString DeleteOne(const QString &key);

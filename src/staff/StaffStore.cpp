@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace {
 // The entries keep the names of the window routine this work comes from.
@@ -39,11 +40,32 @@ struct Conflict
     std::map<int, QVariant> Theirs; // the colliding fields' values now
 };
 
+// Null and empty text are one value: the module writes a blank as Null, and nobody can see the
+// difference.
 bool SameValue(const QVariant &a, const QVariant &b)
 {
-    if (a.isNull() || b.isNull())
-        return a.isNull() == b.isNull();
     return DatabaseValueText(a) == DatabaseValueText(b);
+}
+
+// A new row that a failed save may have inserted: as it was inserted, and as it is now.
+struct Lookup
+{
+    int GridRow;
+    QStringList Inserted;
+    QStringList Now;
+};
+
+// Fields where the row now differs from the record as it was inserted, as checked updates.
+std::vector<FieldWrite> ChangedSince(const QStringList &inserted, const QStringList &now)
+{
+    std::vector<FieldWrite> writes;
+    for (int field = 0; field < ClerkFieldCount; ++field) {
+        const int col = ClerkColumns::RecordCol(field);
+        const QVariant stored = StoredValue(inserted.at(col));
+        if (!SameValue(StoredValue(now.at(col)), stored))
+            writes.push_back({field, now.at(col), stored});
+    }
+    return writes;
 }
 
 // The key and the fields of a grid row, as shown, in record columns.
@@ -84,6 +106,8 @@ public:
     }
 
     void Collect(const StaffEdits &edits, const std::vector<int> &newRows);
+    // False when the rows a failed save may have inserted could not be looked for.
+    bool FindInserted();
     void Run(const StaffStore::Ask &ask);
     // What failed, for the log: the pass's batch under Transact-SQL, else the statement that ran.
     QString FailedText() const;
@@ -92,6 +116,8 @@ private:
     QString Statements() const;
     bool RunPass(std::vector<int> &counts);
     std::vector<Target> Apply(const std::vector<int> &counts);
+    void MaybeInserted(const std::vector<int> &counts, bool opened);
+    void AddInsert(int gridRow, const QStringList &cells);
     void Written(const Target &target);
     std::vector<Conflict> Classify(const std::vector<Target> &unmatched);
     void Resolve(std::vector<Conflict> &conflicts, bool mine);
@@ -102,7 +128,12 @@ private:
     StaffStore::SaveResult &m_result;
     std::vector<Target> m_targets; // the pass's updates, ascending by key
     QStringList m_inserts;         // the pass's inserts, after the updates
-    QString m_current;             // under Jet, the statement running
+    // The new rows the inserts come from, and their cells; a row a colleague deleted, written
+    // again, counts as -1.
+    std::vector<std::pair<int, QStringList>> m_insertRows;
+    std::vector<Lookup> m_lookups;
+    std::vector<Target> m_rerun; // rows to write again without a question
+    QString m_current;           // under Jet, the statement running
 };
 
 void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
@@ -130,11 +161,56 @@ void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
     // Ascending keys: two saves at once take their row locks in the same order.
     std::sort(m_targets.begin(), m_targets.end(),
               [](const Target &a, const Target &b) { return a.Id < b.Id; });
+    const auto &maybe = edits.MaybeInsertedRows();
     for (const int gridRow : newRows) {
-        const QStringList cells = RowCells(m_grid, gridRow);
-        if (StaffStatements::Classify(cells) == StaffStatements::RowKind::Insert)
-            m_inserts << StaffStatements::Insert(cells);
+        QStringList cells = RowCells(m_grid, gridRow);
+        if (const auto inserted = maybe.find(gridRow); inserted != maybe.end())
+            m_lookups.push_back({gridRow, inserted->second, std::move(cells)});
+        else if (StaffStatements::Classify(cells) == StaffStatements::RowKind::Insert)
+            AddInsert(gridRow, cells);
     }
+}
+
+void SaveRun::AddInsert(int gridRow, const QStringList &cells)
+{
+    m_inserts << StaffStatements::Insert(cells);
+    m_insertRows.emplace_back(gridRow, cells);
+}
+
+// A row found holds its key from then on: what the user changed since becomes a checked update,
+// and the grid's reload after the save shows it. A row not found is inserted as it is now.
+bool SaveRun::FindInserted()
+{
+    if (m_lookups.empty())
+        return true;
+    const QString after = QString::number(m_grid.HighestKey());
+    std::set<QString> taken;
+    for (const Lookup &lookup : m_lookups) {
+        const std::shared_ptr<Recordset> found =
+            GetRecordset(m_connection, StaffStatements::FindInserted({lookup.Inserted, lookup.Now},
+                                                                     after.toLongLong()));
+        if (!found) // logged by GetRecordset
+            return false;
+        QString key;
+        for (qsizetype r = 0; r < found->RecordCount() && key.isEmpty(); ++r) {
+            if (taken.insert(found->text(r, 0)).second)
+                key = found->text(r, 0);
+        }
+        if (key.isEmpty()) {
+            if (StaffStatements::Classify(lookup.Now) == StaffStatements::RowKind::Insert)
+                AddInsert(lookup.GridRow, lookup.Now);
+            continue;
+        }
+        m_result.Reload = true;
+        // A row found as it is now fails these checks and settles as already written.
+        std::vector<FieldWrite> writes = ChangedSince(lookup.Inserted, lookup.Now);
+        if (!writes.empty())
+            m_targets.push_back({lookup.GridRow, key, key.toLongLong(), std::move(writes)});
+    }
+    m_lookups.clear();
+    std::sort(m_targets.begin(), m_targets.end(),
+              [](const Target &a, const Target &b) { return a.Id < b.Id; });
+    return true;
 }
 
 QString SaveRun::FailedText() const
@@ -196,8 +272,11 @@ void SaveRun::Written(const Target &target)
     m_result.Settled.push_back(target.GridRow);
 }
 
-// What a colleague did to each row that matched nothing. A row whose changed fields all still
-// hold what was expected was refused by the database (a rule or a policy): it fails, logged.
+// What a colleague did to each row that matched nothing. A field that already holds what the user
+// typed, as it would be written (a colleague wrote the same, or a save whose connection dropped
+// was committed after all), is no collision: it settles, and the row's other fields are written
+// again without a question. A row whose changed fields all still hold what was expected was
+// refused by the database (a rule or a policy): it fails, logged.
 std::vector<Conflict> SaveRun::Classify(const std::vector<Target> &unmatched)
 {
     QStringList keys;
@@ -217,15 +296,32 @@ std::vector<Conflict> SaveRun::Classify(const std::vector<Target> &unmatched)
         Conflict conflict{target, false, {}};
         const auto found = rowOf.find(target.Key.toLongLong());
         conflict.Deleted = found == rowOf.end();
+        bool alreadyMine = false;
+        std::vector<FieldWrite> pending;
         for (const FieldWrite &write : target.Writes) {
             if (conflict.Deleted)
                 break;
             const QVariant theirs = now->value(found->second, ClerkColumns::RecordCol(write.Field));
-            if (!SameValue(theirs, write.Expected))
+            if (SameValue(theirs, write.Expected)) {
+                pending.push_back(write);
+            } else if (SameValue(theirs, StoredValue(write.Mine))) {
+                m_result.Cells.push_back({target.GridRow, write.Field, theirs});
+                alreadyMine = true;
+            } else {
                 conflict.Theirs[write.Field] = theirs;
+                pending.push_back(write);
+            }
         }
+        conflict.Row.Writes = std::move(pending);
         if (conflict.Deleted || !conflict.Theirs.empty()) {
             conflicts.push_back(std::move(conflict));
+            continue;
+        }
+        if (alreadyMine) {
+            if (conflict.Row.Writes.empty())
+                m_result.Settled.push_back(target.GridRow);
+            else
+                m_rerun.push_back(std::move(conflict.Row));
             continue;
         }
         m_result.Saved = false;
@@ -240,13 +336,11 @@ std::vector<Conflict> SaveRun::Classify(const std::vector<Target> &unmatched)
 // are written either way, checked against what the row holds now.
 void SaveRun::Resolve(std::vector<Conflict> &conflicts, bool mine)
 {
-    m_targets.clear();
-    m_inserts.clear();
     for (Conflict &conflict : conflicts) {
         Target &target = conflict.Row;
         if (conflict.Deleted) {
-            if (mine)
-                m_inserts << StaffStatements::Insert(RowCells(m_grid, target.GridRow));
+            if (mine) // a saved row: a failed save's look-ups are for new rows only
+                AddInsert(-1, RowCells(m_grid, target.GridRow));
             else
                 m_result.Gone.push_back(target.GridRow);
             continue;
@@ -286,27 +380,56 @@ std::vector<Target> SaveRun::Apply(const std::vector<int> &counts)
     return unmatched;
 }
 
+// After a failure: the new rows whose insert ran or was running may be in the database. Under
+// Transact-SQL the pass was one transaction whose commit may have gone through before the
+// connection dropped; under Jet the calls before the failing one were committed.
+void SaveRun::MaybeInserted(const std::vector<int> &counts, bool opened)
+{
+    size_t ran = counts.size(); // committed
+    if (opened)                 // the failing statement ran, or the commit did
+        ran = m_dialect == DBType::TransactSql ? m_targets.size() + m_insertRows.size() : ran + 1;
+    for (size_t i = m_targets.size(); i < ran && i - m_targets.size() < m_insertRows.size(); ++i) {
+        const auto &[gridRow, cells] = m_insertRows[i - m_targets.size()];
+        if (gridRow >= 0)
+            m_result.MaybeInserted.emplace_back(gridRow, cells);
+    }
+}
+
 void SaveRun::Run(const StaffStore::Ask &ask)
 {
+    if (!FindInserted()) {
+        m_result.Saved = false;
+        for (const Lookup &lookup : m_lookups)
+            m_result.MaybeInserted.emplace_back(lookup.GridRow, lookup.Inserted);
+        return;
+    }
     while (!m_targets.empty() || !m_inserts.empty()) {
         std::vector<int> counts;
         bool ok = false;
         try {
             ok = RunPass(counts);
-        } catch (...) {
+        } catch (const ConnectionError &) {
             Apply(counts); // what Jet's calls wrote before the connection was lost stays
+            MaybeInserted(counts, false);
             throw;
         }
         const std::vector<Target> unmatched = Apply(counts);
         if (!ok) {
             m_result.Saved = false;
+            MaybeInserted(counts, true);
             return;
         }
         if (unmatched.empty())
             return;
         std::vector<Conflict> conflicts = Classify(unmatched);
-        if (conflicts.empty())
-            return;
+        std::vector<Target> rerun = std::exchange(m_rerun, {});
+        m_targets.clear();
+        m_inserts.clear();
+        m_insertRows.clear();
+        if (conflicts.empty()) {
+            m_targets = std::move(rerun);
+            continue;
+        }
         if (m_result.Questions == MaxQuestions) {
             m_result.Saved = false;
             m_targets = unmatched;
@@ -317,6 +440,9 @@ void SaveRun::Run(const StaffStore::Ask &ask)
         }
         ++m_result.Questions;
         Resolve(conflicts, ask(Collisions(conflicts)));
+        m_targets.insert(m_targets.end(), rerun.begin(), rerun.end());
+        std::sort(m_targets.begin(), m_targets.end(),
+                  [](const Target &a, const Target &b) { return a.Id < b.Id; });
     }
 }
 
@@ -336,6 +462,9 @@ StaffStore::SaveResult StaffStore::Save(const QString &strConnection, DBType dia
         result.Saved = false;
     }
     std::sort(result.Gone.rbegin(), result.Gone.rend());
+    // What a failed save may have inserted is found again by the next one, not by a reload.
+    if (!result.Saved)
+        result.Reload = false;
     return result;
 }
 

@@ -6,6 +6,11 @@
 // pass has been committed. Under Transact-SQL each pass is one transaction, under Jet one call
 // per statement. The deletes run one statement each. The store reads nothing of the session: the
 // window passes the connection and the dialect.
+//
+// A save is never repeated by itself, and a failed one may still have been committed (the
+// connection dropped during the commit): the next save settles, without a question, fields that
+// already hold what the user typed, and looks for a new row that the failed save may have
+// inserted before it inserts it again.
 
 #include "common/DBType.h"
 
@@ -20,11 +25,14 @@ class StaffEdits;
 class StaffStore
 {
 public:
-    // The grid's rows as shown, by grid row: the key, and each field by ClerkFields index.
+    // The grid's rows as shown, by grid row: the key, and each field by ClerkFields index; and
+    // the highest key among the rows the grid was loaded with (asked only when looking for rows
+    // a failed save may have inserted).
     struct GridText
     {
         std::function<QString(int gridRow)> Key;
         std::function<QString(int gridRow, int field)> Field;
+        std::function<qint64()> HighestKey;
     };
 
     // A row a colleague changed or deleted since it was read, as the user is asked about it.
@@ -59,11 +67,16 @@ public:
         std::vector<int> Settled;     // edited rows that hold what the database holds
         std::vector<int> Gone;        // rows a colleague deleted, let go by the user; last first
         int Questions = 0;            // how often the user was asked
+        // After a failure: new rows that may have been inserted all the same, as they were
+        // inserted (record columns), for StaffEdits::MaybeInserted.
+        std::vector<std::pair<int, QStringList>> MaybeInserted;
     };
 
     // Every failure is logged here, under the window's routine (SaveData of frmMain); a rejected
     // statement as ExcuteSQL logs it. Rows with a key that is not a plain number are skipped and
     // logged. A collision is a question, not a failure, and is not logged. Nothing escapes.
+    // A failed save leaves what it did not write in the grid; what the grid must reload for (rows
+    // inserted) it says in Reload only when it succeeded.
     SaveResult Save(const QString &strConnection, DBType dialect, const StaffEdits &edits,
                     const std::vector<int> &newRows, const GridText &grid, const Ask &ask);
 

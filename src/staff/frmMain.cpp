@@ -187,20 +187,25 @@ void frmMain::SetControlsLanguage()
 
 void frmMain::LoadData()
 {
-    const QString strSQL = StaffStatements::LoadQuery();
+    BusyCursor busy;
+    LoadRecords(GetRecordset(Session().gstrConnection, StaffStatements::LoadQuery()));
+}
+
+void frmMain::LoadRecords(std::shared_ptr<Recordset> records)
+{
     QScopedValueRollback<bool> quiet(m_blnQuiet, true);
     HideInput();
     try {
         BusyCursor busy;
         m_edits.Clear();
-        vfgMain->setDataSource(GetRecordset(Session().gstrConnection, strSQL));
+        vfgMain->setDataSource(std::move(records));
         // A failed query leaves no columns; the new-entry row still needs its serial number.
         if (vfgMain->Cols() < ClerkColumns::GridColCount)
             vfgMain->setCols(ClerkColumns::GridColCount);
         AddRow();
         ResetSN();
     } catch (const std::exception &error) {
-        LogFailure(error, QStringLiteral("LoadData"), ModuleName, strSQL);
+        LogFailure(error, QStringLiteral("LoadData"), ModuleName, StaffStatements::LoadQuery());
     }
 }
 
@@ -380,7 +385,8 @@ void frmMain::SaveData()
         BusyCursor busy;
         const StaffStore::GridText grid{
             [this](int row) { return vfgMain->TextMatrix(row, GridKeyCol); },
-            [this](int row, int field) { return vfgMain->TextMatrix(row, GridCol(field)); }};
+            [this](int row, int field) { return vfgMain->TextMatrix(row, GridCol(field)); },
+            [this] { return HighestKey(); }};
         const auto ask = [this, &grid](const std::vector<StaffStore::Collision> &collisions) {
             const QString question = CollisionQuestion(
                 collisions, [&grid](int row) { return grid.Field(row, UserNameField); });
@@ -413,15 +419,35 @@ void frmMain::ApplySave(const StaffStore::SaveResult &result)
     }
     if (!result.Gone.empty())
         ResetSN();
+    for (const auto &[row, cells] : result.MaybeInserted)
+        m_edits.MaybeInserted(row, cells);
     if (result.Reload)
         ReloadKeepingCell();
 }
 
+qint64 frmMain::HighestKey() const
+{
+    qint64 highest = 0;
+    for (int row = vfgMain->FixedRows(); row < vfgMain->Rows(); ++row)
+        highest = qMax(highest, vfgMain->TextMatrix(row, GridKeyCol).toLongLong());
+    return highest;
+}
+
+// Rows were inserted and get their keys from the database; a database gone since the save
+// leaves the grid as it is rather than empty.
 void frmMain::ReloadKeepingCell()
 {
     const int row = vfgMain->Row();
     const int col = vfgMain->Col();
-    RefreshDB();
+    std::shared_ptr<Recordset> records;
+    {
+        BusyCursor busy;
+        records = GetRecordset(Session().gstrConnection, StaffStatements::LoadQuery());
+    }
+    if (!records)
+        return;
+    LoadRecords(std::move(records));
+    FormatGrid();
     QScopedValueRollback<bool> quiet(m_blnQuiet, true);
     if (row >= vfgMain->FixedRows()) {
         const int keptRow = qMin(row, vfgMain->Rows() - 1);

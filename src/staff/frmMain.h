@@ -5,9 +5,11 @@
 #include "staff/StaffStore.h"
 #include "widgets/SharedForm.h"
 
+#include <memory>
 #include <QWidget>
 
 class FlexGrid;
+class Recordset;
 class LengthLimiter;
 class QKeyEvent;
 class QLineEdit;
@@ -74,8 +76,13 @@ private:
     std::vector<int> NewRows() const;
     // Puts what the save wrote or took from colleagues into the grid.
     void ApplySave(const StaffStore::SaveResult &result);
-    // Reloads the grid and puts the current cell back where it was.
+    // Reloads the grid and puts the current cell back where it was; a database that cannot be
+    // read leaves the grid as it is.
     void ReloadKeepingCell();
+    // Fills the grid with the records (none: only the new-entry row), forgetting its edits.
+    void LoadRecords(std::shared_ptr<Recordset> records);
+    // The highest key in the grid.
+    qint64 HighestKey() const;
 
     FlexGrid *vfgMain;
     QLineEdit *txtInput;

@@ -232,6 +232,32 @@ private Q_SLOTS:
         QCOMPARE(serials(), QStringList{"1"});
     }
 
+    // Nothing to ask about: a blank field of a row the previous save inserted (stored as Null,
+    // shown as ""), filled in and saved; and a field a colleague set to exactly what this user
+    // typed, which settles without a question while the row's other change is written.
+    void secondSaveAsksNothing_data() { BackendDialectRows({0, 1}); }
+    void secondSaveAsksNothing()
+    {
+        QFETCH(int, dialect);
+        DB_FIXTURE(db);
+        db.addStaff({"E1", "", "Anna", "", "", "100"});
+        open(db, true, dialect);
+        typeInto(2, 4, QStringLiteral("Zoe"));
+        saveGrid();
+        typeInto(2, 7, QStringLiteral("555"));
+        typeInto(1, 7, QStringLiteral("1"));
+        typeInto(1, 15, QStringLiteral("memo"));
+        db.exec(QStringLiteral("Update Clerk Set Clerk_Phone='1001' Where Clerk_UserName='Anna'"));
+        saveGrid();
+        QCOMPARE(user->seen().size(), size_t(2)); // two "Saved!" boxes, no question
+        QCOMPARE(db.staff()[1][6], QStringLiteral("555"));
+        QCOMPARE(db.staff()[0].mid(6), (QStringList{"1001", {}, {}, {}, {}, {}, {}, {}, "memo"}));
+        QCOMPARE(home->logEntryCount(), 0);
+        const QList<QStringList> records = db.staff();
+        saveGrid();
+        QCOMPARE(db.staff(), records);
+    }
+
     // The save fails: "Failed!", the grid keeps what was typed, one entry is logged; once the
     // cause is gone the next save works. On SQLite another writer holds the file past the busy
     // timeout; on PostgreSQL the server ends the connection half-way through the save.
