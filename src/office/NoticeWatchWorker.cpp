@@ -6,6 +6,7 @@
 #include "db/ConnectionPool.h"
 #include "db/Database.h"
 #include "db/SqlDialect.h"
+#include "office/NoticeWatchStatements.h"
 
 #include <algorithm>
 #include <QSqlDatabase>
@@ -14,21 +15,6 @@
 #include <QThread>
 
 namespace {
-
-const QString Columns = QStringLiteral("Notice_ID,Notice_Publisher,Notice_Content");
-
-// The newest notices by id: no clock, since senders under dialect 1 write their own and SQLite
-// keeps local time.
-QString NewestQuery(SqlEngine engine, int count)
-{
-    if (engine == SqlEngine::Passthrough)
-        return QStringLiteral("Select Top %1 %2 From Notice Order By Notice_ID Desc")
-            .arg(count)
-            .arg(Columns);
-    return QStringLiteral("Select %1 From Notice Order By Notice_ID Desc Limit %2")
-        .arg(Columns)
-        .arg(count);
-}
 
 QList<StoredNotice> ReadNotices(QSqlDatabase &db, const QString &sql)
 {
@@ -45,7 +31,7 @@ QList<StoredNotice> ReadNotices(QSqlDatabase &db, const QString &sql)
 qint64 HighestId(QSqlDatabase &db)
 {
     QSqlQuery query(db);
-    ExecStatement(query, QStringLiteral("Select Max(Notice_ID) From Notice"));
+    ExecStatement(query, NoticeWatchStatements::HighestId());
     return query.next() ? query.value(0).toLongLong() : 0;
 }
 
@@ -101,10 +87,8 @@ void NoticeWatchWorker::catchUp(QSqlDatabase &db)
 {
     if (!m_seen.Known())
         m_seen.Begin(HighestId(db));
-    const QList<StoredNotice> fresh = m_seen.TakeNew(ReadNotices(
-        db, QStringLiteral("Select %1 From Notice Where Notice_ID>=%2 Order By Notice_ID")
-                .arg(Columns)
-                .arg(m_seen.From())));
+    const QList<StoredNotice> fresh =
+        m_seen.TakeNew(ReadNotices(db, NoticeWatchStatements::From(m_seen.From())));
     save();
     if (!fresh.isEmpty())
         Q_EMIT caughtUp(fresh);
@@ -130,7 +114,7 @@ void NoticeWatchWorker::verifyQueued()
     const bool wasDown = m_down;
     QList<StoredNotice> newest;
     if (!run([&](QSqlDatabase &db, SqlEngine engine) {
-            newest = ReadNotices(db, NewestQuery(engine, NoticeWatch::Newest));
+            newest = ReadNotices(db, NoticeWatchStatements::Newest(engine, NoticeWatch::Newest));
         }))
         return;
     bool shown = false;

@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "common/Session.h"
+#include "db/ClerkFields.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/Schema.h"
@@ -16,9 +17,8 @@
 #include <QTest>
 
 namespace {
-const QString viewColumns = QStringLiteral(
-    "Clerk_ID,Clerk_NO,Clerk_Ext,Clerk_UserName,Clerk_Dept,Clerk_Address,Clerk_Phone,"
-    "Clerk_Mobile,Clerk_Email,Clerk_IP,Clerk_QQ,Clerk_MSN,Clerk_SKP,Clerk_Computer,Clerk_Memo");
+// The view's columns as the grid, the statements and the report read them.
+const QString viewColumns = QStringLiteral("Clerk_ID,") + ClerkFieldList();
 
 QStringList column(const QString &connection, const QString &sql, const char *name)
 {

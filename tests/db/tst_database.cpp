@@ -6,11 +6,9 @@
 #include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"
 #include "db/Database.h"
-#include "db/FieldColumn.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
 #include "DbFixture.h"
-#include "office/Presence.h"
 #include "TestHome.h"
 
 #include <QFile>
@@ -148,46 +146,6 @@ private Q_SLOTS:
         QVERIFY(!home.logText().contains(QStringLiteral("s3cret")));
     }
 
-    // Values come back as they went in, whatever way the column holds them: by kind, texts in a
-    // dictionary or packed, mixed kinds as variants, cells as a grid writes and removes them.
-    void fieldColumns()
-    {
-        const QVariantList values{42,
-                                  qlonglong(1) << 40,
-                                  0.1 + 0.2,
-                                  QDate(2024, 3, 5),
-                                  QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)),
-                                  QStringLiteral("2024-03-05 14:07:09"),
-                                  QStringLiteral(""),
-                                  true};
-        for (const QVariant &value : values) {
-            FieldColumn column;
-            for (const QVariant &each : {QVariant(), value, QVariant(QStringLiteral("other"))})
-                column.append(each);
-            QVERIFY(column.value(0).isNull() && column.text(0).isNull());
-            QCOMPARE(column.value(1), value);
-            QCOMPARE(column.text(1), DatabaseValueText(value));
-            QCOMPARE(column.value(2), QVariant(QStringLiteral("other")));
-        }
-        FieldColumn texts;
-        QStringList expected;
-        for (int i = 0; i < 40000; ++i) {
-            expected << (i % 1000 == 0 ? QString(40000, u'x') : QStringLiteral("name %1").arg(i));
-            texts.append(expected.last());
-        }
-        texts.setText(7, QStringLiteral("seven"));
-        expected[7] = QStringLiteral("seven");
-        texts.remove(0);
-        expected.removeFirst();
-        texts.appendText(QStringLiteral("last"));
-        expected << QStringLiteral("last");
-        QCOMPARE(texts.size(), qsizetype(expected.size()));
-        for (int i = 0; i < expected.size(); ++i)
-            QCOMPARE(texts.text(i), expected[i]);
-        texts.numberRows();
-        QCOMPARE(texts.text(39999), QStringLiteral("40000"));
-    }
-
     // A thousand calls open one connection; a backend terminated between calls, a connection
     // idle too long and a replaced SQLite file are opened afresh, unnoticed by the caller.
     void connectionsAreKept_data() { BackendRows(); }
@@ -241,28 +199,6 @@ private Q_SLOTS:
             QCOMPARE(ConnectionPool::OpenCount(), opened + (direct ? 3 : 2));
         }
         QCOMPARE(home.logEntryCount(), odbc && db.onPostgreSql() ? 2 : 0);
-    }
-
-    // The host's presence while its database goes away and comes back twice: one log entry per
-    // outage, the row back after each.
-    void presenceLogsOncePerOutage()
-    {
-        TestHome home;
-        DbFixture db;
-        const QString file = db.sqliteFile();
-        const QString own = QStringLiteral("OnLine Where UserIP='127.0.0.5'");
-        Presence presence({db.connection(), QStringLiteral("127.0.0.5"), QStringLiteral("ann"), 1});
-        presence.Start();
-        QTRY_COMPARE(db.count(own), 1);
-        for (const int outage : {1, 2}) {
-            QVERIFY(QFile::rename(file, file + QStringLiteral(".away")));
-            QTest::qWait(3500); // three refreshes
-            QCOMPARE(home.logEntryCount(), outage);
-            QVERIFY(QFile::rename(file + QStringLiteral(".away"), file));
-            db.exec(QStringLiteral("Delete From OnLine")); // aged out by another host meanwhile
-            QTRY_COMPARE(db.count(own), 1);
-        }
-        QVERIFY(home.logText().contains(QStringLiteral("Refresh,模块:Presence")));
     }
 };
 
