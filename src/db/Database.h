@@ -30,6 +30,11 @@ bool ExcuteSQL(const QString &strSQL, int *rowsChanged);
 bool ExcuteBatch(const std::function<QString()> &next, const std::function<QString()> &wholeText,
                  const std::function<void(int rows)> &counted = {});
 
+// The database's own first line of why the last GetRecordset, ExcuteSQL or ExcuteBatch on this
+// thread failed, passwords masked, for the detail of the message that says so; empty when that
+// call did not fail. Each call sets it anew: take it right after the call.
+QString LastDatabaseFailure();
+
 // The services below serve schema setup, the demo database and tests; they take the connection
 // string explicitly and throw instead of logging.
 

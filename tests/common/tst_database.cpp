@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <thread>
 
 class tst_Database : public QObject
 {
@@ -284,6 +285,41 @@ private Q_SLOTS:
             QCOMPARE(ConnectionPool::OpenCount(), opened + (direct ? 3 : 2));
         }
         QCOMPARE(home.logEntryCount(), odbc && db.onPostgreSql() ? 2 : 0);
+    }
+
+    // The server ends the connection under a call (57P01): a read runs again on a fresh
+    // connection, unnoticed; a write fails with the server's reason and is not repeated, since
+    // it may have committed; the call after it starts afresh.
+    void connectionLostUnderACall()
+    {
+        TestHome home;
+        DbFixture db(QStringLiteral("postgresql"));
+        if (db.skipped())
+            QSKIP(qPrintable(db.problem()));
+        QVERIFY2(db.ready(), qPrintable(db.problem()));
+        Session().gstrConnection = db.connection();
+        const auto underKill = [&db](const std::function<bool()> &call) {
+            const QString pid =
+                GetRecordset(QStringLiteral("Select pg_backend_pid()"))->value(0, 0).toString();
+            std::thread killer([&db, pid] {
+                QTest::qSleep(300);
+                db.exec(QStringLiteral("Select pg_terminate_backend(%1)").arg(pid));
+            });
+            const bool ok = call();
+            killer.join();
+            return ok;
+        };
+        const QString late = QStringLiteral("Select 'late' From pg_sleep(1)");
+        QVERIFY(underKill([&] { return GetRecordset(late) != nullptr; }));
+        QCOMPARE(home.logEntryCount(), 0);
+        QVERIFY(!underKill(
+            [&] { return ExcuteSQL(QStringLiteral("Insert Into Clerk(Clerk_NO) ") + late); }));
+        QVERIFY2(LastDatabaseFailure().contains(QStringLiteral("terminating connection")),
+                 qPrintable(LastDatabaseFailure()));
+        QCOMPARE(db.count(QStringLiteral("Clerk")), 0);
+        QVERIFY(ExcuteSQL(QStringLiteral("Insert Into Clerk(Clerk_NO) Values('next')")));
+        QVERIFY(LastDatabaseFailure().isEmpty());
+        QCOMPARE(home.logEntryCount(), 1);
     }
 
     // The host's presence while its database goes away and comes back twice: one log entry per
