@@ -97,7 +97,8 @@ private Q_SLOTS:
         QCOMPARE(port.toString(), m_ports.value(0));
     }
 
-    // Writes every 20 ms while the primary stops and the standby is promoted: at most one fails
+    // Writes of 30 ms each, one after another, while the primary stops and the standby is
+    // promoted, so that one is mostly under way: at most one fails
     // (the one under way), every one that succeeded is on the new primary, reads begun in the
     // outage succeed, and presence refreshes its row there, logging at most once.
     void ridesFailover_data()
@@ -148,8 +149,9 @@ private Q_SLOTS:
         for (int afterwards = 0; afterwards < 10 && writes.size() < 2000;) {
             writes.push_back({Clock::now(), false, {}});
             try {
-                writes.back().ok = ExcuteSQL(
-                    QStringLiteral("Insert Into Writes(N) Values(%1)").arg(writes.size()));
+                writes.back().ok =
+                    ExcuteSQL(QStringLiteral("Insert Into Writes(N) Select %1 From pg_sleep(0.03)")
+                                  .arg(writes.size()));
             } catch (const ConnectionError &) {
             }
             writes.back().ended = Clock::now();
@@ -157,7 +159,7 @@ private Q_SLOTS:
                 reasons << LastDatabaseFailure();
             else if (failedOver)
                 ++afterwards;
-            std::this_thread::sleep_for(20ms);
+            std::this_thread::sleep_for(5ms);
         }
         writing = false;
         controller.join();
@@ -181,18 +183,18 @@ private Q_SLOTS:
             }
         }
         QVERIFY(outageReads > 0);
-        const auto firstAfter = std::find_if(writes.cbegin(), writes.cend(), [&](const Call &c) {
-            return c.ok && c.began >= stopped;
-        });
-        qInfo("%zu writes, %lld failed; %d reads in the outage; the first write to succeed after "
-              "the stop returned %lld ms after it",
+        // The longest time without a save, for the record: a timing is no check.
+        Clock::duration outage{};
+        Clock::time_point saved = writes.front().began;
+        for (const Call &write : writes) {
+            if (write.ok) {
+                outage = std::max(outage, write.ended - saved);
+                saved = write.ended;
+            }
+        }
+        qInfo("%zu writes, %lld failed; %d reads in the outage; %lld ms between two saves at most",
               writes.size(), qlonglong(reasons.size()), outageReads,
-              qlonglong(firstAfter == writes.cend()
-                            ? -1
-                            : std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  firstAfter->ended - stopped)
-                                  .count()));
-
+              qlonglong(std::chrono::duration_cast<std::chrono::milliseconds>(outage).count()));
         // Gone from the new primary (as after an asynchronous standby's failover): presence
         // enters it again within a refresh period.
         scalar(standby, QStringLiteral("Delete From OnLine Where UserIP='127.0.0.9'"));
