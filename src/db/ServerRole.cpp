@@ -7,6 +7,22 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+namespace {
+
+// Over a Unix socket the server has no address: its socket folder names it. Only superusers
+// and pg_read_all_settings may read the setting; others get the folder the string names.
+QString socketFolder(QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("Select current_setting('unix_socket_directories')")) &&
+        query.next())
+        return query.value(0).toString();
+    return db.hostName().isEmpty() ? QStringLiteral("/var/run/postgresql") // libpq's default
+                                   : db.hostName();
+}
+
+} // namespace
+
 bool ReadServerRole(const QString &connection, ServerRole *role, QString *reason)
 {
     *role = ServerRole();
@@ -15,20 +31,18 @@ bool ReadServerRole(const QString &connection, ServerRole *role, QString *reason
             if (db.driverName() != QLatin1String("QPSQL"))
                 return;
             QSqlQuery query(db);
-            // inet_server_addr() is Null over a Unix socket: then the folder names the server.
             ExecStatement(query, QStringLiteral("Select host(inet_server_addr()), "
                                                 "Coalesce(inet_server_port(), "
                                                 "current_setting('port')::integer), "
-                                                "current_setting('unix_socket_directories'), "
                                                 "pg_is_in_recovery()"));
             if (!query.next())
                 return;
             role->postgreSql = true;
             role->address = query.value(0).toString();
             role->port = query.value(1).toInt();
+            role->acceptsWrites = !query.value(2).toBool();
             if (role->address.isEmpty())
-                role->socketFolder = query.value(2).toString();
-            role->acceptsWrites = !query.value(3).toBool();
+                role->socketFolder = socketFolder(db);
         });
     } catch (const std::exception &e) {
         *reason = MaskPasswordsIn(ErrorText(e), connection);
