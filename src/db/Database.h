@@ -11,12 +11,14 @@ enum class SqlEngine;
 
 // Runs a query in a transaction of its own on the connection kept for gstrConnection and returns
 // its rows, or an empty pointer (the original's Nothing) when the query could not run; failures
-// are logged.
+// are logged. A query whose connection or server was lost under it (a failover) runs once more
+// on a fresh connection, unlogged: pass reads only.
 std::shared_ptr<Recordset> GetRecordset(const QString &strSQL);
 
 // Runs one statement or a CR-separated batch in one transaction. Returns true when committed or
 // when there was nothing to run, false on failure (logged). A failure to connect is thrown as
-// ConnectionError, unlogged, for the caller's own handler.
+// ConnectionError, unlogged, for the caller's own handler. A write whose connection was lost is
+// never run again here: its commit may have landed before the loss.
 bool ExcuteSQL(const QString &strSQL);
 // The same, and *rowsChanged gets how many rows the statements changed (a database may refuse a
 // row silently, as row-level security does); a driver that cannot tell fails the call.
