@@ -285,25 +285,25 @@ void readUriQuery(QStringView uri, qsizetype from, PgDraft &draft, QList<Span> *
 // "h1:5432,[::1]:5433,h3": each host, and its port where one is given (a null string where not).
 void readUriHosts(QStringView authority, PgDraft &draft)
 {
-    for (const QStringView spec : authority.split(QLatin1Char(','))) {
-        QStringView host = spec;
+    for (const QStringView entry : authority.split(QLatin1Char(','))) {
+        QStringView host = entry;
         QString port;
-        if (spec.startsWith(QLatin1Char('['))) { // [IPv6]:port
-            const qsizetype close = spec.indexOf(QLatin1Char(']'));
+        if (entry.startsWith(QLatin1Char('['))) { // [IPv6]:port
+            const qsizetype close = entry.indexOf(QLatin1Char(']'));
             if (close < 0) {
                 draft.fail(QStringLiteral("The PostgreSQL address has an unclosed \"[\"."));
                 return;
             }
-            host = spec.mid(1, close - 1);
-            const QStringView after = spec.mid(close + 1);
+            host = entry.mid(1, close - 1);
+            const QStringView after = entry.mid(close + 1);
             if (after.startsWith(QLatin1Char(':')))
                 port = after.mid(1).toString();
             else if (!after.isEmpty())
                 draft.fail(QStringLiteral("The PostgreSQL address has a bad host: ") +
-                           spec.toString());
-        } else if (const qsizetype colon = spec.lastIndexOf(QLatin1Char(':')); colon >= 0) {
-            host = spec.left(colon);
-            port = spec.mid(colon + 1).toString();
+                           entry.toString());
+        } else if (const qsizetype colon = entry.lastIndexOf(QLatin1Char(':')); colon >= 0) {
+            host = entry.left(colon);
+            port = entry.mid(colon + 1).toString();
         }
         draft.hosts << percentDecoded(host);
         draft.ports << port;
