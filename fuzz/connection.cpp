@@ -1,5 +1,6 @@
 // Connection strings: masking and then parsing gives "***" for the password and leaves every
 // other field as parsing the string itself gives it; an ODBC string keeps every other attribute.
+// A message quoting the string, masked, holds no password.
 
 #include "db/ConnectionString.h"
 #include "FuzzSupport.h"
@@ -46,9 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     FUZZ_REQUIRE(MaskedAs(plain.password, read.password), detail);
+    // A message quoting the string keeps no password either (one of stars could not be told).
+    if (!plain.password.isEmpty() && !plain.password.contains(u'*'))
+        FUZZ_REQUIRE(!MaskPasswordsIn(text, text).contains(plain.password), detail);
     FUZZ_REQUIRE(read.driver == plain.driver && read.databaseName == plain.databaseName &&
                      read.hostName == plain.hostName && read.port == plain.port &&
-                     read.userName == plain.userName &&
+                     read.ports == plain.ports && read.userName == plain.userName &&
                      read.connectOptions == plain.connectOptions && read.error == plain.error,
                  detail);
     return 0;

@@ -3,10 +3,12 @@
 #include "common/ArdentaError.h"
 #include "db/ConnectionString.h"
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <optional>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -87,6 +89,27 @@ void configure(QSqlDatabase &db, const ConnectionSettings &settings)
         db.setConnectOptions(options);
 }
 
+// A server starting or shutting down, and a standby being promoted while the old primary is
+// gone, refuse a connection for a moment. libpq's words, perhaps in the user's language, are
+// all there is to tell that from a wrong password, so every failure is tried again for a few
+// seconds, at short intervals: a promotion takes a fraction of a second.
+bool openPatiently(QSqlDatabase &db, const ConnectionSettings &settings)
+{
+    const QDeadlineTimer deadline(3000); // an attempt that times out uses it up
+    if (db.open())
+        return true;
+    if (settings.backend != DbBackend::PostgreSQL)
+        return false;
+    int pause = 100;
+    while (!deadline.hasExpired()) {
+        QThread::msleep(ulong(std::min<qint64>(pause, deadline.remainingTime())));
+        if (db.open())
+            return true;
+        pause = std::min(pause * 2, 250);
+    }
+    return false;
+}
+
 } // namespace
 
 QString UniqueConnectionName()
@@ -123,7 +146,7 @@ QSqlDatabase OpenDatabase(const ConnectionSettings &settings, const QString &nam
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, name);
         configure(db, settings);
-        if (db.open())
+        if (openPatiently(db, settings))
             return db;
         error = DatabaseErrorText(db.lastError());
     }

@@ -30,7 +30,8 @@ void SetIdleSeconds(int seconds);
 } // namespace ConnectionPool
 
 // Adds a connection under the name and opens it; a missing SQLite file is an error unless
-// createFile is set. On failure nothing stays registered and ConnectionError is thrown.
+// createFile is set. A PostgreSQL server that refuses is asked again for up to 3 seconds. On
+// failure nothing stays registered and ConnectionError is thrown.
 QSqlDatabase OpenDatabase(const ConnectionSettings &settings, const QString &name,
                           bool createFile = false);
 

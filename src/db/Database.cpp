@@ -5,6 +5,7 @@
 #include "common/ErrLog.h"
 #include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"
+#include "db/DatabaseError.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
 
@@ -101,7 +102,7 @@ SqlEngine EngineOf(const QSqlDatabase &db)
 void ExecStatement(QSqlQuery &query, const QString &statement)
 {
     if (!query.exec(statement))
-        throw ArdentaError(DatabaseErrorText(query.lastError()));
+        throw DatabaseError(query.lastError());
 }
 
 std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query)
@@ -119,59 +120,109 @@ std::shared_ptr<Recordset> ReadRecordset(QSqlQuery &query)
             rows->column(i).append(query.value(i)); // a database null reads as a null variant
     }
     if (query.lastError().isValid())
-        throw ArdentaError(DatabaseErrorText(query.lastError()));
+        throw DatabaseError(query.lastError());
     rows->MoveFirst();
     return rows;
 }
 
 namespace {
 
-// Runs work in one transaction on the kept connection. Beginning is the first thing a call
-// sends: when that fails on a connection kept from an earlier call, the connection is taken for
-// broken and the call begins once more on a fresh one. Failing to open, or to begin on a fresh
-// connection, throws ConnectionError. A failure inside work is rolled back and rethrown.
-void InTransaction(const QString &connection,
-                   const std::function<void(QSqlDatabase &, SqlEngine)> &work)
+// A failure that took the connection, or the server's role, with it; the kept connection has
+// been discarded, so the next call starts on a fresh one.
+class ConnectionLost : public DatabaseError
+{
+public:
+    explicit ConnectionLost(const DatabaseError &error) : DatabaseError(error) {}
+};
+
+// Why the last call on this thread failed, for the caller's message.
+QString &lastFailure()
+{
+    thread_local QString text;
+    return text;
+}
+
+void noteFailure(const std::exception &error, const QString &connection)
+{
+    lastFailure() = MaskPasswordsIn(ErrorText(error), connection);
+}
+
+void discard(QSqlDatabase &db, const QString &connection)
+{
+    db = QSqlDatabase();
+    ConnectionPool::Discard(connection);
+}
+
+// Begins a transaction on the kept connection. Beginning is the first thing a call sends: when
+// that fails on a connection kept from an earlier call, the connection is taken for broken and
+// the call begins once more on a fresh one. Failing to open, or to begin on a fresh
+// connection, throws ConnectionError.
+QSqlDatabase begin(const QString &connection, bool *transactions)
 {
     bool reused = false;
     QSqlDatabase db = ConnectionPool::Take(connection, &reused);
     // A source without transactions (some ODBC drivers) runs each statement on its own.
-    const bool transactions = db.driver()->hasFeature(QSqlDriver::Transactions);
-    if (transactions && !db.transaction()) {
+    *transactions = db.driver()->hasFeature(QSqlDriver::Transactions);
+    if (*transactions && !db.transaction()) {
         if (!reused)
             throw ConnectionError(DatabaseErrorText(db.lastError()));
-        db = QSqlDatabase();
-        ConnectionPool::Discard(connection);
+        discard(db, connection);
         db = ConnectionPool::Take(connection, &reused);
         if (!db.transaction())
             throw ConnectionError(DatabaseErrorText(db.lastError()));
     }
+    return db;
+}
+
+// Runs work in one transaction on the kept connection (see begin). A failure inside work is
+// rolled back and rethrown; one that lost the connection or the server's role discards the
+// connection and is rethrown as ConnectionLost.
+void InTransaction(const QString &connection,
+                   const std::function<void(QSqlDatabase &, SqlEngine)> &work)
+{
+    bool transactions = false;
+    QSqlDatabase db = begin(connection, &transactions);
+    // ODBC drivers begin without asking the server, so a lost connection shows only as a
+    // failed statement: this call fails, the next one starts on a fresh connection.
+    const bool odbc = db.driverName() == QLatin1String("QODBC");
     try {
         work(db, EngineOf(db));
         if (transactions && !db.commit())
-            throw ArdentaError(DatabaseErrorText(db.lastError()));
+            throw DatabaseError(db.lastError());
+    } catch (const DatabaseError &e) {
+        if (e.connectionGone(db)) {
+            discard(db, connection); // closing it rolls back
+            throw ConnectionLost(e);
+        }
+        if (transactions)
+            db.rollback();
+        if (odbc)
+            discard(db, connection);
+        throw;
     } catch (...) {
         if (transactions)
             db.rollback();
-        // ODBC drivers begin without asking the server, so a lost connection shows only as a
-        // failed statement: this call fails, the next one starts on a fresh connection.
-        if (db.driverName() == QLatin1String("QODBC")) {
-            db = QSqlDatabase();
-            ConnectionPool::Discard(connection);
-        }
+        if (odbc)
+            discard(db, connection);
         throw;
     }
 }
 
 } // namespace
 
+QString LastDatabaseFailure()
+{
+    return lastFailure();
+}
+
 std::shared_ptr<Recordset> GetRecordset(const QString &strConnection, const QString &strSQL)
 {
+    lastFailure().clear();
     const QString statement = TrimBlanks(strSQL);
     const QString &connection = strConnection;
     if (statement.isEmpty() || connection.trimmed().isEmpty())
         return nullptr;
-    try {
+    const auto read = [&]() {
         std::shared_ptr<Recordset> result;
         InTransaction(connection, [&](QSqlDatabase &db, SqlEngine engine) {
             QSqlQuery query(db);
@@ -184,17 +235,27 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strConnection, const QStr
             }
         });
         return result ? result : std::make_shared<Recordset>();
+    };
+    try {
+        try {
+            return read();
+        } catch (const ConnectionLost &) {
+            return read(); // once, on a fresh connection: reading twice changes nothing
+        }
     } catch (const std::exception &e) {
+        noteFailure(e, connection);
         LogFailure(e, QStringLiteral("GetRecordset"), QStringLiteral("QLX_Ardenta"),
                    MaskPasswords(connection) + QLatin1Char(':') + strSQL);
         return nullptr;
     }
 }
 
+// A write is never repeated here: its commit may have happened before the connection dropped.
 bool ExcuteBatch(const QString &strConnection, const std::function<QString()> &next,
                  const std::function<QString()> &wholeText,
                  const std::function<void(int rows)> &counted)
 {
+    lastFailure().clear();
     const QString &connection = strConnection;
     if (connection.trimmed().isEmpty())
         return false;
@@ -219,9 +280,11 @@ bool ExcuteBatch(const QString &strConnection, const std::function<QString()> &n
             query.finish();
         });
         return true;
-    } catch (const ConnectionError &) {
+    } catch (const ConnectionError &e) {
+        noteFailure(e, connection);
         throw;
     } catch (const std::exception &e) {
+        noteFailure(e, connection);
         LogFailure(e, QStringLiteral("ExcuteSQL"), QStringLiteral("modPublic"), wholeText());
         return false;
     }
@@ -234,6 +297,7 @@ bool ExcuteSQL(const QString &strConnection, const QString &strSQL)
 
 bool ExcuteSQL(const QString &strConnection, const QString &strSQL, int *rowsChanged)
 {
+    lastFailure().clear();
     if (strConnection.trimmed().isEmpty())
         return false;
     if (rowsChanged)

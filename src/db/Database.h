@@ -15,12 +15,14 @@ enum class SqlEngine;
 
 // Runs a query in a transaction of its own on the connection kept for strConnection and returns
 // its rows, or an empty pointer (the original's Nothing) when the query could not run; failures
-// are logged.
+// are logged. A query whose connection or server was lost under it (a failover) runs once more
+// on a fresh connection, unlogged: pass reads only.
 std::shared_ptr<Recordset> GetRecordset(const QString &strConnection, const QString &strSQL);
 
 // Runs one statement or a CR-separated batch in one transaction. Returns true when committed or
 // when there was nothing to run, false on failure (logged). A failure to connect is thrown as
-// ConnectionError, unlogged, for the caller's own handler.
+// ConnectionError, unlogged, for the caller's own handler. A write whose connection was lost is
+// never run again here: its commit may have landed before the loss.
 bool ExcuteSQL(const QString &strConnection, const QString &strSQL);
 // The same, and *rowsChanged gets how many rows the statements changed (a database may refuse a
 // row silently, as row-level security does); a driver that cannot tell fails the call.
@@ -34,6 +36,11 @@ bool ExcuteSQL(const QString &strConnection, const QString &strSQL, int *rowsCha
 bool ExcuteBatch(const QString &strConnection, const std::function<QString()> &next,
                  const std::function<QString()> &wholeText,
                  const std::function<void(int rows)> &counted = {});
+
+// The database's own first line of why the last GetRecordset, ExcuteSQL or ExcuteBatch on this
+// thread failed, passwords masked, for the detail of the message that says so; empty when that
+// call did not fail. Each call sets it anew: take it right after the call.
+QString LastDatabaseFailure();
 
 // The services below serve schema setup, the demo database and tests; they take the connection
 // string explicitly and throw instead of logging.

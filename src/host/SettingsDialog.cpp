@@ -2,7 +2,7 @@
 
 #include "common/LocalAddress.h"
 #include "db/Schema.h"
-#include "office/HostTexts.h"
+#include "db/ServerRole.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,24 +23,58 @@ QCheckBox *shownPermission(const QString &caption, bool granted, QWidget *parent
     box->setEnabled(false);
     return box;
 }
+
+QLabel *note(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent); // one line per example: no wrapping to squeeze
+    label->setObjectName(name);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+// The server as a user would name it: "db1:5432", "[::1]:5432" or its socket folder.
+QString serverName(const ServerRole &role, const HostTexts &texts)
+{
+    if (role.address.isEmpty())
+        return texts.text("0486", "the socket in %1, port %2")
+            .arg(role.socketFolder)
+            .arg(role.port);
+    const QString host = role.address.contains(u':') ? u'[' + role.address + u']' : role.address;
+    return host + u':' + QString::number(role.port);
+}
 } // namespace
 
 SettingsDialog::SettingsDialog(const HostSettings &settings, const HostTexts &texts,
                                QWidget *parent)
-    : QDialog(parent), m_settings(settings), m_connected(texts.text("0457", "Connected."))
+    : QDialog(parent), m_settings(settings), m_texts(texts)
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(texts.text("0450", "Settings"));
 
     txtConnection = new QLineEdit(settings.connection, this);
     txtConnection->setObjectName(QStringLiteral("txtConnection"));
-    txtConnection->setPlaceholderText(QStringLiteral("postgresql://host/db?service=…"));
+    txtConnection->setPlaceholderText(QStringLiteral("postgresql://ann@db1,db2/staff"));
+    // No password in a settings file: libpq finds it in ~/.pgpass.
+    QLabel *lblExamples = note(
+        QStringLiteral("lblExamples"),
+        texts.text("0487", "Examples, without a password (libpq reads it from ~/.pgpass):") +
+            QStringLiteral("\npostgresql://ann@db1,db2/staff\n"
+                           "Provider=PostgreSQL;Host=db1,db2;Database=staff;User ID=ann\n"
+                           "postgresql:///staff?service=ardenta\nsqlite:/srv/ardenta/staff.db"),
+        this);
     txtConnection->setMinimumWidth(420);
     cboDialect = new QComboBox(this);
     cboDialect->setObjectName(QStringLiteral("cboDialect"));
     cboDialect->addItem(QStringLiteral("0  Transact-SQL"), 0);
     cboDialect->addItem(QStringLiteral("1  Jet"), 1);
     cboDialect->setCurrentIndex(settings.dialect == 1 ? 1 : 0);
+    QLabel *lblDialects = note(
+        QStringLiteral("lblDialects"),
+        texts.text("0488", "0: statement batches and Getdate(), as written for SQL Server.") +
+            u'\n' +
+            texts.text("0489", "1: one statement at a time and #date# literals, as written for "
+                               "Microsoft Access."),
+        this);
     cboLanguage = new QComboBox(this);
     cboLanguage->setObjectName(QStringLiteral("cboLanguage"));
     cboLanguage->setEditable(true);
@@ -60,7 +94,9 @@ SettingsDialog::SettingsDialog(const HostSettings &settings, const HostTexts &te
 
     auto *form = new QFormLayout;
     form->addRow(texts.text("0451", "Connection string"), txtConnection);
+    form->addRow(QString(), lblExamples);
     form->addRow(texts.text("0452", "SQL dialect"), cboDialect);
+    form->addRow(QString(), lblDialects);
     form->addRow(texts.text("0453", "Language"), cboLanguage);
     form->addRow(texts.text("0454", "Operator"), txtOperator);
     form->addRow(QString(), chkPresence);
@@ -115,13 +151,30 @@ HostSettings SettingsDialog::settings() const
     return chosen;
 }
 
+// Which server answered and whether it takes changes: a list of hosts that reaches only
+// standbys shows here before users meet it.
 void SettingsDialog::testConnection()
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString connection = settings().connection;
+    ServerRole role;
     QString message;
-    const bool ok = CheckDatabase(settings().connection, &message);
+    bool ok = ReadServerRole(connection, &role, &message);
+    if (ok) {
+        QString answered = m_texts.text("0457", "Connected.");
+        if (role.postgreSql)
+            answered = role.acceptsWrites
+                           ? m_texts.text("0484", "Connected to %1; it takes changes.")
+                                 .arg(serverName(role, m_texts))
+                           : m_texts
+                                 .text("0485", "Connected to %1, a standby: it takes no "
+                                               "changes.")
+                                 .arg(serverName(role, m_texts));
+        ok = role.acceptsWrites && CheckDatabase(connection, &message);
+        message = ok || !role.acceptsWrites ? answered : answered + u'\n' + message;
+    }
     QGuiApplication::restoreOverrideCursor();
-    showResult(ok, ok ? m_connected : message);
+    showResult(ok, message);
 }
 
 void SettingsDialog::save()
@@ -138,4 +191,5 @@ void SettingsDialog::showResult(bool ok, const QString &message)
 {
     lblResult->setStyleSheet(ok ? QString() : QStringLiteral("color: #b00020"));
     lblResult->setText(message);
+    adjustSize(); // a wrapped result of several lines would otherwise squeeze the examples
 }

@@ -1,13 +1,14 @@
 #pragma once
 // ardenta --settings: the user's own settings (database, dialect, language, operator, presence)
-// with a button that tries the connection. The permissions are shown, not edited: they come from
+// with a button that tries the connection and says which server answered and whether it takes
+// changes. The permissions are shown, not edited: they come from
 // the administrator's file.
 
 #include "office/HostSettings.h"
+#include "office/HostTexts.h"
 
 #include <QDialog>
 
-class HostTexts;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -27,7 +28,7 @@ private:
     void showResult(bool ok, const QString &message);
 
     HostSettings m_settings;
-    QString m_connected;
+    HostTexts m_texts;
     QLineEdit *txtConnection;
     QComboBox *cboDialect;
     QComboBox *cboLanguage;

@@ -3,10 +3,13 @@
 // keeps the machine's row in OnLine and shows arriving notices as desktop notifications.
 
 #include "common/DBType.h"
+#include "common/ErrLog.h"
 #include "common/LocalAddress.h"
 #include "common/Paths.h"
+#include "db/ConnectionString.h"
 #include "db/Schema.h"
 #include "db/Security.h"
+#include "db/ServerRole.h"
 #include "notice/NoticeBoard.h"
 #include "NoticeNotifier.h"
 #include "office/DemoData.h"
@@ -235,6 +238,28 @@ int databaseJob(const QCommandLineParser &parser, const HostSettings &settings)
     return status;
 }
 
+// A database that cannot be opened is said before any window, in the user's language and with
+// the log's path, instead of an empty grid; off screen on standard error only.
+bool databaseOpens(const HostSettings &settings, const HostTexts &texts)
+{
+    ServerRole role;
+    QString reason;
+    if (ReadServerRole(settings.connection, &role, &reason))
+        return true;
+    WriteErrLog(reason, QStringLiteral("Open"), QStringLiteral("ardenta"),
+                MaskPasswords(settings.connection));
+    const QString log = QDir::toNativeSeparators(ErrLogFilePath());
+    fail(QStringLiteral("the database cannot be opened: %1\nThe error log is %2.").arg(reason, log),
+         1);
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        QMessageBox box(QMessageBox::Critical, texts.text("0070", "Popup"),
+                        texts.text("0482", "The database cannot be opened: %1").arg(reason));
+        box.setInformativeText(texts.text("0483", "Error log: %1").arg(log));
+        box.exec();
+    }
+    return false;
+}
+
 // On a database secured with row-level security the operator is the login: another name given
 // by --operator or Operator= is refused, with a box where there is a display.
 bool takeLogin(const QCommandLineParser &parser, HostSettings &settings, const HostTexts &texts,
@@ -327,6 +352,8 @@ std::optional<int> chooseDatabase(const QCommandLineParser &parser, HostSettings
         if (settings.address.isEmpty())
             settings.address = QStringLiteral("127.0.0.1");
     }
+    if (!databaseOpens(settings, texts))
+        return 1;
     if (QString error; !demo && !takeLogin(parser, settings, texts, &error))
         return fail(error);
     return std::nullopt;

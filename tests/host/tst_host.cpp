@@ -10,6 +10,7 @@
 #include <QDBusConnection>
 #include <QImage>
 #include <QProcess>
+#include <QTcpServer>
 #include <QtTest>
 #include <QUdpSocket>
 
@@ -116,6 +117,34 @@ private Q_SLOTS:
         const Run run = ardenta(arguments);
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    }
+
+    // A database that cannot be opened stops the program before any window: the reason, its
+    // password masked, and the log's path on standard error, one log entry, exit status 1.
+    void unopenableDatabaseSaysWhy_data()
+    {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QString>("reason");
+        QTcpServer closed; // a loopback port nobody listens on once it is closed
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString port = QString::number(closed.serverPort());
+        closed.close();
+        QTest::newRow("missing_sqlite_file")
+            << "Data Source=" + m_home->file("missing.db") << "does not exist";
+        QTest::newRow("refused_server") << "Provider=PostgreSQL;Host=127.0.0.1;Port=" + port +
+                                               ";Database=staff;User ID=ann;Password=s3cret"
+                                        << "port " + port;
+    }
+    void unopenableDatabaseSaysWhy()
+    {
+        QFETCH(QString, connection);
+        QFETCH(QString, reason);
+        const Run run = ardenta({"--connection", connection, "--operator", "ops"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+        QVERIFY2(run.err.contains(m_home->file(QStringLiteral("Errlog.txt"))), qPrintable(run.err));
+        QCOMPARE(m_home->logEntryCount(), 1);
+        QVERIFY(!QString(run.err + m_home->logText()).contains(QStringLiteral("s3cret")));
     }
 
     // --init-db makes the schema once and says so the second time; a window opens on it.
