@@ -18,6 +18,8 @@ QString GetLangText(const LangText &text);
 namespace ModuleTexts {
 inline constexpr LangText Saved{"0068", "Saved!"};
 inline constexpr LangText Failed{"0069", "Failed!"};
+// Beside "Failed!": where the log entry with the whole story is.
+inline constexpr LangText ErrorLog{"0483", "Error log: %1"};
 // Asked before deleting one record as well as all of them.
 inline constexpr LangText DeleteQuestion{"0077", "Are You Want To Delete All Records?"};
 } // namespace ModuleTexts

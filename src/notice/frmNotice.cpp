@@ -7,6 +7,7 @@
 #include "common/Language.h"
 #include "common/NoticeMessage.h"
 #include "common/Session.h"
+#include "db/ConnectionString.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/ValueFormat.h"
@@ -384,13 +385,13 @@ void frmNotice::SaveData()
         int rows = 0;
         if (!ExcuteSQL(Session().gstrConnection, sql, &rows)) {
             // Not stored: the text and the mode stay so the user can try again.
-            MsgCritical(GetLangText(ModuleTexts::Failed), this);
+            MsgFailed(LastDatabaseFailure(), this);
             return;
         }
         if (!composing && rows == 0) {
             // The database left the notice alone (not this login's), or it is gone.
             const bool gone = noticeGone(QStringLiteral("SaveData"), sql);
-            MsgCritical(GetLangText(ModuleTexts::Failed), this);
+            MsgFailed(QString(), this);
             if (gone)
                 RefreshDB();
             return;
@@ -409,7 +410,7 @@ void frmNotice::SaveData()
     } catch (const std::exception &e) {
         setTextBackground(DesignColor::Viewing);
         LogFailure(e, QStringLiteral("SaveData"), ModuleName, sql);
-        MsgCritical(GetLangText(ModuleTexts::Failed), this);
+        MsgFailed(MaskPasswordsIn(QString::fromUtf8(e.what()), Session().gstrConnection), this);
     }
 }
 
@@ -431,9 +432,10 @@ void frmNotice::DeleteData()
     try {
         int rows = 0;
         // Refused with an error, or left alone while still there: it stays, and the user is told.
-        if (!ExcuteSQL(Session().gstrConnection, sql, &rows) ||
-            (rows == 0 && !noticeGone(QStringLiteral("DeleteData"), sql))) {
-            MsgCritical(GetLangText(ModuleTexts::Failed), this);
+        const bool ran = ExcuteSQL(Session().gstrConnection, sql, &rows);
+        const QString reason = LastDatabaseFailure();
+        if (!ran || (rows == 0 && !noticeGone(QStringLiteral("DeleteData"), sql))) {
+            MsgFailed(reason, this);
             return;
         }
         // Next the older neighbour; at the bottom the newer one; nothing when it was the only one.

@@ -4,6 +4,7 @@
 #include "common/Convert.h"
 #include "common/ErrLog.h"
 #include "db/ClerkFields.h"
+#include "db/ConnectionString.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/ValueFormat.h"
@@ -117,6 +118,8 @@ private:
     bool RunPass(std::vector<int> &counts);
     std::vector<Target> Apply(const std::vector<int> &counts);
     void MaybeInserted(const std::vector<int> &counts, bool opened);
+    // The save failed; the first reason is the one the user sees.
+    void Failed(const QString &reason);
     void AddInsert(int gridRow, const QStringList &cells);
     void Written(const Target &target);
     std::vector<Conflict> Classify(const std::vector<Target> &unmatched);
@@ -285,7 +288,7 @@ std::vector<Conflict> SaveRun::Classify(const std::vector<Target> &unmatched)
     const std::shared_ptr<Recordset> now =
         GetRecordset(m_connection, StaffStatements::ReadRows(keys));
     if (!now) { // logged by GetRecordset
-        m_result.Saved = false;
+        Failed(LastDatabaseFailure());
         return {};
     }
     std::map<qint64, qsizetype> rowOf;
@@ -324,9 +327,9 @@ std::vector<Conflict> SaveRun::Classify(const std::vector<Target> &unmatched)
                 m_rerun.push_back(std::move(conflict.Row));
             continue;
         }
-        m_result.Saved = false;
-        WriteErrLog(QStringLiteral("The database refused the change of the row"), Procedure, Module,
-                    StaffStatements::Update(target.Key, target.Writes));
+        const QString refused = QStringLiteral("The database refused the change of the row");
+        Failed(refused);
+        WriteErrLog(refused, Procedure, Module, StaffStatements::Update(target.Key, target.Writes));
     }
     return conflicts;
 }
@@ -380,6 +383,13 @@ std::vector<Target> SaveRun::Apply(const std::vector<int> &counts)
     return unmatched;
 }
 
+void SaveRun::Failed(const QString &reason)
+{
+    m_result.Saved = false;
+    if (m_result.Reason.isEmpty())
+        m_result.Reason = reason;
+}
+
 // After a failure: the new rows whose insert ran or was running may be in the database. Under
 // Transact-SQL the pass was one transaction whose commit may have gone through before the
 // connection dropped; under Jet the calls before the failing one were committed.
@@ -398,7 +408,7 @@ void SaveRun::MaybeInserted(const std::vector<int> &counts, bool opened)
 void SaveRun::Run(const StaffStore::Ask &ask)
 {
     if (!FindInserted()) {
-        m_result.Saved = false;
+        Failed(LastDatabaseFailure());
         for (const Lookup &lookup : m_lookups)
             m_result.MaybeInserted.emplace_back(lookup.GridRow, lookup.Inserted);
         return;
@@ -415,7 +425,7 @@ void SaveRun::Run(const StaffStore::Ask &ask)
         }
         const std::vector<Target> unmatched = Apply(counts);
         if (!ok) {
-            m_result.Saved = false;
+            Failed(LastDatabaseFailure());
             MaybeInserted(counts, true);
             return;
         }
@@ -431,11 +441,12 @@ void SaveRun::Run(const StaffStore::Ask &ask)
             continue;
         }
         if (m_result.Questions == MaxQuestions) {
-            m_result.Saved = false;
+            const QString again =
+                QStringLiteral("Rows changed again while the user was asked about them");
+            Failed(again);
             m_targets = unmatched;
             m_inserts.clear();
-            WriteErrLog(QStringLiteral("Rows changed again while the user was asked about them"),
-                        Procedure, Module, Statements());
+            WriteErrLog(again, Procedure, Module, Statements());
             return;
         }
         ++m_result.Questions;
@@ -460,6 +471,8 @@ StaffStore::SaveResult StaffStore::Save(const QString &strConnection, DBType dia
     } catch (const std::exception &error) {
         LogFailure(error, Procedure, Module, run.FailedText());
         result.Saved = false;
+        if (result.Reason.isEmpty())
+            result.Reason = MaskPasswordsIn(QString::fromUtf8(error.what()), strConnection);
     }
     std::sort(result.Gone.rbegin(), result.Gone.rend());
     // What a failed save may have inserted is found again by the next one, not by a reload.

@@ -62,6 +62,7 @@ public:
     struct SaveResult
     {
         bool Saved = true;   // false: the user must be told it failed; unwritten text stays
+        QString Reason;      // why it failed, in the database's words where it gave some
         bool Reload = false; // rows were inserted, and get their keys only from a reload
         std::vector<CellValue> Cells; // what the database now holds, for the grid to show
         std::vector<int> Settled;     // edited rows that hold what the database holds

@@ -400,7 +400,7 @@ void frmMain::SaveData()
     }
     if (!result.Saved) {
         // What was not written stays as typed, so nothing is lost.
-        MsgCritical(GetLangText(ModuleTexts::Failed), this);
+        MsgFailed(result.Reason, this);
         return;
     }
     MsgInfo(GetLangText(ModuleTexts::Saved), this);
@@ -487,7 +487,7 @@ void frmMain::DeleteData(bool blnDeleteAll)
             if (MsgYesNo(question, this)) {
                 if (!m_store.DeleteOne(Session().gstrConnection, id)) {
                     // Still in the database, so it stays in the grid.
-                    MsgCritical(GetLangText(ModuleTexts::Failed), this);
+                    MsgFailed(LastDatabaseFailure(), this);
                     return;
                 }
                 vfgMain->RemoveItem(row);

@@ -1,9 +1,12 @@
 #include "widgets/MsgBox.h"
 
 #include "common/ErrLog.h"
+#include "common/Language.h"
+#include "common/Paths.h"
 #include "common/Session.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QInputDialog>
 
 QMessageBox::StandardButton MsgBox(const QString &text, QMessageBox::Icon icon,
@@ -19,6 +22,19 @@ QMessageBox::StandardButton MsgBox(const QString &text, QMessageBox::Icon icon,
     if (buttons.testFlag(QMessageBox::No))
         box.setEscapeButton(QMessageBox::No);
     return QMessageBox::StandardButton(box.exec());
+}
+
+void MsgFailed(const QString &reason, QWidget *parent)
+{
+    QMessageBox box(QMessageBox::Critical, Session().gstrPopupTitle,
+                    GetLangText(ModuleTexts::Failed), QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("MsgBox"));
+    QStringList detail;
+    if (!reason.trimmed().isEmpty())
+        detail << reason.trimmed();
+    detail << GetLangText(ModuleTexts::ErrorLog).arg(QDir::toNativeSeparators(ErrLogFilePath()));
+    box.setInformativeText(detail.join(u'\n'));
+    box.exec();
 }
 
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText,

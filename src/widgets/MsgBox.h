@@ -21,6 +21,9 @@ inline void MsgCritical(const QString &text, QWidget *parent = nullptr)
 {
     MsgBox(text, QMessageBox::Critical, QMessageBox::Ok, parent);
 }
+// "Failed!" with the critical icon; below it the database's own reason (passwords masked) when
+// there is one, and where the error log is, so that a user can act or tell someone who can.
+void MsgFailed(const QString &reason, QWidget *parent = nullptr);
 inline bool MsgYesNo(const QString &text, QWidget *parent = nullptr)
 {
     return MsgBox(text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, parent) ==

@@ -46,7 +46,8 @@ DialogAnswerer::~DialogAnswerer() = default;
 bool DialogAnswerer::take(QWidget *modal, const Answer &answer)
 {
     if (auto *dialog = qobject_cast<QInputDialog *>(modal); dialog && answer.input) {
-        m_seen.push_back({dialog->labelText(), dialog->windowTitle()});
+        m_seen.push_back({dialog->labelText(), dialog->windowTitle(), QMessageBox::NoIcon,
+                          QMessageBox::NoButton, QMessageBox::NoButton, QString()});
         dialog->setTextValue(answer.text);
         answer.button == QMessageBox::Ok ? dialog->accept() : dialog->reject();
         return true;
@@ -56,7 +57,7 @@ bool DialogAnswerer::take(QWidget *modal, const Answer &answer)
         return false;
     m_seen.push_back({box->text(), box->windowTitle(), box->icon(),
                       box->standardButton(box->defaultButton()),
-                      box->standardButton(box->escapeButton())});
+                      box->standardButton(box->escapeButton()), box->informativeText()});
     if (QAbstractButton *pressed = box->button(answer.button))
         pressed->click();
     else

@@ -36,6 +36,7 @@ struct SeenDialog
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
+    QString detail; // the informative text below the message
 };
 
 // Answers modal boxes as they appear, in the order the answers were queued, and keeps what each

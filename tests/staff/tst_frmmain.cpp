@@ -285,6 +285,11 @@ private Q_SLOTS:
                                    "Execute Function EndSession()"));
         }
         press("cmdSave", "Failed!", QMessageBox::Critical);
+        // The database's reason, and where the log is.
+        const QString detail = user->seen().back().detail;
+        QVERIFY2(detail.contains(db.onPostgreSql() ? "terminating connection" : "locked") &&
+                     detail.contains(QStringLiteral("Errlog.txt")),
+                 qPrintable(detail));
         QCOMPARE(m_grid->TextMatrix(1, 4), QStringLiteral("Anna2"));
         QCOMPARE(m_grid->TextMatrix(2, 4), QStringLiteral("Zoe"));
         QCOMPARE(home->logEntryCount(), 1);
