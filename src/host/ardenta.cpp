@@ -95,14 +95,14 @@ QString demoConnection(QString *error)
 {
     const QString path = DefaultDemoDatabasePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!QFileInfo::exists(path)) {
-        QString message;
-        if (!CreateDemoDatabase(path, &message)) {
-            *error = message;
-            return QString();
-        }
-        std::printf("ardenta: %s\n", qPrintable(message));
+    const bool made = !QFileInfo::exists(path);
+    QString message;
+    if (!CreateDemoDatabase(path, &message)) { // an existing one is brought up to date
+        *error = message;
+        return QString();
     }
+    if (made)
+        std::printf("ardenta: %s\n", qPrintable(message));
     return QStringLiteral("Data Source=") + path;
 }
 
