@@ -14,7 +14,7 @@
 namespace {
 
 const QString Columns = QStringLiteral("Notice_ID,Notice_Publisher,Notice_Content");
-// A gap between two checks longer than this (and than three periods) was sleep.
+// A pulse this late means the machine slept.
 constexpr qint64 SleepMs = 60 * 1000;
 
 // The newest notices by id: no clock, since senders under dialect 1 write their own and SQLite
@@ -77,7 +77,6 @@ NoticeWatchWorker::NoticeWatchWorker(NoticeWatch::Options options)
 
 void NoticeWatchWorker::start()
 {
-    m_lastCheck = QDateTime::currentDateTimeUtc();
     look(Arrival::Away);
     m_timer.start();
     m_pulse.start();
@@ -142,7 +141,8 @@ QList<StoredNotice> NoticeWatchWorker::readNew(QSqlDatabase &db, QList<qint64> *
 void NoticeWatchWorker::look(Arrival arrival)
 {
     m_lookDue = false;
-    const bool wasDown = m_down;
+    noteTime();
+    const bool away = arrival == Arrival::Away || m_down || std::exchange(m_slept, false);
     QList<qint64> ids = std::exchange(m_announced, {});
     QList<StoredNotice> fresh;
     if (!run(QStringLiteral("CatchUp"),
@@ -151,7 +151,7 @@ void NoticeWatchWorker::look(Arrival arrival)
         return;
     }
     save();
-    if (arrival == Arrival::Away || wasDown) {
+    if (away) {
         if (!fresh.isEmpty())
             Q_EMIT caughtUp(fresh);
     } else {
@@ -179,6 +179,7 @@ void NoticeWatchWorker::announced(qint64 id)
 // seconds.
 void NoticeWatchWorker::pulse()
 {
+    noteTime();
     const bool probe = ++m_pulses % ProbeEvery == 0;
     if (m_link.IsOpen() && (!probe || m_link.Answers()))
         return;
@@ -187,20 +188,23 @@ void NoticeWatchWorker::pulse()
     look(Arrival::Live);
 }
 
-// Back after an outage, or after the machine slept through several checks (the wall clock
-// moves on while a machine sleeps, its timers do not): a catch-up. Otherwise what the board
-// holds unseen pops up as it would have arrived, which is all a look does without
-// announcements (SQLite, ODBC, a standby).
+// Without announcements (SQLite, ODBC, a standby) this is how notices arrive; with them it
+// finds what none announced. A standby that refused to listen is asked again.
 void NoticeWatchWorker::check()
 {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const qint64 gap = m_lastCheck.msecsTo(now);
-    m_lastCheck = now;
-    const qint64 period = m_timer.interval();
-    const bool slept = gap > std::max(3 * period, period + SleepMs);
     if (m_link.MissesAnnouncements())
         m_link.Listen();
-    look(slept ? Arrival::Away : Arrival::Live);
+    look(Arrival::Live);
+}
+
+// The wall clock moves on while a machine sleeps, its timers do not: a pulse that comes a
+// minute late follows sleep, and the next look is a catch-up.
+void NoticeWatchWorker::noteTime()
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (m_lastPulse.isValid() && m_lastPulse.msecsTo(now) > SleepMs)
+        m_slept = true;
+    m_lastPulse = now;
 }
 
 // A connection that cannot listen (a standby refuses LISTEN) is logged once; the checks still

@@ -62,6 +62,7 @@ private:
     void announced(qint64 id);
     void pulse();
     void noteListening();
+    void noteTime();
     QList<StoredNotice> readNew(QSqlDatabase &db, QList<qint64> *ids);
     // Runs work on the kept connection; false when the database could not be read.
     bool run(const QString &procedure, const std::function<void(QSqlDatabase &, SqlEngine)> &work);
@@ -73,7 +74,8 @@ private:
     QTimer m_timer;
     QTimer m_pulse;
     int m_pulses = 0;
-    QDateTime m_lastCheck;
+    QDateTime m_lastPulse;
+    bool m_slept = false;
     bool m_down = false;
     bool m_listenLogged = false;
     bool m_saveFailed = false;
