@@ -76,9 +76,11 @@ bool NoticeWatchConnection::Listen()
     return m_listening;
 }
 
+// Asking for no rows works the same on every engine, Access included.
 bool NoticeWatchConnection::Answers()
 {
-    if (IsOpen() && QSqlQuery(database()).exec(QStringLiteral("Select 1")))
+    static const QString probe = QStringLiteral("Select Notice_ID From Notice Where 1=0");
+    if (IsOpen() && QSqlQuery(database()).exec(probe))
         return true;
     Close();
     return false;
