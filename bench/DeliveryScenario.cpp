@@ -163,6 +163,41 @@ std::vector<double> Latencies(const std::map<qint64, qint64> &inserted,
     return seconds;
 }
 
+// The notices, 100 ms apart: id -> when its insert was committed. *inserts gets each insert's
+// own seconds. With a port, each goes as a datagram too, as the notice window sends it.
+std::map<qint64, qint64> InsertNotices(const QString &connection, BareReceiver &bare, quint16 port,
+                                       std::vector<double> *inserts)
+{
+    std::map<qint64, qint64> inserted;
+    QUdpSocket sender;
+    WithConnection(connection, [&](QSqlDatabase &db) {
+        QSqlQuery insert(db);
+        for (int i = 0; i < Notices; ++i) {
+            const QString content = QStringLiteral("delivery %1").arg(i);
+            const qint64 start = MonotonicNs();
+            ExecStatement(insert, QStringLiteral("Insert Into Notice(Notice_Publisher,"
+                                                 "Notice_Content) Values('%1','%2') Returning "
+                                                 "Notice_ID")
+                                      .arg(Writer, content));
+            const qint64 id = insert.next() ? insert.value(0).toLongLong() : 0;
+            insert.finish(); // SQLite commits a statement with rows only now
+            const qint64 committed = MonotonicNs();
+            inserted.emplace(id, committed);
+            inserts->push_back(double(committed - start) / 1e9);
+            if (port != 0) {
+                // The bare socket's copy names the id, and goes first: waking the host may hand
+                // it the processor.
+                const QByteArray text = ("###Notice###~!" + Writer + "~!" + content).toUtf8();
+                sender.writeDatagram(text + '#' + QByteArray::number(id), QHostAddress::LocalHost,
+                                     bare.socket.localPort());
+                sender.writeDatagram(text, QHostAddress(HostAddress), port);
+            }
+            ProcessEventsFor(ApartMs);
+        }
+    });
+    return inserted;
+}
+
 } // namespace
 
 void NoticeDelivery(const ScenarioSetup &setup, Measurement &m, const BenchHome &home)
@@ -177,34 +212,9 @@ void NoticeDelivery(const ScenarioSetup &setup, Measurement &m, const BenchHome 
         bare.Listen(setup.connection);
     Host host(setup, home);
     m.check(host.Ready(), QStringLiteral("the host program's watch did not start"));
-    std::map<qint64, qint64> inserted; // id -> when its insert was committed
     std::vector<double> inserts;
-    QUdpSocket sender;
-    WithConnection(setup.connection, [&](QSqlDatabase &db) {
-        QSqlQuery insert(db);
-        for (int i = 0; i < Notices; ++i) {
-            const QString content = QStringLiteral("delivery %1").arg(i);
-            const qint64 start = MonotonicNs();
-            ExecStatement(insert, QStringLiteral("Insert Into Notice(Notice_Publisher,"
-                                                 "Notice_Content) Values('%1','%2') Returning "
-                                                 "Notice_ID")
-                                      .arg(Writer, content));
-            const qint64 id = insert.next() ? insert.value(0).toLongLong() : 0;
-            insert.finish(); // SQLite commits a statement with rows only now
-            const qint64 committed = MonotonicNs();
-            inserted.emplace(id, committed);
-            inserts.push_back(double(committed - start) / 1e9);
-            if (datagram) {
-                // As the notice window sends it; the bare socket's copy names the id, and goes
-                // first: waking the host may hand it the processor.
-                const QByteArray text = ("###Notice###~!" + Writer + "~!" + content).toUtf8();
-                sender.writeDatagram(text + '#' + QByteArray::number(id), QHostAddress::LocalHost,
-                                     bare.socket.localPort());
-                sender.writeDatagram(text, QHostAddress(HostAddress), port);
-            }
-            ProcessEventsFor(ApartMs);
-        }
-    });
+    const std::map<qint64, qint64> inserted =
+        InsertNotices(setup.connection, bare, datagram ? port : 0, &inserts);
     int twice = 0;
     std::map<qint64, qint64> found = host.Found(&twice);
     for (QDeadlineTimer last(5000); found.size() < inserted.size() && !last.hasExpired();) {

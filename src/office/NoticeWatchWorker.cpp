@@ -16,6 +16,7 @@ namespace {
 const QString Columns = QStringLiteral("Notice_ID,Notice_Publisher,Notice_Content");
 // A pulse this late means the machine slept.
 constexpr qint64 SleepMs = 60 * 1000;
+constexpr int SaveDelayMs = 1000;
 
 // The newest notices by id: no clock, since senders under dialect 1 write their own and SQLite
 // keeps local time.
@@ -66,8 +67,11 @@ qint64 HighestId(QSqlDatabase &db)
 NoticeWatchWorker::NoticeWatchWorker(NoticeWatch::Options options)
     : m_options(std::move(options)), m_seen(m_options.connection, m_options.operatorName,
                                             StateFilePath(QStringLiteral("seen.ini"))),
-      m_link(m_options.connection, this), m_timer(this), m_pulse(this)
+      m_link(m_options.connection, this), m_timer(this), m_pulse(this), m_saving(this)
 {
+    m_saving.setSingleShot(true);
+    m_saving.setInterval(SaveDelayMs);
+    connect(&m_saving, &QTimer::timeout, this, &NoticeWatchWorker::save);
     m_timer.setInterval(m_options.checkSeconds * 1000);
     connect(&m_timer, &QTimer::timeout, this, &NoticeWatchWorker::check);
     m_pulse.setInterval(PulseMs);
@@ -150,7 +154,7 @@ void NoticeWatchWorker::look(Arrival arrival)
         m_announced = ids; // for the next look that succeeds
         return;
     }
-    save();
+    saveSoon();
     if (away) {
         if (!fresh.isEmpty())
             Q_EMIT caughtUp(fresh);
@@ -259,11 +263,19 @@ void NoticeWatchWorker::verifyQueued()
             Q_EMIT found(*match);
     }
     if (!shown.isEmpty()) {
-        save();
+        saveSoon();
         Q_EMIT changed(shown);
     }
     if (wasDown)
         look(Arrival::Away);
+}
+
+// A second later, so that a burst is written once and no pop-up waits for the disk (a sync of
+// seen.ini takes milliseconds, and tens of them on a busy disk).
+void NoticeWatchWorker::saveSoon()
+{
+    if (!m_saving.isActive())
+        m_saving.start();
 }
 
 // A state file that cannot be written is logged once, not at every look.
@@ -280,6 +292,8 @@ void NoticeWatchWorker::stop()
 {
     m_timer.stop();
     m_pulse.stop();
+    m_saving.stop();
+    save();
     m_link.Close();
     QThread::currentThread()->quit();
 }

@@ -66,6 +66,7 @@ private:
     QList<StoredNotice> readNew(QSqlDatabase &db, QList<qint64> *ids);
     // Runs work on the kept connection; false when the database could not be read.
     bool run(const QString &procedure, const std::function<void(QSqlDatabase &, SqlEngine)> &work);
+    void saveSoon();
     void save();
 
     NoticeWatch::Options m_options;
@@ -73,6 +74,7 @@ private:
     NoticeWatchConnection m_link;
     QTimer m_timer;
     QTimer m_pulse;
+    QTimer m_saving;
     int m_pulses = 0;
     QDateTime m_lastPulse;
     bool m_slept = false;
