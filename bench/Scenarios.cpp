@@ -10,6 +10,7 @@
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
+#include "DeliveryScenario.h"
 #include "Measurement.h"
 #include "notice/frmNotice.h"
 #include "notice/NoticeStatements.h"
@@ -455,15 +456,19 @@ void ReportPdf(const ScenarioSetup &setup, Measurement &m, const BenchHome &home
 
 QStringList ScenarioNames()
 {
-    return {QStringLiteral("staff_load"),    QStringLiteral("staff_open"),
-            QStringLiteral("staff_scroll"),  QStringLiteral("staff_save_one"),
-            QStringLiteral("staff_save_d0"), QStringLiteral("staff_save_d1"),
-            QStringLiteral("notice_load"),   QStringLiteral("notice_search"),
-            QStringLiteral("broadcast"),     QStringLiteral("report_pdf")};
+    return {QStringLiteral("staff_load"),     QStringLiteral("staff_open"),
+            QStringLiteral("staff_scroll"),   QStringLiteral("staff_save_one"),
+            QStringLiteral("staff_save_d0"),  QStringLiteral("staff_save_d1"),
+            QStringLiteral("notice_load"),    QStringLiteral("notice_search"),
+            QStringLiteral("broadcast"),      QStringLiteral("report_pdf"),
+            QStringLiteral("notice_delivery")};
 }
 
 bool ScenarioFits(const QString &name, qint64 n)
 {
+    // Twenty seconds of notices a run; the board's size hardly matters to it.
+    if (name == QLatin1String("notice_delivery"))
+        return n <= 1000;
     return name.startsWith(QLatin1String("notice_")) || n <= 100000;
 }
 
@@ -493,6 +498,8 @@ QJsonObject RunScenario(const ScenarioSetup &setup)
             Broadcast(setup, m, home);
         else if (setup.name == QLatin1String("report_pdf"))
             ReportPdf(setup, m, home);
+        else if (setup.name == QLatin1String("notice_delivery"))
+            NoticeDelivery(setup, m, home);
         else
             m.check(false, QStringLiteral("unknown scenario ") + setup.name);
     } catch (const std::exception &error) {

@@ -18,6 +18,11 @@ struct ScenarioSetup
 };
 
 QStringList ScenarioNames();
+// Left out of a --quick run unless named: it takes its time by design.
+inline bool SlowByDesign(const QString &name)
+{
+    return name == QLatin1String("notice_delivery");
+}
 // Whether the scenario is run at this size (staff and users stop at 100,000 rows).
 bool ScenarioFits(const QString &name, qint64 n);
 

@@ -4,6 +4,7 @@
 #include "db/ConnectionPool.h"
 #include "db/Database.h"
 #include "db/SchemaScript.h"
+#include "db/SchemaUpgrade.h"
 #include "db/SqlDialect.h"
 
 #include <QSqlDatabase>
@@ -39,43 +40,12 @@ bool objectExists(QSqlDatabase &db, const QString &name)
     return query.exec(QStringLiteral("Select * From ") + name + QStringLiteral(" Where 1=0"));
 }
 
-// OnLine's columns beyond UserIP, which an OnLine made for the original may lack. SQLite adds no
-// column with a computed default, so there the host program writes the time itself.
-struct OnLineColumn
+// "added the trigger …" for what the upgrade added, or the alternative when nothing.
+QString addedText(const QStringList &added, const QString &nothing)
 {
-    const char *name;
-    const char *sqlite;
-    const char *postgresql;
-    const char *sqlserver;
-};
-constexpr OnLineColumn onLineColumns[] = {
-    {"UserName", "TEXT", "text", "nvarchar(50) NULL"},
-    {"LoginTime", "TEXT", "timestamp(0) without time zone", "datetime NULL"},
-    {"LastSeen", "TEXT", "timestamp(0) without time zone DEFAULT LOCALTIMESTAMP(0)",
-     "datetime NULL DEFAULT GETDATE()"},
-};
-
-// Adds what OnLine lacks; the names of the added columns.
-QStringList completeOnLine(QSqlDatabase &db, SqlEngine engine)
-{
-    QSqlQuery probe(db);
-    ExecStatement(probe, QStringLiteral("Select * From OnLine Where 1=0"));
-    const QSqlRecord record = probe.record();
-    probe.finish();
-    QStringList added;
-    for (const OnLineColumn &column : onLineColumns) {
-        if (record.indexOf(QLatin1String(column.name)) >= 0)
-            continue;
-        const char *type = engine == SqlEngine::SQLite       ? column.sqlite
-                           : engine == SqlEngine::PostgreSQL ? column.postgresql
-                                                             : column.sqlserver;
-        QSqlQuery alter(db);
-        ExecStatement(alter, QStringLiteral("ALTER TABLE OnLine ADD %1%2 %3")
-                                 .arg(engine == SqlEngine::Passthrough ? "" : "COLUMN ",
-                                      QLatin1String(column.name), QLatin1String(type)));
-        added << QLatin1String(column.name);
-    }
-    return added;
+    if (added.isEmpty())
+        return nothing;
+    return QStringLiteral("added ") + added.join(QStringLiteral(" and "));
 }
 
 } // namespace
@@ -93,15 +63,10 @@ bool InitDatabase(const QString &connection, QString *message)
                 for (const QString &name : schemaObjects())
                     (objectExists(db, name) ? present : missing) << name;
                 if (missing.isEmpty()) {
-                    const QStringList added = completeOnLine(db, EngineOf(db));
-                    text = added.isEmpty()
-                               ? QStringLiteral("The database already has %1; nothing was "
-                                                "changed.")
-                                     .arg(present.join(QStringLiteral(", ")))
-                               : QStringLiteral("The database already has %1; added the "
-                                                "columns %2 to OnLine.")
-                                     .arg(present.join(QStringLiteral(", ")),
-                                          added.join(QStringLiteral(", ")));
+                    text = QStringLiteral("The database already has %1; %2.")
+                               .arg(present.join(QStringLiteral(", ")),
+                                    addedText(UpgradeSchema(db),
+                                              QStringLiteral("nothing was changed")));
                     ok = true;
                     return;
                 }
@@ -113,9 +78,11 @@ bool InitDatabase(const QString &connection, QString *message)
                                     missing.join(QStringLiteral(", ")));
                     return;
                 }
-                RunSchemaScript(db, scriptFor(EngineOf(db)));
+                const QStringList added =
+                    UpgradeSchema(db, ReadSchemaScript(scriptFor(EngineOf(db))));
                 text = QStringLiteral("Created the tables Clerk, Notice, OnLine and the view "
-                                      "Vw_Clerk.");
+                                      "Vw_Clerk%1.")
+                           .arg(added.isEmpty() ? QString() : u"; " + addedText(added, {}));
                 ok = true;
             },
             true);

@@ -9,19 +9,28 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-void RunSchemaScript(QSqlDatabase &db, const QString &resource)
+QString ReadSchemaScript(const QString &resource)
 {
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly))
         throw ArdentaError(QStringLiteral("The schema script %1 is missing.").arg(resource));
-    const QString script = QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(file.readAll());
+}
+
+void RunScriptStatements(QSqlDatabase &db, const QString &script)
+{
+    QSqlQuery query(db);
+    for (const QString &statement : SplitScript(script))
+        ExecStatement(query, statement);
+}
+
+void RunSchemaScript(QSqlDatabase &db, const QString &resource)
+{
+    const QString script = ReadSchemaScript(resource);
     if (!db.transaction())
         throw ArdentaError(db.lastError().text());
     try {
-        QSqlQuery query(db);
-        for (const QString &statement : SplitScript(script))
-            ExecStatement(query, statement);
-        query.finish();
+        RunScriptStatements(db, script);
         if (!db.commit())
             throw ArdentaError(db.lastError().text());
     } catch (...) {

@@ -40,6 +40,7 @@ NoticeNotifier::NoticeNotifier(const HostTexts &texts, const QString &bindAddres
 {
     connect(&m_watch, &NoticeWatch::Found, this, &NoticeNotifier::received);
     connect(&m_watch, &NoticeWatch::CaughtUp, this, &NoticeNotifier::caughtUp);
+    connect(&m_watch, &NoticeWatch::Changed, this, &NoticeNotifier::boardChanged);
     m_burst.setSingleShot(true);
     m_burst.setInterval(BurstMilliseconds);
     connect(&m_burst, &QTimer::timeout, this, &NoticeNotifier::endOfBurst);
@@ -92,14 +93,32 @@ void NoticeNotifier::readDatagrams()
         const auto notice = NoticeMessage::Decode(datagram.data(), m_encoding);
         if (!notice)
             continue;
-        if (m_verify)
+        if (m_verify) {
             m_watch.Verify(notice->publisher, notice->content,
                            QStringLiteral("%1:%2")
                                .arg(datagram.senderAddress().toString())
                                .arg(datagram.senderPort()));
-        else
+        } else if (!shownRecently(notice->publisher, notice->content)) {
             received({0, notice->publisher, notice->content});
+            m_watch.ShownAsSent(notice->publisher, notice->content);
+        }
     }
+}
+
+// Unverified, a datagram may come after the watch found its notice on the board.
+bool NoticeNotifier::shownRecently(const QString &publisher, const QString &content) const
+{
+    return std::any_of(m_recent.cbegin(), m_recent.cend(), [&](const StoredNotice &notice) {
+        return notice.Id != 0 && notice.Publisher == publisher.trimmed() &&
+               notice.Content.startsWith(content);
+    });
+}
+
+// Until the board can read just the notices named, an open board that is only being viewed
+// reloads its list.
+void NoticeNotifier::boardChanged(const QList<qint64> &)
+{
+    NoticeBoard::RefreshWhileViewing();
 }
 
 void NoticeNotifier::remember(const StoredNotice &notice)
@@ -112,7 +131,8 @@ void NoticeNotifier::remember(const StoredNotice &notice)
 
 void NoticeNotifier::received(const StoredNotice &notice)
 {
-    NoticeBoard::RefreshWhileViewing();
+    if (notice.Id == 0) // the watch tells the board about the notices it found
+        NoticeBoard::RefreshWhileViewing();
     remember(notice);
     if (m_burst.isActive()) {
         m_pending << notice;
@@ -132,7 +152,6 @@ void NoticeNotifier::caughtUp(const QList<StoredNotice> &notices)
         received(notices.front());
         return;
     }
-    NoticeBoard::RefreshWhileViewing();
     for (const StoredNotice &notice : notices.mid(qMax(0, notices.size() - KeptInMenu)))
         remember(notice);
     QStringList lines;

@@ -5,7 +5,8 @@
 // board on that notice. Datagrams come from the network: they go through the same decoder and
 // parser as ardenta-listen, and with a watch over the board a datagram shows only as the stored
 // notice it stands for; everything shown is escaped for the notification's markup. Notices the
-// watch finds the user missed while away pop up too.
+// watch finds live (an announcement, a check) pop up as a datagram's do, those the user missed
+// while away as a catch-up; the watch sees to it that each pops up once.
 
 #include "common/NoticeMessage.h"
 #include "office/HostTexts.h"
@@ -48,6 +49,8 @@ private Q_SLOTS:
 private:
     void readDatagrams();
     void received(const StoredNotice &notice);
+    bool shownRecently(const QString &publisher, const QString &content) const;
+    void boardChanged(const QList<qint64> &ids);
     void caughtUp(const QList<StoredNotice> &notices);
     void endOfBurst();
     void show(const QString &summary, const QString &body, const StoredNotice &opens);

@@ -199,8 +199,11 @@ bool CreateDemoDatabase(const QString &sqlitePath, QString *message)
             *message = text;
     };
     if (QFileInfo::exists(sqlitePath)) {
-        say(QStringLiteral("The demo database %1 exists already.").arg(sqlitePath));
-        return true;
+        // Made by an earlier version, it may lack what this one expects.
+        QString upgraded;
+        const bool ok = InitDatabase(QStringLiteral("sqlite:") + sqlitePath, &upgraded);
+        say(QStringLiteral("The demo database %1 exists already. %2").arg(sqlitePath, upgraded));
+        return ok;
     }
     if (!QDir().mkpath(QFileInfo(sqlitePath).absolutePath())) {
         say(QStringLiteral("Cannot create the folder of %1.").arg(sqlitePath));

@@ -67,15 +67,20 @@ void apply(HostSettings &settings, const QString &path, bool systemWide)
     flag("Presence", "Enabled", settings.presence);
     if (!text("Presence", "Address").isEmpty())
         settings.address = text("Presence", "Address");
-    if (const QString seconds = text("Presence", "RefreshSeconds"); !seconds.isEmpty()) {
+    // Whole seconds from 1 up to the most a timer and its sleep check can take.
+    const auto seconds = [&](const char *section, const char *key, int most, int &target) {
+        if (text(section, key).isEmpty())
+            return;
         bool ok = false;
-        const int value = seconds.toInt(&ok);
-        if (ok && value >= 1 && value <= 3600)
-            settings.presenceSeconds = value;
+        const int value = text(section, key).toInt(&ok);
+        if (ok && value >= 1 && value <= most)
+            target = value;
         else
-            complain("Presence", "RefreshSeconds");
-    }
+            complain(section, key);
+    };
+    seconds("Presence", "RefreshSeconds", 3600, settings.presenceSeconds);
     flag("Notice", "Verify", settings.verifyNotices);
+    seconds("Notice", "CheckSeconds", 86400, settings.noticeCheckSeconds);
     if (systemWide) {
         flag("Permissions", "EditStaff", settings.editStaff);
         flag("Permissions", "EditNotice", settings.editNotice);

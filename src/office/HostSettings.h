@@ -10,6 +10,7 @@
 //   [Presence]     Enabled=true     Address=IPv4 (default: the address the broadcast leaves out)
 //                  RefreshSeconds=60
 //   [Notice]       Verify=true      (false: every datagram pops up as it came, forged or not)
+//                  CheckSeconds=30  (how often the board is looked at for notices not shown)
 
 #include <ArdentaExport.h>
 
@@ -28,7 +29,8 @@ struct ARDENTA_EXPORT HostSettings
     QString address;
     int presenceSeconds = 60; // how often the row is refreshed
     bool verifyNotices = true;
-    QStringList problems; // values that could not be read: "FILE: [Section] Key=value"
+    int noticeCheckSeconds = 30; // how often the watch looks at the board
+    QStringList problems;        // values that could not be read: "FILE: [Section] Key=value"
 
     QString effectiveOperator() const;
 };

@@ -18,9 +18,11 @@ NoticeWatch::NoticeWatch(Options options, QObject *parent)
 {
     qRegisterMetaType<StoredNotice>();
     qRegisterMetaType<QList<StoredNotice>>();
+    qRegisterMetaType<QList<qint64>>();
     const NoticeWatchWorker *worker = m_work->worker();
     connect(worker, &NoticeWatchWorker::found, this, &NoticeWatch::Found);
     connect(worker, &NoticeWatchWorker::caughtUp, this, &NoticeWatch::CaughtUp);
+    connect(worker, &NoticeWatchWorker::changed, this, &NoticeWatch::Changed);
     connect(worker, &NoticeWatchWorker::notFound, this, &NoticeWatch::notFound);
     connect(worker, &NoticeWatchWorker::failed, this,
             [this](const QString &procedure, const QString &error) {
@@ -37,8 +39,19 @@ void NoticeWatch::Start()
 
 void NoticeWatch::Verify(const QString &publisher, const QString &content, const QString &sender)
 {
+    queue(publisher, content, sender, false);
+}
+
+void NoticeWatch::ShownAsSent(const QString &publisher, const QString &content)
+{
+    queue(publisher, content, QString(), true);
+}
+
+void NoticeWatch::queue(const QString &publisher, const QString &content, const QString &sender,
+                        bool shownAsSent)
+{
     NoticeWatchWorker *worker = m_work->worker();
-    if (worker->queue({publisher, content, sender}))
+    if (worker->queue({publisher, content, sender, shownAsSent}))
         QMetaObject::invokeMethod(worker, &NoticeWatchWorker::verifyQueued);
 }
 

@@ -26,6 +26,17 @@ QString From(qint64 id)
         .arg(id);
 }
 
+QString IdsFrom(qint64 id)
+{
+    return QStringLiteral("Select Notice_ID From Notice Where Notice_ID>=%1").arg(id);
+}
+
+QString Probe()
+{
+    // Access has no Select without a table.
+    return QStringLiteral("Select Notice_ID From Notice Where 1=0");
+}
+
 QString HighestId()
 {
     return QStringLiteral("Select Max(Notice_ID) From Notice");

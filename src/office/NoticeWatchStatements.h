@@ -10,8 +10,11 @@ namespace NoticeWatchStatements {
 
 // The newest notices, in the words of the engine the connection reaches.
 QString Newest(SqlEngine engine, int count);
-// The notices from this id on, oldest first.
+// The notices from this id on, oldest first; and their ids alone.
 QString From(qint64 id);
+QString IdsFrom(qint64 id);
 QString HighestId();
+// A query any engine answers at once with no rows: is the connection alive?
+QString Probe();
 
 } // namespace NoticeWatchStatements

@@ -32,6 +32,7 @@ void SeenNotices::Begin(qint64 highest)
 {
     m_known = true;
     m_beginning = true;
+    m_changed = true;
     m_highest = highest;
     m_handled.clear();
 }
@@ -41,27 +42,40 @@ bool SeenNotices::IsOwn(const QString &publisher) const
     return TrimBlanks(publisher) == m_operator;
 }
 
-QList<StoredNotice> SeenNotices::TakeNew(QList<StoredNotice> notices)
+QList<qint64> SeenNotices::TakeNew(QList<qint64> ids)
 {
-    std::sort(notices.begin(), notices.end(),
-              [](const StoredNotice &a, const StoredNotice &b) { return a.Id < b.Id; });
-    QList<StoredNotice> fresh;
-    for (const StoredNotice &notice : std::as_const(notices)) {
-        m_highest = std::max(m_highest, notice.Id);
-        if (notice.Id < From() || m_handled.contains(notice.Id))
+    std::sort(ids.begin(), ids.end());
+    const qint64 highest = m_highest;
+    QList<qint64> fresh;
+    for (const qint64 id : std::as_const(ids)) {
+        m_highest = std::max(m_highest, id);
+        if (id < From() || m_handled.contains(id))
             continue;
-        m_handled.insert(notice.Id);
-        if (!IsOwn(notice.Publisher))
-            fresh << notice;
+        m_handled.insert(id);
+        fresh << id;
     }
     m_handled.removeIf([this](qint64 id) { return id < From(); });
+    m_changed = m_changed || m_highest != highest || !fresh.isEmpty();
     if (std::exchange(m_beginning, false))
         return {};
     return fresh;
 }
 
-bool SeenNotices::Save(QString *error) const
+// Below From() a notice was looked at by an earlier catch-up, or stood on the board before the
+// very first start.
+bool SeenNotices::Shown(qint64 id)
 {
+    if (id < From() || m_handled.contains(id))
+        return false;
+    m_handled.insert(id);
+    m_changed = true;
+    return true;
+}
+
+bool SeenNotices::Save(QString *error)
+{
+    if (!m_changed)
+        return true;
     QList<qint64> handled(m_handled.cbegin(), m_handled.cend());
     std::sort(handled.begin(), handled.end());
     QStringList ids;
@@ -73,8 +87,10 @@ bool SeenNotices::Save(QString *error) const
     settings.setValue(HandledKey, ids.join(u' '));
     settings.endGroup();
     settings.sync();
-    if (settings.status() == QSettings::NoError)
+    if (settings.status() == QSettings::NoError) {
+        m_changed = false;
         return true;
+    }
     *error = QStringLiteral("Cannot write %1").arg(m_file);
     return false;
 }

@@ -5,8 +5,6 @@
 // user's state folder under a hash of the masked connection string and the operator, so that
 // the file holds no password and no database name.
 
-#include "office/NoticeWatch.h"
-
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -27,14 +25,16 @@ public:
     // The very first start: the board as it is up to its highest id counts as seen, which the
     // next TakeNew takes without calling anything new.
     void Begin(qint64 highest);
-    // Of the notices from From() on, those not handled yet and not the operator's own, oldest
-    // first; all of them count as handled from now on.
-    QList<StoredNotice> TakeNew(QList<StoredNotice> notices);
-    // A notice shown as it arrived.
-    void Shown(qint64 id) { m_handled.insert(id); }
+    // Of the ids on the board from From() on, those not handled yet, ascending; all of them
+    // count as handled from now on.
+    QList<qint64> TakeNew(QList<qint64> ids);
+    // A notice about to be shown as it arrived: false when it was handled already, however it
+    // came (each notice pops up once).
+    bool Shown(qint64 id);
     bool IsOwn(const QString &publisher) const;
 
-    bool Save(QString *error) const;
+    // Writes what changed since it was read or last written.
+    bool Save(QString *error);
 
 private:
     QString m_file;
@@ -42,6 +42,7 @@ private:
     QString m_operator;
     bool m_known = false;
     bool m_beginning = false;
+    bool m_changed = false;
     qint64 m_highest = 0;
     QSet<qint64> m_handled;
 };

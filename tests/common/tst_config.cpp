@@ -87,10 +87,12 @@ private Q_SLOTS:
         QCOMPARE(HostConfig::Read().effectiveOperator(), HostConfig::LoginName());
         home.writeSettings(true, "[Database]\nConnection=Provider=PostgreSQL;Host=/run/pg;"
                                  "Database=staff\nDialect=1\n[User]\nLanguage=ENG\n"
-                                 "[Permissions]\nEditStaff=true\nEditNotice=maybe\n");
+                                 "[Permissions]\nEditStaff=true\nEditNotice=maybe\n"
+                                 "[Notice]\nCheckSeconds=5\n");
         home.writeSettings(false, "[database]\nconnection=sqlite:/srv/a;b.db\n[User]\n"
                                   "Operator=张三\n[Permissions]\nEditNotice=true\n"
-                                  "[Presence]\nEnabled=no\nRefreshSeconds=0\n");
+                                  "[Presence]\nEnabled=no\nRefreshSeconds=0\n"
+                                  "[Notice]\nCheckSeconds=1.5\n");
         const HostSettings settings = HostConfig::Read();
         QCOMPARE(settings.connection, QStringLiteral("sqlite:/srv/a;b.db"));
         QCOMPARE(settings.dialect, qint16(1));
@@ -98,7 +100,9 @@ private Q_SLOTS:
         QCOMPARE(settings.effectiveOperator(), QStringLiteral("张三"));
         QVERIFY(settings.editStaff && !settings.editNotice && !settings.presence);
         QCOMPARE(settings.presenceSeconds, 60);
-        QCOMPARE(settings.problems.size(), 2); // EditNotice=maybe, RefreshSeconds=0
+        QCOMPARE(settings.noticeCheckSeconds, 5);
+        // EditNotice=maybe, RefreshSeconds=0, CheckSeconds=1.5
+        QCOMPARE(settings.problems.size(), 3);
     }
 
     // The dialog's save: read back as written, quotes and Chinese included; never a password.

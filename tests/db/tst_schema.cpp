@@ -3,9 +3,12 @@
 #include "common/Clock.h"
 #include "common/Session.h"
 #include "db/ClerkFields.h"
+#include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/Schema.h"
+#include "db/Security.h"
 #include "db/SqlDialect.h"
 #include "DbFixture.h"
 #include "office/DemoData.h"
@@ -14,6 +17,9 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -28,6 +34,28 @@ QStringList column(const QString &connection, const QString &sql, const char *na
         values << rows->Fields(QLatin1String(name)).toString();
     return values;
 }
+
+// The ids announced on the notices' channel, as a host's watch hears them.
+class Announcements : public QObject
+{
+public:
+    explicit Announcements(const QString &connection)
+    {
+        QSqlDatabase db = OpenDatabase(ParseConnectionString(connection), m_name);
+        db.driver()->subscribeToNotification(QStringLiteral("ardenta_notice"));
+        connect(db.driver(), &QSqlDriver::notification, this,
+                [this](const QString &, QSqlDriver::NotificationSource, const QVariant &payload) {
+                    ids << payload.toLongLong();
+                });
+    }
+    ~Announcements() override { QSqlDatabase::removeDatabase(m_name); }
+    QList<qint64> ids;
+
+private:
+    const QString m_name = UniqueConnectionName();
+};
+
+const QString Announcing = QStringLiteral("the trigger that announces notice changes");
 } // namespace
 
 class tst_Schema : public QObject
@@ -85,6 +113,83 @@ private Q_SLOTS:
         QCOMPARE(db.count(QStringLiteral("Notice")), 0);
     }
 
+    // Every --init-db on PostgreSQL brings the trigger that announces notice changes: to a new
+    // database, to one made before it, over an earlier version's body; once there, a run
+    // changes nothing. Inserts, changes and deletes are announced with their ids at commit,
+    // nothing for a rollback.
+    void noticesAnnounced_data()
+    {
+        QTest::addColumn<QString>("engine");
+        for (const char *engine : {"postgresql", "odbc-postgresql"})
+            QTest::newRow(engine) << engine;
+    }
+    void noticesAnnounced()
+    {
+        TestHome home;
+        DB_FIXTURE_WITH(db, false);
+        QString message;
+        QVERIFY2(InitDatabase(db.connection(), &message), qPrintable(message));
+        QVERIFY2(message.endsWith(Announcing + u'.'), qPrintable(message));
+        QVERIFY(InitDatabase(db.connection(), &message));
+        QVERIFY2(message.endsWith(QLatin1String("nothing was changed.")), qPrintable(message));
+        for (const char *older :
+             {"Drop Trigger notice_announce On Notice",
+              "Create Or Replace Function ardenta_notice_announce() Returns trigger Language "
+              "plpgsql As $$Begin Return Null; End$$"}) {
+            db.exec(QLatin1String(older));
+            QVERIFY2(InitDatabase(db.connection(), &message), qPrintable(message));
+            QVERIFY2(message.endsWith(u"; added " + Announcing + u'.'), qPrintable(message));
+        }
+        QCOMPARE(db.scalar("Select Count(*) From pg_trigger Where tgname='notice_announce'"), 1);
+        if (db.engine() != QLatin1String("postgresql"))
+            return; // listening is the host's, on PostgreSQL reached directly
+
+        const Announcements heard(db.connection());
+        db.addNotice(QStringLiteral("2024-05-01 10:00:00"), "bob", "first");
+        db.addNotice(QStringLiteral("2024-05-01 10:00:00"), "bob", "second");
+        const qint64 first = db.noticeId(QStringLiteral("first")).toLongLong();
+        const qint64 second = first + 1;
+        db.exec(QStringLiteral("Update Notice Set Notice_Content='changed' Where Notice_ID=%1")
+                    .arg(first));
+        db.exec(QStringLiteral("Delete From Notice Where Notice_ID=%1").arg(second));
+        WithConnection(db.connection(), [](QSqlDatabase &writer) {
+            writer.transaction();
+            QSqlQuery(writer).exec(
+                QStringLiteral("Insert Into Notice(Notice_Content) Values('x')"));
+            writer.rollback();
+        });
+        db.addNotice(QStringLiteral("2024-05-01 10:00:00"), "bob", "last");
+        const qint64 last = db.noticeId(QStringLiteral("last")).toLongLong();
+        QTRY_COMPARE(heard.ids, (QList<qint64>{first, second, first, second, last}));
+    }
+
+    // On a secured database a notice writer's insert is announced, and securing again leaves
+    // the trigger alone.
+    void announcedOnSecuredDatabase()
+    {
+        TestHome home;
+        DbFixture db(QStringLiteral("postgresql"), false);
+        if (db.skipped())
+            QSKIP(qPrintable(db.problem()));
+        const QString writer = QStringLiteral("writer_%1").arg(QCoreApplication::applicationPid());
+        db.exec(QStringLiteral("Create Role %1 Login").arg(writer));
+        QString message;
+        for (int run = 0; run < 2; ++run)
+            QCOMPARE(Security::SecureDatabase(db.connection(), &message), 0);
+        QVERIFY2(message.contains(QLatin1String("nothing was changed")), qPrintable(message));
+        QCOMPARE(Security::Grant(db.connection(), writer, QStringLiteral("notice"), &message), 0);
+
+        const Announcements heard(db.connection());
+        ConnectionSettings login = ParseConnectionString(db.connection());
+        login.userName = writer;
+        WithConnection(PostgreSqlConnectionString(login), [](QSqlDatabase &as) {
+            QSqlQuery insert(as);
+            ExecStatement(insert, QStringLiteral("Insert Into Notice(Notice_Publisher,"
+                                                 "Notice_Content) Values(session_user,'mine')"));
+        });
+        QTRY_COMPARE(heard.ids, (QList<qint64>{db.noticeId(QStringLiteral("mine")).toLongLong()}));
+    }
+
     void demoDatabase()
     {
         TestHome home;
@@ -123,6 +228,11 @@ private Q_SLOTS:
         const QByteArray before = file.readAll();
         QVERIFY(CreateDemoDatabase(path, &message));
         QCOMPARE(file.seek(0) ? file.readAll() : QByteArray(), before);
+        // One made by an earlier version gets what this one adds.
+        QVERIFY(
+            ExcuteSQL(demo, QStringLiteral("Drop Table OnLine\rCreate Table OnLine(UserIP Text)")));
+        QVERIFY(CreateDemoDatabase(path, &message));
+        QVERIFY2(message.contains(QLatin1String("added the columns")), qPrintable(message));
         QCOMPARE(home.logEntryCount(), 0);
     }
 };
