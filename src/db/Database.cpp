@@ -290,6 +290,65 @@ bool ExcuteBatch(const QString &strConnection, const std::function<QString()> &n
     }
 }
 
+namespace {
+
+// The key an Insert just took, asked on its own connection and transaction.
+qint64 InsertedKey(QSqlQuery &query, const QString &insert, const QString &keyColumn,
+                   SqlEngine engine, DBType dialect)
+{
+    QString ask;
+    switch (engine) {
+    case SqlEngine::PostgreSQL:
+        ExecStatement(query,
+                      AdaptStatement(insert, engine) + QStringLiteral(" Returning ") + keyColumn);
+        return query.next() ? query.value(0).toLongLong() : 0;
+    case SqlEngine::SQLite:
+        ask = QStringLiteral("Select last_insert_rowid()");
+        break;
+    case SqlEngine::Passthrough:
+        if (dialect == DBType::TransactSql) {
+            // Only the same batch sees the scope of the Insert.
+            ExecStatement(query, insert + QStringLiteral(";Select SCOPE_IDENTITY()"));
+            do {
+                if (query.isSelect() && query.next())
+                    return query.value(0).toLongLong();
+            } while (query.nextResult());
+            return 0;
+        }
+        ask = QStringLiteral("Select @@IDENTITY");
+        break;
+    }
+    ExecStatement(query, AdaptStatement(insert, engine));
+    ExecStatement(query, ask);
+    return query.next() ? query.value(0).toLongLong() : 0;
+}
+
+} // namespace
+
+bool ExcuteInsert(const QString &strConnection, const QString &strSQL, const QString &keyColumn,
+                  DBType dialect, qint64 *newKey)
+{
+    lastFailure().clear();
+    *newKey = 0;
+    if (strConnection.trimmed().isEmpty())
+        return false;
+    try {
+        InTransaction(strConnection, [&](QSqlDatabase &db, SqlEngine engine) {
+            QSqlQuery query(db);
+            *newKey = InsertedKey(query, strSQL, keyColumn, engine, dialect);
+            query.finish();
+        });
+        return true;
+    } catch (const ConnectionError &e) {
+        noteFailure(e, strConnection);
+        throw;
+    } catch (const std::exception &e) {
+        noteFailure(e, strConnection);
+        LogFailure(e, QStringLiteral("ExcuteSQL"), QStringLiteral("modPublic"), strSQL);
+        return false;
+    }
+}
+
 bool ExcuteSQL(const QString &strConnection, const QString &strSQL)
 {
     return ExcuteSQL(strConnection, strSQL, nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/DBType.h"
+
 #include <functional>
 #include <memory>
 #include <QString>
@@ -36,6 +38,14 @@ bool ExcuteSQL(const QString &strConnection, const QString &strSQL, int *rowsCha
 bool ExcuteBatch(const QString &strConnection, const std::function<QString()> &next,
                  const std::function<QString()> &wholeText,
                  const std::function<void(int rows)> &counted = {});
+
+// ExcuteSQL for one Insert into a table whose key the database numbers (keyColumn): *newKey gets
+// the key it took, read in the same transaction (PostgreSQL's Returning, SQLite's
+// last_insert_rowid()); behind ODBC, for a database that is neither, the dialect says how it
+// tells: Transact-SQL's SCOPE_IDENTITY() in the same batch, Jet's @@IDENTITY on the same
+// connection. *newKey is 0 when the database gave none.
+bool ExcuteInsert(const QString &strConnection, const QString &strSQL, const QString &keyColumn,
+                  DBType dialect, qint64 *newKey);
 
 // The database's own first line of why the last GetRecordset, ExcuteSQL or ExcuteBatch on this
 // thread failed, passwords masked, for the detail of the message that says so; empty when that

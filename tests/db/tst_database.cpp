@@ -167,6 +167,37 @@ private Q_SLOTS:
         QCOMPARE(home.logEntryCount(), 1);
     }
 
+    // An insert gives the key it took, also when another insert (a trigger's, a colleague's)
+    // took one since from a sequence of its own.
+    void insertGivesItsKey_data() { BackendRows(); }
+    void insertGivesItsKey()
+    {
+        TestHome home;
+        DB_FIXTURE(db);
+        db.addNotice(QStringLiteral("2024-05-01 10:00:00"), QStringLiteral("ann"), "first");
+        if (db.onPostgreSql()) {
+            db.exec(QStringLiteral("Create Table Audit(Id serial, Note_Id integer)"));
+            db.exec(QStringLiteral(
+                "Create Function Audited() Returns trigger As $$ Begin Insert Into "
+                "Audit(Note_Id) Values(NEW.Notice_ID); Return NEW; End $$ Language plpgsql"));
+            db.exec(QStringLiteral("Create Trigger Audited After Insert On Notice For Each Row "
+                                   "Execute Function Audited()"));
+        }
+        qint64 key = 0;
+        for (const DBType dialect : {DBType::TransactSql, DBType::Jet}) {
+            QVERIFY(ExcuteInsert(db.connection(),
+                                 QStringLiteral("Insert Into Notice(Notice_Publisher,"
+                                                "Notice_Content) Values('bob','it''s')"),
+                                 QStringLiteral("Notice_ID"), dialect, &key));
+            QCOMPARE(key,
+                     db.scalar(QStringLiteral("Select Max(Notice_ID) From Notice")).toLongLong());
+        }
+        QVERIFY(!ExcuteInsert(db.connection(), QStringLiteral("Insert Into Nowhere Values(1)"),
+                              QStringLiteral("Notice_ID"), DBType::TransactSql, &key));
+        QCOMPARE(key, 0);
+        QCOMPARE(home.logEntryCount(), 1);
+    }
+
     // Rows on the client, a null apart from empty text; a failing query logs the masked
     // connection and the statement.
     void recordsetsAndFailures_data() { BackendRows(); }
