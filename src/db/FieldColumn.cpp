@@ -446,6 +446,28 @@ void FieldColumn::remove(qsizetype row)
     --m_size;
 }
 
+void FieldColumn::truncate(qsizetype rows)
+{
+    if (rows < 0 || rows >= m_size)
+        return;
+    const auto keep = [rows](auto &values) {
+        if (values.size() > size_t(rows))
+            values.resize(size_t(rows));
+    };
+    keep(m_nulls);
+    keep(m_numbers);
+    keep(m_reals);
+    keep(m_variants);
+    keep(m_texts);
+    keep(m_codes);
+    if (m_store == Store::Packed && m_kind == Kind::Text) {
+        keep(m_ends);
+        m_packedEnd = m_ends.empty() ? 0 : m_ends.back();
+        m_blocks.resize(size_t((m_packedEnd + BlockChars - 1) / BlockChars));
+    }
+    m_size = rows;
+}
+
 void FieldColumn::numberRows()
 {
     clearStores();

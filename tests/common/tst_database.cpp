@@ -186,6 +186,22 @@ private Q_SLOTS:
             QCOMPARE(texts.text(i), expected[i]);
         texts.numberRows();
         QCOMPARE(texts.text(39999), QStringLiteral("40000"));
+        // Rows dropped from the end (an undone paste) leave the others as they were, whether
+        // the texts are in the dictionary or packed; appending goes on after them.
+        for (const int distinct : {3, 5000}) {
+            FieldColumn column;
+            QStringList kept;
+            for (int i = 0; i < 5000; ++i) {
+                kept << QStringLiteral("text %1").arg(i % distinct);
+                column.append(kept.last());
+            }
+            column.truncate(3000);
+            column.appendText(QStringLiteral("after"));
+            kept = kept.mid(0, 3000) << QStringLiteral("after");
+            QCOMPARE(column.size(), qsizetype(kept.size()));
+            for (int i = 0; i < kept.size(); ++i)
+                QCOMPARE(column.text(i), kept[i]);
+        }
     }
 
     // A thousand calls open one connection; a backend terminated between calls, a connection
