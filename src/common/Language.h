@@ -20,6 +20,8 @@ inline constexpr LangText Saved{"0068", "Saved!"};
 inline constexpr LangText Failed{"0069", "Failed!"};
 // Asked before deleting one record as well as all of them.
 inline constexpr LangText DeleteQuestion{"0077", "Are You Want To Delete All Records?"};
+// Asked before what the user changed and did not save is thrown away.
+inline constexpr LangText DiscardQuestion{"0482", "Your changes are not saved. Throw them away?"};
 } // namespace ModuleTexts
 
 // The session language's font as the host's font object gives it.
