@@ -35,7 +35,7 @@ void StaffSheet::Type(int row, int col, const QString &text)
         open->Typed(text);
         return;
     }
-    auto *step = new StaffStep(*this, {std::move(cell)}, m_grid.Rows(), {}, true);
+    auto *step = new StaffStep(*this, {std::move(cell)}, m_grid.Rows(), {}, {}, true);
     m_stack.push(step);
     m_typing = step;
 }
@@ -59,11 +59,21 @@ void StaffSheet::Paste(const PastePlan &plan, const CellRows &block)
     const int rows = m_grid.Rows();
     std::vector<StaffStep::Cell> cells;
     std::vector<QStringList> added;
+    std::vector<QStringList> replaced;
+    // A block that starts in the new-entry row replaces it with rows of its own: writing into
+    // a loaded column would make it keep one string per cell.
+    int from = rows;
+    if (plan.FirstRow() == rows - 1 && m_grid.TextMatrix(rows - 1, GridKeyCol).isEmpty()) {
+        from = rows - 1;
+        QStringList &entryRow = replaced.emplace_back();
+        for (int col = 0; col < m_grid.Cols(); ++col)
+            entryRow << m_grid.TextMatrix(from, col);
+    }
     for (size_t line = size_t(plan.FirstLine()); line < block.size(); ++line) {
         const int row = plan.FirstRow() + int(line) - plan.FirstLine();
         const QStringList &values = block[line];
         QStringList *newRow = nullptr;
-        if (row >= rows) {
+        if (row >= from) {
             newRow = &added.emplace_back();
             newRow->resize(m_grid.Cols());
         }
@@ -75,11 +85,12 @@ void StaffSheet::Paste(const PastePlan &plan, const CellRows &block)
                 cells.push_back({row, col, m_grid.CellValue(row, col), values.at(v)});
         }
     }
-    while (int(added.size()) < plan.AddedRows())
+    while (from + int(added.size()) < rows + plan.AddedRows())
         added.emplace_back(); // the fresh new-entry row
     if (cells.empty() && added.empty())
         return;
-    m_stack.push(new StaffStep(*this, std::move(cells), rows, std::move(added), false));
+    m_stack.push(
+        new StaffStep(*this, std::move(cells), from, std::move(added), std::move(replaced), false));
 }
 
 bool StaffSheet::Undo(std::pair<int, int> *where)
@@ -124,7 +135,7 @@ void StaffSheet::RemoveRow(int row)
     m_grid.RemoveItem(row);
     m_edits.RowRemoved(row);
     for (int i = 0; i < m_stack.count(); ++i)
-        step(i)->RowRemoved(row);
+        step(i)->RowRemoved(row, i < m_stack.index());
 }
 
 void StaffSheet::WriteCells(const std::vector<StaffStep::Cell> &cells, bool after)

@@ -6,9 +6,10 @@
 #include <algorithm>
 
 StaffStep::StaffStep(StaffSheet &sheet, std::vector<Cell> cells, int addedFrom,
-                     std::vector<QStringList> added, bool applied)
+                     std::vector<QStringList> added, std::vector<QStringList> replaced,
+                     bool applied)
     : m_sheet(sheet), m_cells(std::move(cells)), m_addedFrom(addedFrom), m_added(std::move(added)),
-      m_skipRedo(applied)
+      m_replaced(std::move(replaced)), m_skipRedo(applied)
 {
 }
 
@@ -18,6 +19,7 @@ void StaffStep::redo()
         m_skipRedo = false; // the grid shows it already
         return;
     }
+    m_sheet.DropRows(m_addedFrom, int(m_replaced.size()));
     m_sheet.AddRows(m_added);
     m_sheet.WriteCells(m_cells, true);
 }
@@ -25,6 +27,7 @@ void StaffStep::redo()
 void StaffStep::undo()
 {
     m_sheet.DropRows(m_addedFrom, int(m_added.size()));
+    m_sheet.AddRows(m_replaced);
     m_sheet.WriteCells(m_cells, false);
 }
 
@@ -45,17 +48,18 @@ void StaffStep::RowAdded(const QStringList &row)
     checkObsolete();
 }
 
-void StaffStep::RowRemoved(int row)
+void StaffStep::RowRemoved(int row, bool done)
 {
     std::erase_if(m_cells, [row](const Cell &cell) { return cell.Row == row; });
     for (Cell &cell : m_cells) {
         if (cell.Row > row)
             --cell.Row;
     }
+    std::vector<QStringList> &shown = done ? m_added : m_replaced;
     if (row < m_addedFrom)
         --m_addedFrom;
-    else if (row < m_addedFrom + int(m_added.size()))
-        m_added.erase(m_added.begin() + (row - m_addedFrom));
+    else if (row < m_addedFrom + int(shown.size()))
+        shown.erase(shown.begin() + (row - m_addedFrom));
     checkObsolete();
 }
 
@@ -73,5 +77,5 @@ void StaffStep::checkObsolete()
     const bool same = std::all_of(m_cells.cbegin(), m_cells.cend(), [](const Cell &cell) {
         return DatabaseValueText(cell.Before) == DatabaseValueText(cell.After);
     });
-    setObsolete(same && m_added.empty());
+    setObsolete(same && m_added.empty() && m_replaced.empty());
 }
