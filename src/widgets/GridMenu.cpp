@@ -34,7 +34,11 @@ QAction *GridMenu::AddEntry(const LangText &caption, const QList<QKeySequence> &
     action->setShortcuts(keys);
     // Shown in the menu and taken there; elsewhere the grid or the window runs them.
     action->setShortcutContext(Qt::WidgetShortcut);
-    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    // Closed first: an entry pressed through the accessibility bus leaves the menu open.
+    connect(action, &QAction::triggered, this, [this, run = std::move(run)] {
+        m_menu->hide();
+        run();
+    });
     m_entries.push_back({action, caption, gridKeys});
     return action;
 }
