@@ -297,7 +297,8 @@ QString PasteBlock(qint64 rows)
         for (int field = 0; field < ClerkFieldCount; ++field) {
             if (field > 0)
                 text += u'\t';
-            text += QStringLiteral("Pasted %1 of row %2").arg(field, 2).arg(r, 8, 10, QChar(u'0'));
+            text +=
+                QStringLiteral("Field %1 of new row %2").arg(field, 2).arg(r, 8, 10, QChar(u'0'));
         }
         text += u'\n';
     }
