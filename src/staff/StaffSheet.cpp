@@ -95,29 +95,24 @@ void StaffSheet::Paste(const PastePlan &plan, const CellRows &block)
 
 bool StaffSheet::Undo(std::pair<int, int> *where)
 {
-    EndTyping();
-    // Steps that came to change nothing are dropped on the way.
-    while (m_stack.canUndo()) {
-        const StaffStep *last = step(m_stack.index() - 1);
-        const bool changes = !last->isObsolete();
-        if (changes && where)
-            *where = last->Where();
-        m_stack.undo();
-        if (changes)
-            return true;
-    }
-    return false;
+    return walk(false, where);
 }
 
 bool StaffSheet::Redo(std::pair<int, int> *where)
 {
+    return walk(true, where);
+}
+
+// Steps that came to change nothing are dropped on the way.
+bool StaffSheet::walk(bool redo, std::pair<int, int> *where)
+{
     EndTyping();
-    while (m_stack.canRedo()) {
-        const StaffStep *next = step(m_stack.index());
+    while (redo ? m_stack.canRedo() : m_stack.canUndo()) {
+        const StaffStep *next = step(redo ? m_stack.index() : m_stack.index() - 1);
         const bool changes = !next->isObsolete();
         if (changes && where)
             *where = next->Where();
-        m_stack.redo();
+        redo ? m_stack.redo() : m_stack.undo();
         if (changes)
             return true;
     }

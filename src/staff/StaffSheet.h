@@ -52,6 +52,7 @@ public:
     void DropRows(int from, int count);
 
 private:
+    bool walk(bool redo, std::pair<int, int> *where);
     StaffStep *typing() const;
     StaffStep *step(int index) const;
 

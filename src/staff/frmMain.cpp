@@ -658,20 +658,8 @@ bool frmMain::editorKey(const QKeyEvent *event)
     }
     if (entry)
         return m_menu->RunKey(event);
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (modifiers == Qt::ShiftModifier &&
-        (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
-        const int row = vfgMain->Row() + (event->key() == Qt::Key_Up ? -1 : 1);
-        if (row >= vfgMain->FixedRows())
-            vfgMain->ExtendRowsTo(row);
-        return true;
-    }
-    if (event->key() == Qt::Key_Menu ||
-        (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
-        m_menu->PopupAtCurrent();
-        return true;
-    }
-    return false;
+    // Ctrl+A selects the editor's text, as in any text box.
+    return vfgMain->PickKey(event, false);
 }
 
 void frmMain::Copy()

@@ -473,7 +473,7 @@ void FlexGrid::setSelectionByRow(bool byRow)
         Select(gridRow(current), current.column());
 }
 
-bool FlexGrid::extendSelection(QKeyEvent *event)
+bool FlexGrid::PickKey(const QKeyEvent *event, bool selectAll)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (modifiers == Qt::ShiftModifier &&
@@ -483,7 +483,7 @@ bool FlexGrid::extendSelection(QKeyEvent *event)
             ExtendRowsTo(row);
         return true;
     }
-    if (event->matches(QKeySequence::SelectAll)) {
+    if (selectAll && event->matches(QKeySequence::SelectAll)) {
         SelectAllRows();
         return true;
     }
@@ -515,7 +515,7 @@ void FlexGrid::contextMenuEvent(QContextMenuEvent *event)
 
 void FlexGrid::keyPressEvent(QKeyEvent *event)
 {
-    if (extendSelection(event)) {
+    if (PickKey(event)) {
         event->accept();
         return;
     }

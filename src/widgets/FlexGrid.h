@@ -82,6 +82,10 @@ public:
     // Makes the row current, in the current column, and selects the rows from where the
     // selection started to it.
     void ExtendRowsTo(int row);
+    // The keys that pick rows or ask for the context menu: Shift+Up/Down, Ctrl+A (unless
+    // selectAll is false), the Menu key and Shift+F10; true when the key was one of them. An
+    // editor laid over the grid hands its keys on here.
+    bool PickKey(const QKeyEvent *event, bool selectAll = true);
 
     void Select(int row, int col);
     void ShowCell(int row, int col);
@@ -149,7 +153,6 @@ private:
     int leftCol() const;
     void setPaletteColor(QPalette::ColorRole role, const QColor &color);
     void sectionResized(int col);
-    bool extendSelection(QKeyEvent *event);
     void toggleRow(const QModelIndex &index);
     void requestMenuAtCurrent();
 
