@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -512,12 +513,28 @@ private Q_SLOTS:
             QCOMPARE(gridTexts(), before);
         }
         QCOMPARE(user->seen().size(), size_t(3));
-        // A value that fits goes in where the cursor is, as typed.
+        // A value that fits goes in where the cursor is, as typed; the editor copies what is
+        // selected in it, else the whole value.
         clickCell(1, 4);
         QTest::keyClick(m_editor, Qt::Key_Home);
         clipboard()->setText(QStringLiteral("Dr. "));
         QTest::keyClick(m_editor, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(m_grid->TextMatrix(1, 4), QStringLiteral("Dr. Anna"));
+        m_editor->setSelection(4, 2);
+        QTest::keyClick(m_editor, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard()->text(), QStringLiteral("An"));
+        m_editor->deselect();
+        QTest::keyClick(m_editor, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard()->text(), QStringLiteral("Dr. Anna"));
+        // A block follows the columns as the user dragged them: Phone right after Username.
+        QHeaderView *header = m_grid->horizontalHeader();
+        header->moveSection(header->visualIndex(7), header->visualIndex(4) + 1);
+        clickCell(1, 4);
+        clipboard()->setText(QStringLiteral("Ann\t555\n"));
+        QTest::keyClick(m_editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(m_grid->TextMatrix(1, 4) + u'|' + m_grid->TextMatrix(1, 5) + u'|' +
+                     m_grid->TextMatrix(1, 7),
+                 QStringLiteral("Ann||555"));
     }
 
     // A typed cell, a paste and a new row are one step each, undone and redone by the keys and
@@ -603,6 +620,8 @@ private Q_SLOTS:
         QTest::keyClick(m_editor, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(m_grid->Rows(), 3);
         Click(m_window, "cmdRefresh");
+        QTest::keyClick(m_grid, Qt::Key_Y, Qt::ControlModifier); // a new history: nothing
+        QCOMPARE(m_grid->Rows(), 3);
         typeInto(1, 4, QStringLiteral("x"));
         SetDiscardWithoutAsking(true);
         const auto asking = qScopeGuard([] { SetDiscardWithoutAsking(false); });
