@@ -223,8 +223,13 @@ int frmNotice::currentDataRow() const
 
 void frmNotice::showNoticeAt(int row)
 {
-    vfgMain->ShowCell(row, NoticeSerialCol);
-    vfgMain->Select(row, NoticeSerialCol);
+    if (row != vfgMain->Row() && !mayDropText())
+        return; // the user keeps his changed text, and the notice it belongs to
+    {
+        const QScopedValueRollback moving(m_blnMoving, true);
+        vfgMain->ShowCell(row, NoticeSerialCol);
+        vfgMain->Select(row, NoticeSerialCol);
+    }
     ShowNotice();
 }
 
@@ -256,6 +261,8 @@ void frmNotice::RefreshDB(const QString &strID)
         FormatGrid();
         setTextBackground(DesignColor::Viewing);
         mstrMode.clear();
+        // Read afresh: what the box holds is no change of a notice any more (the caller asked).
+        txtNotice->document()->setModified(false);
         if (vfgMain->Rows() <= vfgMain->FixedRows())
             return;
         const int row = strID.isEmpty() ? vfgMain->FixedRows() : FindNoticeRow(vfgMain, strID);
@@ -301,12 +308,12 @@ void frmNotice::ShowNotice()
 
 void frmNotice::vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int)
 {
-    if (NewRow == OldRow || NewRow == 0 || m_blnKeepingText)
+    if (NewRow == OldRow || NewRow == 0 || m_blnMoving)
         return;
     if (OldRow != 0 && !mayDropText()) {
         // Back to the notice being changed once the view has finished moving.
         QTimer::singleShot(0, this, [this, OldRow, OldCol] {
-            const QScopedValueRollback keeping(m_blnKeepingText, true);
+            const QScopedValueRollback moving(m_blnMoving, true);
             vfgMain->ShowCell(OldRow, OldCol);
             vfgMain->Select(OldRow, OldCol);
         });

@@ -85,6 +85,7 @@ private:
     QPushButton *cmdExit;
 
     QString mstrMode;
-    // Set while the list goes back to the notice whose changed text the user kept.
-    bool m_blnKeepingText = false;
+    // Set while the window moves the list itself (to a notice it shows, or back to the notice
+    // whose changed text the user kept): the move shows no notice of its own.
+    bool m_blnMoving = false;
 };

@@ -211,8 +211,9 @@ private Q_SLOTS:
             QCOMPARE(grid->TextMatrix(grid->Row(), 1), db.noticeId(shownAfter));
     }
 
-    // A changed text of a saved notice is asked about before another notice shows, Refresh,
-    // Add and Exit (No, the default, keeps text and notice); once saved, nothing asks. The list
+    // A changed text of a saved notice is asked about before another notice shows (moved to, or
+    // chosen in the search), Refresh, Add and Exit (No, the default, keeps text and notice);
+    // once saved, nothing asks. The list
     // copies its rows; the usual keys press the buttons, in the search window too; a host ending
     // the session closes the window while a notice is composed, without a question.
     void changedTextKeysAndCopies()
@@ -224,17 +225,19 @@ private Q_SLOTS:
         frmNotice *window = OpenNoticeWindow();
         FlexGrid *grid = Grid(window);
         TypeText(Text(), QStringLiteral("!"));
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 5; ++i)
             user->answerMessage(QMessageBox::No);
         QTest::keyClick(grid, Qt::Key_Down);
         QTRY_COMPARE(grid->Row(), 1);
         Click(window, "cmdRefresh");
         Click(window, "cmdAdd");
+        window->SearchNotice(db.noticeId(QStringLiteral("older"))); // chosen in the search
         window->close();
+        QCOMPARE(grid->Row(), 1);
         QCOMPARE(Text()->toPlainText(), QStringLiteral("!newer"));
         QCOMPARE(window->Mode(), QString());
         QCOMPARE(user->seenTexts(),
-                 QStringList(4, QStringLiteral("Your changes are not saved. Throw them away?")));
+                 QStringList(5, QStringLiteral("Your changes are not saved. Throw them away?")));
         QCOMPARE(user->seen().back().defaultButton, QMessageBox::No);
         QVERIFY(ShowWindow(window));
         user->answerMessage(QMessageBox::Ok);
@@ -268,7 +271,7 @@ private Q_SLOTS:
         window->close();
         SettleWindows();
         QCOMPARE(frmNotice::loadedInstance(), nullptr);
-        QCOMPARE(user->seen().size(), size_t(5));
+        QCOMPARE(user->seen().size(), size_t(6));
     }
 };
 
