@@ -69,7 +69,7 @@ void StaffSheet::Paste(const PastePlan &plan, const CellRows &block)
         for (int col = 0; col < m_grid.Cols(); ++col)
             entryRow << m_grid.TextMatrix(from, col);
     }
-    for (size_t line = size_t(plan.FirstLine()); line < block.size(); ++line) {
+    for (size_t line = size_t(plan.FirstLine()); line < size_t(plan.EndLine()); ++line) {
         const int row = plan.FirstRow() + int(line) - plan.FirstLine();
         const QStringList &values = block[line];
         QStringList *newRow = nullptr;

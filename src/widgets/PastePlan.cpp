@@ -9,16 +9,23 @@ PastePlan::PastePlan(const CellRows &block, int firstRow, int rows, std::vector<
 {
     if (!block.empty() && IsHeader(block.front()))
         m_firstLine = 1;
+    Place(block, rows);
     Check(block);
-    const int lines = int(block.size()) - m_firstLine;
-    if (m_misfit != Misfit::None || lines <= 0)
-        return;
-    const int lastRow = firstRow + lines - 1;
+    if (m_misfit != Misfit::None)
+        m_endLine = m_firstLine;
+}
+
+void PastePlan::Place(const CellRows &block, int rows)
+{
     const int bottom = rows - 1; // the new-entry row
-    m_addedRows = qMax(0, lastRow - bottom);
-    const QStringList &last = block.back();
-    if (lastRow >= bottom && !std::all_of(last.cbegin(), last.cend(), IsBlank))
-        ++m_addedRows;
+    m_endLine = int(block.size());
+    while (m_endLine > m_firstLine && m_firstRow + (m_endLine - 1 - m_firstLine) >= bottom &&
+           std::all_of(block[size_t(m_endLine - 1)].cbegin(), block[size_t(m_endLine - 1)].cend(),
+                       IsBlank))
+        --m_endLine;
+    const int lastRow = m_firstRow + (m_endLine - m_firstLine) - 1;
+    if (m_endLine > m_firstLine && lastRow >= bottom)
+        m_addedRows = lastRow - bottom + 1;
 }
 
 const PastePlan::Column *PastePlan::MisfitColumn() const
@@ -45,7 +52,7 @@ bool PastePlan::IsHeader(const QStringList &line) const
 
 void PastePlan::Check(const CellRows &block)
 {
-    for (size_t line = size_t(m_firstLine); line < block.size(); ++line) {
+    for (size_t line = size_t(m_firstLine); line < size_t(m_endLine); ++line) {
         const QStringList &values = block[line];
         for (qsizetype v = 0; v < values.size(); ++v) {
             const bool noColumn = size_t(v) >= m_columns.size();

@@ -2,8 +2,9 @@
 // Where a block of copied cells goes in a grid, and whether it fits, decided before anything is
 // written. The block fills the writable columns from the one it starts in rightwards, in the
 // order the user sees them, and the rows from the current one down; rows past the bottom row
-// (the new-entry row) become new rows, and a block that ends in the new-entry row with something
-// in its last line leaves a fresh new-entry row below it, as typing does.
+// (the new-entry row) become new rows, and a block that reaches the new-entry row leaves a fresh
+// one below it, as typing does. Blank lines at the end that would land there or below make no
+// rows.
 
 #include "common/CellBlock.h"
 
@@ -40,8 +41,9 @@ public:
     const Column *MisfitColumn() const;
 
     // The block's lines that are pasted: from FirstLine() (1 when the first line repeats the
-    // captions), each into grid row FirstRow() + (line - FirstLine()).
+    // captions) to before EndLine(), each into grid row FirstRow() + (line - FirstLine()).
     int FirstLine() const { return m_firstLine; }
+    int EndLine() const { return m_endLine; }
     int FirstRow() const { return m_firstRow; }
     // The grid column of a line's value (from 0).
     int ColumnOf(int value) const { return m_columns[size_t(value)].Col; }
@@ -51,12 +53,14 @@ public:
 private:
     bool IsHeader(const QStringList &line) const;
     void Check(const CellRows &block);
+    void Place(const CellRows &block, int rows);
 
     std::vector<Column> m_columns;
     Misfit m_misfit = Misfit::None;
     int m_misfitLine = 0;
     int m_misfitValue = 0;
     int m_firstLine = 0;
+    int m_endLine = 0;
     int m_firstRow = 0;
     int m_addedRows = 0;
 };

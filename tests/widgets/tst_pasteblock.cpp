@@ -103,8 +103,9 @@ private Q_SLOTS:
         QTest::newRow("saved_rows_only") << "a\tb\nc\td\n" << 1 << none << 0 << 0 << 0 << 0;
         QTest::newRow("into_entry_row") << "a\n" << 5 << none << 0 << 0 << 0 << 1;
         QTest::newRow("past_entry_row") << "a\nb\nc\n" << 4 << none << 0 << 0 << 0 << 2;
-        QTest::newRow("blank_last_line_is_entry_row") << "a\n \t\n"
-                                                      << 5 << none << 0 << 0 << 0 << 1;
+        QTest::newRow("blank_lines_below_make_no_rows") << "a\n \t\n\n\t\t\t\t\n"
+                                                        << 5 << none << 0 << 0 << 0 << 1;
+        QTest::newRow("blank_lines_clear_saved_rows") << "\n\n" << 3 << none << 0 << 0 << 0 << 0;
         QTest::newRow("pack_captions_skipped")
             << "姓名\t电话\nx\ty" << 5 << none << 0 << 0 << 1 << 1;
         QTest::newRow("english_captions_skipped") << "Name\tPhone\tMemo\nx\n"
@@ -133,6 +134,8 @@ private Q_SLOTS:
         QCOMPARE(plan.MisfitColumn() != nullptr, problem == int(PastePlan::Misfit::TooLong));
         QCOMPARE(plan.FirstLine(), firstLine);
         QCOMPARE(plan.AddedRows(), added);
+        if (QByteArray(QTest::currentDataTag()).startsWith("blank_lines"))
+            QCOMPARE(plan.EndLine() - plan.FirstLine(), firstRow == 5 ? 1 : 2);
         QCOMPARE(plan.ColumnOf(2), 4);
     }
 };
