@@ -634,8 +634,10 @@ void frmMain::makeMenu()
 
 void frmMain::updateMenu()
 {
+    // Paste does not look at the clipboard first: another program may hold it, and answer
+    // slowly.
     const bool edit = Session().gblnEditInnerInfo;
-    m_actPaste->setEnabled(edit && !QGuiApplication::clipboard()->text().isEmpty());
+    m_actPaste->setEnabled(edit);
     m_actUndo->setEnabled(edit && m_sheet->CanUndo());
     m_actRedo->setEnabled(edit && m_sheet->CanRedo());
 }
