@@ -27,6 +27,7 @@
 #include <functional>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -287,6 +288,75 @@ void StaffSaveOne(const ScenarioSetup &setup, Measurement &m)
             QStringLiteral("the changed cell holds the last save"));
 }
 
+// A block of new staff rows as a spreadsheet copies them: every field about 28 characters, about
+// 400 bytes a row.
+QString PasteBlock(qint64 rows)
+{
+    QString text;
+    text.reserve(rows * 420);
+    for (qint64 r = 1; r <= rows; ++r) {
+        for (int field = 0; field < ClerkFieldCount; ++field) {
+            if (field > 0)
+                text += u'\t';
+            text +=
+                QStringLiteral("Field %1 of new row %2").arg(field, 2).arg(r, 8, 10, QChar(u'0'));
+        }
+        text += u'\n';
+    }
+    return text;
+}
+
+// A tenth of the directory's size in new rows pasted below a loaded directory, then undone. The
+// baseline splits the same text into a plain row-after-row store, as the least a paste does.
+void StaffPaste(const ScenarioSetup &setup, Measurement &m)
+{
+    const qint64 rows = std::max<qint64>(1, setup.n / 10);
+    const QString text = PasteBlock(rows);
+    m.extra().insert(QStringLiteral("pasted_rows"), rows);
+    m.extra().insert(QStringLiteral("pasted_mb"), double(text.size()) / 1e6);
+    m.baseline([&] {
+        QElapsedTimer timer;
+        timer.start();
+        std::vector<QString> cells;
+        for (const QStringView line : QStringView(text).split(u'\n', Qt::SkipEmptyParts)) {
+            for (const QStringView cell : line.split(u'\t'))
+                cells.push_back(cell.toString());
+        }
+        const double seconds = Seconds(timer);
+        m.check(qint64(cells.size()) == rows * ClerkFieldCount, QStringLiteral("baseline cells"));
+        return seconds;
+    });
+    frmMain *window = frmMain::instance();
+    ShowAndPaint(window);
+    FlexGrid *grid = GridOf(window);
+    const int loaded = grid->Rows();
+    std::vector<double> undo;
+    double added = 0;
+    m.module([&] {
+        QApplication::clipboard()->setText(text);
+        grid->Select(loaded - 1, ClerkColumns::GridCol(0)); // the new-entry row's first field
+        const double before = ResidentMemoryMb();
+        ResetPeakMemory();
+        QElapsedTimer timer;
+        timer.start();
+        window->Paste();
+        const double seconds = Seconds(timer);
+        added = std::max(added, PeakMemoryMb() - before);
+        m.check(grid->Rows() == loaded + rows, QStringLiteral("rows after the paste"));
+        m.check(grid->TextMatrix(loaded + int(rows) - 2, ClerkColumns::GridCol(ClerkFieldCount - 1))
+                    .endsWith(QString::number(rows)),
+                QStringLiteral("the last pasted row"));
+        timer.restart();
+        window->Undo();
+        undo.push_back(Seconds(timer));
+        m.check(grid->Rows() == loaded, QStringLiteral("rows after the undo"));
+        return seconds;
+    });
+    m.extra().insert(QStringLiteral("undo_s"), Median(undo));
+    m.extra().insert(QStringLiteral("paste_added_mb"), added);
+    CloseAndDelete(window);
+}
+
 // ---- notice and search windows ----
 
 void NoticeLoad(const ScenarioSetup &setup, Measurement &m)
@@ -456,12 +526,12 @@ void ReportPdf(const ScenarioSetup &setup, Measurement &m, const BenchHome &home
 
 QStringList ScenarioNames()
 {
-    return {QStringLiteral("staff_load"),     QStringLiteral("staff_open"),
-            QStringLiteral("staff_scroll"),   QStringLiteral("staff_save_one"),
-            QStringLiteral("staff_save_d0"),  QStringLiteral("staff_save_d1"),
-            QStringLiteral("notice_load"),    QStringLiteral("notice_search"),
-            QStringLiteral("broadcast"),      QStringLiteral("report_pdf"),
-            QStringLiteral("notice_delivery")};
+    return {QStringLiteral("staff_load"),    QStringLiteral("staff_open"),
+            QStringLiteral("staff_scroll"),  QStringLiteral("staff_save_one"),
+            QStringLiteral("staff_save_d0"), QStringLiteral("staff_save_d1"),
+            QStringLiteral("staff_paste"),   QStringLiteral("notice_load"),
+            QStringLiteral("notice_search"), QStringLiteral("broadcast"),
+            QStringLiteral("report_pdf"),    QStringLiteral("notice_delivery")};
 }
 
 bool ScenarioFits(const QString &name, qint64 n)
@@ -490,6 +560,8 @@ QJsonObject RunScenario(const ScenarioSetup &setup)
             StaffSave(setup, m, DBType::TransactSql);
         else if (setup.name == QLatin1String("staff_save_d1"))
             StaffSave(setup, m, DBType::Jet);
+        else if (setup.name == QLatin1String("staff_paste"))
+            StaffPaste(setup, m);
         else if (setup.name == QLatin1String("notice_load"))
             NoticeLoad(setup, m);
         else if (setup.name == QLatin1String("notice_search"))

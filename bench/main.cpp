@@ -146,6 +146,13 @@ QString Notes(const QJsonObject &row)
     if (extra.contains(QStringLiteral("save_added_mb")))
         notes << QStringLiteral("the save added %1 MB")
                      .arg(extra.value(QStringLiteral("save_added_mb")).toDouble(), 0, 'f', 0);
+    if (extra.contains(QStringLiteral("undo_s")))
+        notes << QStringLiteral("%1 rows (%2 MB of text) pasted below; undo %3 s; the paste added "
+                                "%4 MB")
+                     .arg(Thousands(extra.value(QStringLiteral("pasted_rows")).toInteger()))
+                     .arg(extra.value(QStringLiteral("pasted_mb")).toDouble(), 0, 'f', 1)
+                     .arg(extra.value(QStringLiteral("undo_s")).toDouble(), 0, 'f', 3)
+                     .arg(extra.value(QStringLiteral("paste_added_mb")).toDouble(), 0, 'f', 0);
     if (extra.contains(QStringLiteral("rss_after_close_mb")))
         notes << QStringLiteral("%1 MB resident after closing")
                      .arg(extra.value(QStringLiteral("rss_after_close_mb")).toDouble(), 0, 'f', 0);

@@ -22,6 +22,8 @@ inline constexpr LangText Failed{"0069", "Failed!"};
 inline constexpr LangText ErrorLog{"0483", "Error log: %1"};
 // Asked before deleting one record as well as all of them.
 inline constexpr LangText DeleteQuestion{"0077", "Are You Want To Delete All Records?"};
+// Asked before what the user changed and did not save is thrown away.
+inline constexpr LangText DiscardQuestion{"0490", "Your changes are not saved. Throw them away?"};
 } // namespace ModuleTexts
 
 // The session language's font as the host's font object gives it.

@@ -128,6 +128,17 @@ void FieldColumn::remove(qsizetype row)
         m_values.remove(row);
 }
 
+void FieldColumn::truncate(qsizetype rows)
+{
+    if (rows < 0 || rows >= size())
+        return;
+    m_nulls.resize(size_t(rows));
+    if (m_holds == Holds::Texts)
+        m_texts.truncate(rows);
+    else if (m_holds == Holds::Values)
+        m_values.truncate(rows);
+}
+
 void FieldColumn::numberRows()
 {
     m_values.clear();

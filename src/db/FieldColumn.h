@@ -29,6 +29,9 @@ public:
     void setNull(qsizetype row);
     void appendText(const QString &text);
     void remove(qsizetype row);
+    // Keeps the first rows only; the stores stay as they are, so that dropping rows added at the
+    // end costs nothing per row kept.
+    void truncate(qsizetype rows);
     void numberRows();
 
 private:

@@ -122,6 +122,23 @@ void FieldTexts::remove(qsizetype row)
         m_strings.erase(m_strings.begin() + row);
 }
 
+void FieldTexts::truncate(qsizetype rows)
+{
+    switch (m_store) {
+    case Store::Dictionary:
+        m_codes.resize(size_t(rows));
+        break;
+    case Store::Packed:
+        m_ends.resize(size_t(rows));
+        m_packedEnd = m_ends.empty() ? 0 : m_ends.back();
+        m_blocks.resize(size_t((m_packedEnd + BlockChars - 1) / BlockChars));
+        break;
+    case Store::Strings:
+        m_strings.resize(size_t(rows));
+        break;
+    }
+}
+
 void FieldTexts::clear()
 {
     m_store = Store::Dictionary;

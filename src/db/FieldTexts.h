@@ -22,6 +22,8 @@ public:
     // A text the dictionary holds, or has room for, keeps it; any other makes one QString each.
     void set(qsizetype row, const QString &text);
     void remove(qsizetype row);
+    // Keeps the first rows, in the store they are in.
+    void truncate(qsizetype rows);
     // Empty, and a dictionary again.
     void clear();
 

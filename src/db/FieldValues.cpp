@@ -247,6 +247,18 @@ void FieldValues::remove(qsizetype row)
     --m_size;
 }
 
+void FieldValues::truncate(qsizetype rows)
+{
+    const auto keep = [rows](auto &values) {
+        if (values.size() > size_t(rows))
+            values.resize(size_t(rows));
+    };
+    keep(m_numbers);
+    keep(m_reals);
+    keep(m_variants);
+    m_size = qMin(m_size, rows);
+}
+
 void FieldValues::clear()
 {
     m_kind = Kind::Unset;

@@ -28,6 +28,8 @@ public:
     // Holds these as they are, whatever comes after: the widest kind.
     void setVariants(std::vector<QVariant> values);
     void remove(qsizetype row);
+    // Keeps the first rows.
+    void truncate(qsizetype rows);
     // Empty and unset.
     void clear();
 

@@ -17,13 +17,16 @@
 #include "search/NoticeList.h"
 #include "widgets/Appearance.h"
 #include "widgets/FlexGrid.h"
+#include "widgets/GridMenu.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 
@@ -115,9 +118,14 @@ frmNotice::frmNotice()
     connect(cmdAdd, &QPushButton::clicked, this, &frmNotice::AddNew);
     connect(cmdDelete, &QPushButton::clicked, this, &frmNotice::DeleteData);
     connect(cmdSave, &QPushButton::clicked, this, &frmNotice::SaveData);
-    connect(cmdRefresh, &QPushButton::clicked, this, [this] { RefreshDB(); });
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmNotice::cmdRefresh_Click);
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
     SetCancelButton(this, cmdExit);
+    SetButtonKey(this, QKeySequence::Find, cmdFind);
+    SetButtonKey(this, QKeySequence::Save, cmdSave);
+    SetButtonKey(this, QKeySequence::Refresh, cmdRefresh);
+    SetButtonKey(this, QKeySequence::New, cmdAdd);
+    makeMenu();
 
     resize(TwipsToPixels(Design::ClientWidth), TwipsToPixels(Design::ClientHeight));
     setMinimumSize(TwipsToPixels(Design::MinimumWidth), TwipsToPixels(Design::MinimumHeight));
@@ -156,6 +164,7 @@ void frmNotice::SetControlsLanguage()
                  {cmdAdd, "Add", "(&A)"}});
     vfgMain->setAccessibleName(windowTitle());
     SetAccessibleName(txtNotice, "0477", "Notice text");
+    m_menu->SetCaptions();
 }
 
 void frmNotice::ResetControls()
@@ -187,8 +196,12 @@ void frmNotice::resizeEvent(QResizeEvent *event)
 
 void frmNotice::closeEvent(QCloseEvent *event)
 {
-    if (!mstrMode.isEmpty() &&
-        !MsgYesNo(GetLangText(QStringLiteral("0424"), QStringLiteral("Do You Want Exit?")), this)) {
+    const bool leave =
+        mstrMode.isEmpty()
+            ? mayDropText()
+            : MsgDiscard(GetLangText(QStringLiteral("0424"), QStringLiteral("Do You Want Exit?")),
+                         this, QMessageBox::Yes);
+    if (!leave) {
         event->ignore();
         return;
     }
@@ -211,8 +224,13 @@ int frmNotice::currentDataRow() const
 
 void frmNotice::showNoticeAt(int row)
 {
-    vfgMain->ShowCell(row, NoticeSerialCol);
-    vfgMain->Select(row, NoticeSerialCol);
+    if (row != vfgMain->Row() && !mayDropText())
+        return; // the user keeps his changed text, and the notice it belongs to
+    {
+        const QScopedValueRollback moving(m_blnMoving, true);
+        vfgMain->ShowCell(row, NoticeSerialCol);
+        vfgMain->Select(row, NoticeSerialCol);
+    }
     ShowNotice();
 }
 
@@ -244,6 +262,8 @@ void frmNotice::RefreshDB(const QString &strID)
         FormatGrid();
         setTextBackground(DesignColor::Viewing);
         mstrMode.clear();
+        // Read afresh: what the box holds is no change of a notice any more (the caller asked).
+        txtNotice->document()->setModified(false);
         if (vfgMain->Rows() <= vfgMain->FixedRows())
             return;
         const int row = strID.isEmpty() ? vfgMain->FixedRows() : FindNoticeRow(vfgMain, strID);
@@ -287,10 +307,33 @@ void frmNotice::ShowNotice()
     }
 }
 
-void frmNotice::vfgMain_AfterRowColChange(int OldRow, int, int NewRow, int)
+void frmNotice::vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int)
 {
-    if (NewRow != OldRow && NewRow != 0)
-        ShowNotice();
+    if (NewRow == OldRow || NewRow == 0 || m_blnMoving)
+        return;
+    if (OldRow != 0 && !mayDropText()) {
+        // Back to the notice being changed once the view has finished moving.
+        QTimer::singleShot(0, this, [this, OldRow, OldCol] {
+            const QScopedValueRollback moving(m_blnMoving, true);
+            vfgMain->ShowCell(OldRow, OldCol);
+            vfgMain->Select(OldRow, OldCol);
+        });
+        return;
+    }
+    ShowNotice();
+}
+
+bool frmNotice::mayDropText()
+{
+    if (!mstrMode.isEmpty() || !txtNotice->document()->isModified())
+        return true;
+    return MsgDiscard(GetLangText(ModuleTexts::DiscardQuestion), this);
+}
+
+void frmNotice::cmdRefresh_Click()
+{
+    if (mayDropText())
+        RefreshDB();
 }
 
 void frmNotice::SearchNotice(const QString &strID)
@@ -339,7 +382,7 @@ bool frmNotice::ShowById(const QString &strID)
 
 void frmNotice::AddNew()
 {
-    if (mstrMode == AddNewMode)
+    if (mstrMode == AddNewMode || !mayDropText())
         return;
     mstrMode = AddNewMode;
     txtNotice->setPlainText(QString());
@@ -398,6 +441,7 @@ void frmNotice::SaveData()
         }
         if (composing)
             RefreshDB();
+        txtNotice->document()->setModified(false);
         setTextBackground(DesignColor::Viewing);
         MsgInfo(GetLangText(ModuleTexts::Saved), this);
         if (composing && MsgYesNo(GetLangText(QStringLiteral("0426"),
@@ -483,6 +527,16 @@ void frmNotice::SendAllUserMsg(const QString &strPublisher, const QString &strCo
     } catch (const std::exception &e) {
         LogFailure(e, QStringLiteral("SendAllUserMsg"), ModuleName);
     }
+}
+
+void frmNotice::makeMenu()
+{
+    m_menu = new GridMenu(vfgMain, NoticeSerialCol);
+    m_menu->AddCopyEntries();
+    m_menu->AddSeparator();
+    m_menu->AddButtonEntry(cmdFind, {"0158", "Find"}, QKeySequence::Find);
+    m_menu->AddButtonEntry(cmdDelete, {"0010", "Delete"});
+    m_menu->AddButtonEntry(cmdRefresh, {"0037", "Refresh"}, QKeySequence::Refresh);
 }
 
 void frmNotice::cmdFind_Click()

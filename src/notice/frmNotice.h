@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class FlexGrid;
+class GridMenu;
 class QPushButton;
 class QTextEdit;
 
@@ -67,8 +68,13 @@ private:
     int currentDataRow() const;
     // Scrolls to the row, makes it current and shows its notice.
     void showNoticeAt(int row);
+    // True when no changed text of a saved notice is in the box, or the user lets it go.
+    bool mayDropText();
+    void cmdRefresh_Click();
+    void makeMenu();
 
     FlexGrid *vfgMain;
+    GridMenu *m_menu;
     QTextEdit *txtNotice;
     QWidget *picControl;
     QPushButton *cmdFind;
@@ -79,4 +85,7 @@ private:
     QPushButton *cmdExit;
 
     QString mstrMode;
+    // Set while the window moves the list itself (to a notice it shows, or back to the notice
+    // whose changed text the user kept): the move shows no notice of its own.
+    bool m_blnMoving = false;
 };

@@ -4,6 +4,7 @@
 #include "print/Report.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -33,8 +34,9 @@ QString DefaultExportPath(const Report &report, const QDate &date)
         if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
             c = u'_';
     }
+    // A file dialog given a folder that does not exist opens in the working folder instead.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
     return QDir(folder).filePath(name + QStringLiteral(".pdf"));
 }

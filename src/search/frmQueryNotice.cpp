@@ -114,6 +114,7 @@ frmQueryNotice::frmQueryNotice()
     connect(vfgMain, &FlexGrid::AfterRowColChange, this,
             &frmQueryNotice::vfgMain_AfterRowColChange);
     SetCancelButton(this, cmdExit);
+    SetButtonKey(this, QKeySequence::Refresh, cmdQuery);
 
     setWidthTwips(NarrowTwips);
 }

@@ -1,5 +1,7 @@
 #include "staff/StaffEdits.h"
 
+#include "common/Convert.h"
+
 #include <algorithm>
 
 void StaffEdits::CellChanging(int gridRow, const QString &key, int field,
@@ -14,19 +16,31 @@ void StaffEdits::CellChanging(int gridRow, const QString &key, int field,
 }
 
 namespace {
-template <typename Value> void MoveUp(std::map<int, Value> &rows, int gridRow)
+template <typename Value> void MoveUp(std::map<int, Value> &rows, int gridRow, int count)
 {
     std::map<int, Value> moved;
     for (auto &[row, value] : rows) {
-        if (row != gridRow)
-            moved.emplace(row > gridRow ? row - 1 : row, std::move(value));
+        if (row < gridRow)
+            moved.emplace(row, std::move(value));
+        else if (row >= gridRow + count)
+            moved.emplace(row - count, std::move(value));
     }
     rows = std::move(moved);
 }
 } // namespace
 
-void StaffEdits::RowRemoved(int gridRow)
+void StaffEdits::RowsRemoved(int gridRow, int count)
 {
-    MoveUp(m_rows, gridRow);
-    MoveUp(m_maybeInserted, gridRow);
+    MoveUp(m_rows, gridRow, count);
+    MoveUp(m_maybeInserted, gridRow, count);
+}
+
+bool StaffEdits::Changed(int gridRow, const std::function<QString(int field)> &shown) const
+{
+    const auto row = m_rows.find(gridRow);
+    if (row == m_rows.cend())
+        return false;
+    return std::any_of(row->second.Read.cbegin(), row->second.Read.cend(), [&](const auto &cell) {
+        return shown(cell.first) != DatabaseValueText(cell.second);
+    });
 }

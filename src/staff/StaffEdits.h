@@ -27,7 +27,8 @@ public:
     void CellChanging(int gridRow, const QString &key, int field,
                       const std::function<QVariant()> &read);
     // The grid row went away; the rows below it move up.
-    void RowRemoved(int gridRow);
+    void RowRemoved(int gridRow) { RowsRemoved(gridRow, 1); }
+    void RowsRemoved(int gridRow, int count);
     // The row holds what the database holds again.
     void Settled(int gridRow) { m_rows.erase(gridRow); }
     // A new row whose insert may have been committed: its record columns as inserted.
@@ -41,6 +42,9 @@ public:
     // By grid row.
     const std::map<int, Row> &Rows() const { return m_rows; }
     const std::map<int, QStringList> &MaybeInsertedRows() const { return m_maybeInserted; }
+    // Whether a row shows another value than it was read with in one of its changed fields
+    // (null and empty text alike); shown gives a field's text in the grid.
+    bool Changed(int gridRow, const std::function<QString(int field)> &shown) const;
 
 private:
     std::map<int, Row> m_rows;

@@ -1,6 +1,7 @@
 #include "staff/frmMain.h"
 
 #include "common/ArdentaError.h"
+#include "common/CellBlock.h"
 #include "common/Convert.h"
 #include "common/ErrLog.h"
 #include "common/Language.h"
@@ -10,15 +11,20 @@
 #include "print/frmPrint.h"
 #include "staff/CollisionQuestion.h"
 #include "staff/LengthLimiter.h"
+#include "staff/StaffSheet.h"
 #include "staff/StaffStatements.h"
 #include "widgets/Appearance.h"
 #include "widgets/BusyCursor.h"
 #include "widgets/FlexGrid.h"
+#include "widgets/GridMenu.h"
 #include "widgets/KeyCodes.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Twips.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,6 +61,14 @@ constexpr int BarGap = 95; // between the grid and the bar
 constexpr int MinimumGridHeight = 1500;
 } // namespace Design
 
+constexpr LangText PasteText{"0493", "Paste"};
+constexpr LangText UndoText{"0494", "Undo"};
+constexpr LangText RedoText{"0495", "Redo"};
+constexpr LangText NoColumnText{
+    "0496", "Nothing was pasted: row %1, column %2 of the copied cells has no column left."};
+constexpr LangText TooLongText{"0497", "Nothing was pasted: row %1, column %2 of the copied "
+                                       "cells is longer than the %3 characters of %4."};
+
 const ClerkField *FieldOfColumn(int col)
 {
     const int field = ClerkColumns::FieldOfGridCol(col);
@@ -78,6 +92,7 @@ frmMain::frmMain()
     vfgMain = new FlexGrid(this);
     PlaceControl(vfgMain, Design::Grid);
     vfgMain->setSelectionByRow(false);
+    m_sheet = std::make_unique<StaffSheet>(*vfgMain, m_edits);
 
     // Created after the grid so that it lies above it.
     txtInput = new QLineEdit(this);
@@ -96,8 +111,13 @@ frmMain::frmMain()
     for (size_t i = 0; i < std::size(buttons); ++i)
         *buttons[i] = MakeButton(picControl, Design::Buttons[i]);
 
-    // Print is the window's cancel button, as designed.
+    // Print is the window's cancel button, as designed; the usual keys beside the access keys.
     SetCancelButton(this, cmdPrint);
+    SetButtonKey(this, QKeySequence::Find, cmdFind);
+    SetButtonKey(this, QKeySequence::Save, cmdSave);
+    SetButtonKey(this, QKeySequence::Refresh, cmdRefresh);
+    SetButtonKey(this, QKeySequence::Print, cmdPrint);
+    makeMenu();
 
     connect(cmdFind, &QPushButton::clicked, this, &frmMain::cmdFind_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &frmMain::cmdDelete_Click);
@@ -107,8 +127,6 @@ frmMain::frmMain()
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 
     connect(txtInput, &QLineEdit::textChanged, this, &frmMain::txtInput_Change);
-    // An input method commits text without key releases of its own; grow the grid there too.
-    connect(txtInput, &QLineEdit::textEdited, this, &frmMain::txtInput_KeyUp);
 
     connect(vfgMain, &FlexGrid::Click, this, &frmMain::editorTrigger);
     connect(vfgMain, &FlexGrid::RowColChange, this, &frmMain::editorTrigger);
@@ -142,6 +160,10 @@ void frmMain::Form_Load()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (HasUnsavedChanges() && !MsgDiscard(GetLangText(ModuleTexts::DiscardQuestion), this)) {
+        event->ignore();
+        return;
+    }
     // The window is gone for everybody from now on, even before its deferred deletion.
     forget(this);
     QWidget::closeEvent(event);
@@ -181,6 +203,7 @@ void frmMain::SetControlsLanguage()
                  {cmdExit, "&Exit"},
                  {cmdPrint, "Print", "(&P)"}});
     vfgMain->setAccessibleName(windowTitle());
+    m_menu->SetCaptions();
 }
 
 // ---- Grid loading ----
@@ -198,6 +221,7 @@ void frmMain::LoadRecords(std::shared_ptr<Recordset> records)
     try {
         BusyCursor busy;
         m_edits.Clear();
+        m_sheet->NewHistory();
         vfgMain->setDataSource(std::move(records));
         // A failed query leaves no columns; the new-entry row still needs its serial number.
         if (vfgMain->Cols() < ClerkColumns::GridColCount)
@@ -262,6 +286,7 @@ void frmMain::editorTrigger()
 
 void frmMain::HideInput()
 {
+    m_sheet->EndTyping();
     const bool hadFocus = txtInput->hasFocus();
     txtInput->hide();
     if (hadFocus)
@@ -307,21 +332,42 @@ void frmMain::txtInput_Change()
 {
     m_limiter->textAccepted(txtInput->text());
     EditCell(vfgMain->Row(), vfgMain->Col(), txtInput->text());
+    // An input method commits text without key releases of its own, and a paste may come from
+    // the menu: grow the grid here too, once the cell's change is a step the new row joins.
+    txtInput_KeyUp();
 }
 
 void frmMain::EditCell(int row, int col, const QString &text)
 {
-    if (text == vfgMain->TextMatrix(row, col))
-        return; // the editor loading a cell writes its own text back
-    const QString key = vfgMain->TextMatrix(row, GridKeyCol);
-    const int field = ClerkColumns::FieldOfGridCol(col);
-    if (field >= 0 && row >= vfgMain->FixedRows() && !key.isEmpty())
-        m_edits.CellChanging(row, key, field, [&] { return vfgMain->CellValue(row, col); });
-    vfgMain->setTextMatrix(row, col, text);
+    if (row >= vfgMain->FixedRows())
+        m_sheet->Type(row, col, text);
+}
+
+bool frmMain::HasUnsavedChanges(int row) const
+{
+    return m_edits.Changed(
+        row, [this, row](int field) { return vfgMain->TextMatrix(row, GridCol(field)); });
+}
+
+bool frmMain::HasUnsavedChanges() const
+{
+    for (const auto &[row, read] : m_edits.Rows()) {
+        if (HasUnsavedChanges(row))
+            return true;
+    }
+    for (const int row : NewRows()) {
+        for (int field = 0; field < ClerkFieldCount; ++field) {
+            if (!IsBlank(vfgMain->TextMatrix(row, GridCol(field))))
+                return true;
+        }
+    }
+    return false;
 }
 
 bool frmMain::txtInput_KeyDown(const QKeyEvent *event)
 {
+    if (editorKey(event))
+        return true;
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
         return false;
     const int row = vfgMain->Row();
@@ -347,12 +393,21 @@ bool frmMain::txtInput_KeyDown(const QKeyEvent *event)
 void frmMain::txtInput_KeyUp()
 {
     if (!IsBlank(txtInput->text()) && vfgMain->Row() >= vfgMain->Rows() - 1)
-        AddRow();
+        m_sheet->AddEntryRowWhileTyping();
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == txtInput) {
+        // The grid's menu, not the text box's own.
+        if (event->type() == QEvent::ContextMenu) {
+            const auto *menu = static_cast<QContextMenuEvent *>(event);
+            if (menu->reason() == QContextMenuEvent::Mouse)
+                m_menu->Popup(vfgMain->Row(), vfgMain->Col(), menu->globalPos());
+            else
+                m_menu->PopupAtCurrent();
+            return true;
+        }
         if (event->type() == QEvent::KeyPress)
             return txtInput_KeyDown(static_cast<QKeyEvent *>(event));
         if (event->type() == QEvent::KeyRelease)
@@ -403,6 +458,7 @@ void frmMain::SaveData()
         MsgFailed(result.Reason, this);
         return;
     }
+    m_sheet->NewHistory();
     MsgInfo(GetLangText(ModuleTexts::Saved), this);
 }
 
@@ -413,10 +469,8 @@ void frmMain::ApplySave(const StaffStore::SaveResult &result)
         vfgMain->setCellValue(cell.GridRow, GridCol(cell.Field), cell.Value);
     for (const int row : result.Settled)
         m_edits.Settled(row);
-    for (const int row : result.Gone) {
-        vfgMain->RemoveItem(row);
-        m_edits.RowRemoved(row);
-    }
+    for (const int row : result.Gone)
+        m_sheet->RemoveRow(row);
     if (!result.Gone.empty())
         ResetSN();
     for (const auto &[row, cells] : result.MaybeInserted)
@@ -490,13 +544,11 @@ void frmMain::DeleteData(bool blnDeleteAll)
                     MsgFailed(LastDatabaseFailure(), this);
                     return;
                 }
-                vfgMain->RemoveItem(row);
-                m_edits.RowRemoved(row);
+                m_sheet->RemoveRow(row);
             }
         } else if (row < vfgMain->Rows() - 1) {
             // Never saved, so nothing to ask; the new-entry row at the bottom always stays.
-            vfgMain->RemoveItem(row);
-            m_edits.RowRemoved(row);
+            m_sheet->RemoveRow(row);
         }
         ResetSN();
     } catch (const std::exception &error) {
@@ -562,6 +614,8 @@ void frmMain::cmdSave_Click()
 
 void frmMain::cmdRefresh_Click()
 {
+    if (HasUnsavedChanges() && !MsgDiscard(GetLangText(ModuleTexts::DiscardQuestion), this))
+        return;
     RefreshDB();
 }
 
@@ -580,4 +634,190 @@ void frmMain::cmdPrint_Click()
 void frmMain::cmdExit_Click()
 {
     close();
+}
+
+// ---- The context menu, the clipboard and the history ----
+
+void frmMain::makeMenu()
+{
+    m_menu = new GridMenu(vfgMain, GridSerialCol);
+    m_menu->AddCopyEntries();
+    m_actPaste = m_menu->AddEntry(PasteText, QKeySequence::keyBindings(QKeySequence::Paste), true,
+                                  [this] { Paste(); });
+    m_menu->AddSeparator();
+    m_actUndo = m_menu->AddEntry(UndoText, QKeySequence::keyBindings(QKeySequence::Undo), true,
+                                 [this] { Undo(); });
+    m_actRedo = m_menu->AddEntry(
+        RedoText,
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, true,
+        [this] { Redo(); });
+    m_menu->AddSeparator();
+    m_menu->AddButtonEntry(cmdFind, {"0158", "Find"}, QKeySequence::Find);
+    m_menu->AddButtonEntry(cmdDelete, {"0010", "Delete"}, QKeySequence::Delete);
+    m_menu->AddButtonEntry(cmdRefresh, {"0037", "Refresh"}, QKeySequence::Refresh);
+    m_menu->setUpdate([this] { updateMenu(); });
+}
+
+void frmMain::updateMenu()
+{
+    // Paste does not look at the clipboard first: another program may hold it, and answer
+    // slowly.
+    const bool edit = Session().gblnEditInnerInfo;
+    m_actPaste->setEnabled(edit);
+    m_actUndo->setEnabled(edit && m_sheet->CanUndo());
+    m_actRedo->setEnabled(edit && m_sheet->CanRedo());
+}
+
+bool frmMain::editorKey(const QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        Copy();
+        return true;
+    }
+    const QAction *entry = m_menu->EntryOf(event);
+    // Typing in the cell is undone first, as in any text box; then the grid's steps.
+    if (entry == m_actUndo || entry == m_actRedo) {
+        const bool redo = entry == m_actRedo;
+        if (redo ? txtInput->isRedoAvailable() : txtInput->isUndoAvailable())
+            redo ? txtInput->redo() : txtInput->undo();
+        else
+            step(redo);
+        return true;
+    }
+    if (entry)
+        return m_menu->RunKey(event);
+    // Ctrl+A selects the editor's text, as in any text box.
+    return vfgMain->PickKey(event, false);
+}
+
+void frmMain::Copy()
+{
+    if (txtInput->isVisible() && txtInput->hasSelectedText())
+        txtInput->copy();
+    else if (vfgMain->SelectedRows().size() > 1)
+        m_menu->CopyRows();
+    else
+        m_menu->CopyCell(vfgMain->Row(), vfgMain->Col());
+}
+
+void frmMain::Paste()
+{
+    if (!Session().gblnEditInnerInfo)
+        return;
+    const QString text = QGuiApplication::clipboard()->text();
+    const bool block = std::any_of(text.cbegin(), text.cend(),
+                                   [](QChar c) { return c == u'\t' || c == u'\n' || c == u'\r'; });
+    if (txtInput->isVisible() && !block)
+        pasteIntoEditor(text);
+    else
+        pasteBlock(text);
+}
+
+// The fields the user sees, from the current one (or the first when the current cell is the
+// serial number) rightwards, with the captions that mark a header line.
+std::vector<PastePlan::Column> frmMain::pasteColumns() const
+{
+    std::vector<PastePlan::Column> columns;
+    const QString english = ClerkHeaderLine();
+    bool started = ClerkColumns::FieldOfGridCol(vfgMain->Col()) < 0;
+    for (const int col : vfgMain->ColumnsAsShown()) {
+        const int field = ClerkColumns::FieldOfGridCol(col);
+        started = started || col == vfgMain->Col();
+        if (field >= 0 && started)
+            columns.push_back({col,
+                               ColumnMaxLength(col),
+                               {vfgMain->TextMatrix(0, col), ClerkCaption(english, field)}});
+    }
+    return columns;
+}
+
+void frmMain::pasteBlock(const QString &text)
+{
+    const CellRows block = CellBlock::ReadTabText(text);
+    const int row = vfgMain->Row();
+    if (block.empty() || row < vfgMain->FixedRows())
+        return;
+    const PastePlan plan(block, row, vfgMain->Rows(), pasteColumns());
+    if (plan.Problem() != PastePlan::Misfit::None) {
+        const PastePlan::Column *column = plan.MisfitColumn();
+        refusePaste(plan.MisfitLine(), plan.MisfitValue(), column ? column->Col : -1);
+        return;
+    }
+    const int col = vfgMain->Col();
+    HideInput();
+    {
+        BusyCursor busy;
+        QScopedValueRollback<bool> quiet(m_blnQuiet, true);
+        m_sheet->Paste(plan, block);
+        vfgMain->Select(row, col);
+    }
+    ShowInput();
+}
+
+// As typing would put it in: at the cursor, over the selected text, within the limit.
+void frmMain::pasteIntoEditor(const QString &text)
+{
+    const qsizetype length =
+        txtInput->text().size() - txtInput->selectedText().size() + text.size();
+    const int limit = m_limiter->limit();
+    if (limit > 0 && length > limit && length > txtInput->text().size()) {
+        refusePaste(1, 1, vfgMain->Col());
+        return;
+    }
+    txtInput->insert(text);
+}
+
+// Names the value that does not fit by its place among the copied cells; col: the column it
+// is too long for, -1 when there is none left for it.
+void frmMain::refusePaste(int line, int value, int col)
+{
+    const QString message = col < 0 ? GetLangText(NoColumnText).arg(line).arg(value)
+                                    : GetLangText(TooLongText)
+                                          .arg(line)
+                                          .arg(value)
+                                          .arg(ColumnMaxLength(col))
+                                          .arg(vfgMain->TextMatrix(0, col));
+    MsgBox(message, QMessageBox::Warning, QMessageBox::Ok, this);
+}
+
+void frmMain::Undo()
+{
+    step(false);
+}
+
+void frmMain::Redo()
+{
+    step(true);
+}
+
+// Undoes or redoes one step of the grid's history and shows where it was.
+void frmMain::step(bool redo)
+{
+    if (!Session().gblnEditInnerInfo)
+        return;
+    HideInput();
+    {
+        QScopedValueRollback<bool> quiet(m_blnQuiet, true);
+        std::pair<int, int> where;
+        if (redo ? m_sheet->Redo(&where) : m_sheet->Undo(&where)) {
+            const int row = qBound(vfgMain->FixedRows(), where.first, vfgMain->Rows() - 1);
+            const int col = where.second >= 0 ? where.second : FirstFieldCol;
+            vfgMain->ShowCell(row, col);
+            vfgMain->Select(row, col);
+        }
+        keepEntryRow();
+    }
+    ShowInput();
+}
+
+// An undone paste takes the new-entry row with it when the row the paste began in was deleted
+// in between: a blank row at the bottom again.
+void frmMain::keepEntryRow()
+{
+    const int last = vfgMain->Rows() - 1;
+    bool blank = last >= vfgMain->FixedRows() && vfgMain->TextMatrix(last, GridKeyCol).isEmpty();
+    for (int field = 0; blank && field < ClerkFieldCount; ++field)
+        blank = IsBlank(vfgMain->TextMatrix(last, GridCol(field)));
+    if (!blank)
+        AddRow();
 }

@@ -3,17 +3,21 @@
 
 #include "staff/StaffEdits.h"
 #include "staff/StaffStore.h"
+#include "widgets/PastePlan.h"
 #include "widgets/SharedForm.h"
 
 #include <memory>
 #include <QWidget>
 
 class FlexGrid;
+class GridMenu;
 class Recordset;
 class LengthLimiter;
+class QAction;
 class QKeyEvent;
 class QLineEdit;
 class QPushButton;
+class StaffSheet;
 
 class frmMain : public QWidget, public SharedForm<frmMain>
 {
@@ -33,11 +37,20 @@ public:
     // The in-cell editor.
     void ShowInput();
     void HideInput();
-    // Writes what the user typed into a cell. A saved row's cell keeps the value it was read
-    // with, the first time, so that the save writes only what changed and checks it.
+    // Writes what the user typed into a cell, as one step of the grid's history. A saved row's
+    // cell keeps the value it was read with, the first time, so that the save writes only what
+    // changed and checks it.
     void EditCell(int row, int col, const QString &text);
-    // The row holds changes that are not in the database yet.
-    bool HasUnsavedChanges(int row) const { return m_edits.Rows().count(row) > 0; }
+    // The row, or any row, holds changes that are not in the database yet.
+    bool HasUnsavedChanges(int row) const;
+    bool HasUnsavedChanges() const;
+
+    // The clipboard: the current cell or the rows picked out; a block of tab-separated cells in
+    // from the current cell (a single value into the editor when it is open); the history.
+    void Copy();
+    void Paste();
+    void Undo();
+    void Redo();
 
     // Writing back, deleting, finding.
     void SaveData();
@@ -64,6 +77,16 @@ private:
     void txtInput_KeyUp();
     void vfgMain_KeyDown(int KeyCode, int Shift);
     void editorTrigger();
+    // The keys the editor hands to the grid (clipboard, history, row selection, menu).
+    bool editorKey(const QKeyEvent *event);
+    void makeMenu();
+    void updateMenu();
+    void pasteBlock(const QString &text);
+    void pasteIntoEditor(const QString &text);
+    std::vector<PastePlan::Column> pasteColumns() const;
+    void refusePaste(int line, int value, int col);
+    void step(bool redo);
+    void keepEntryRow();
 
     void cmdFind_Click();
     void cmdDelete_Click();
@@ -85,6 +108,10 @@ private:
     qint64 HighestKey() const;
 
     FlexGrid *vfgMain;
+    GridMenu *m_menu;
+    QAction *m_actPaste;
+    QAction *m_actUndo;
+    QAction *m_actRedo;
     QLineEdit *txtInput;
     LengthLimiter *m_limiter;
     QWidget *picControl;
@@ -97,6 +124,7 @@ private:
 
     StaffStore m_store;
     StaffEdits m_edits;
+    std::unique_ptr<StaffSheet> m_sheet;
     // Set while the grid is being refilled or moved by the code, so that its cell changes do
     // not open the editor.
     bool m_blnQuiet = false;

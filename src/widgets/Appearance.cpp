@@ -98,8 +98,13 @@ void SetFormTopMost(QWidget *frmTarget, bool blnTopMost)
 
 void SetCancelButton(QWidget *window, QPushButton *button)
 {
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
-    QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
+    SetButtonKey(window, QKeySequence(Qt::Key_Escape), button);
+}
+
+void SetButtonKey(QWidget *window, const QKeySequence &key, QPushButton *button)
+{
+    auto *shortcut = new QShortcut(key, window);
+    QObject::connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
 }
 
 void SetWidgetColor(QWidget *widget, QPalette::ColorRole role, quint32 oleColor)

@@ -8,6 +8,7 @@
 #include <QString>
 
 class FlexGrid;
+class QKeySequence;
 class QPushButton;
 class QWidget;
 
@@ -43,6 +44,8 @@ QPushButton *MakeButton(QWidget *parent, const ControlDesign &design);
 // The window's cancel button: Escape anywhere in the window presses it, also while a child has
 // the focus.
 void SetCancelButton(QWidget *window, QPushButton *button);
+// A key anywhere in the window presses the button, as a click does (nothing while disabled).
+void SetButtonKey(QWidget *window, const QKeySequence &key, QPushButton *button);
 
 // A caption from the language pack: the text id is the control's Tag; the suffix (an access
 // key) is appended in every language.

@@ -6,6 +6,7 @@
 #include "widgets/OleColor.h"
 #include "widgets/Twips.h"
 
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -13,6 +14,8 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace {
 
@@ -131,6 +134,15 @@ void FlexGrid::setCellValue(int row, int col, const QVariant &value)
     m_model->setValue(row - 1, col, value);
 }
 
+void FlexGrid::setCellValues(const std::vector<GridCellValue> &cells)
+{
+    std::vector<GridCellValue> modelCells;
+    modelCells.reserve(cells.size());
+    for (const GridCellValue &cell : cells)
+        modelCells.push_back({cell.Row - 1, cell.Column, cell.Value});
+    m_model->setValues(modelCells);
+}
+
 void FlexGrid::NumberRows(int col)
 {
     m_model->numberRows(col);
@@ -241,6 +253,96 @@ void FlexGrid::RemoveItem(int row)
 {
     if (row >= 1)
         m_model->removeDataRow(row - 1);
+}
+
+void FlexGrid::AddItems(const std::vector<QStringList> &rows)
+{
+    m_model->appendRows(rows);
+}
+
+void FlexGrid::RemoveItems(int row, int count)
+{
+    if (row >= 1)
+        m_model->removeDataRows(row - 1, count);
+}
+
+std::vector<int> FlexGrid::ColumnsAsShown() const
+{
+    std::vector<int> columns;
+    const QHeaderView *header = horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int col = header->logicalIndex(visual);
+        if (!isColumnHidden(col))
+            columns.push_back(col);
+    }
+    return columns;
+}
+
+std::vector<int> FlexGrid::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QItemSelectionRange &range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row + 1);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.size() <= 1) {
+        rows.clear();
+        if (currentIndex().isValid())
+            rows.push_back(Row());
+    }
+    return rows;
+}
+
+void FlexGrid::SelectAllRows()
+{
+    if (m_model->rowCount() == 0 || Cols() == 0)
+        return;
+    selectionModel()->select(
+        QItemSelection(m_model->index(0, 0), m_model->index(m_model->rowCount() - 1, Cols() - 1)),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void FlexGrid::ExtendRowsTo(int row)
+{
+    const QModelIndex target = modelIndex(row, Col());
+    if (!target.isValid())
+        return;
+    const QModelIndex current = currentIndex();
+    const int anchor = m_anchorRow >= 0 && m_anchorRow < m_model->rowCount()
+                           ? m_anchorRow
+                           : (current.isValid() ? current.row() : target.row());
+    const QItemSelection rows(m_model->index(qMin(anchor, target.row()), 0),
+                              m_model->index(qMax(anchor, target.row()), Cols() - 1));
+    const QPointer<FlexGrid> alive(this);
+    m_extending = true;
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+    if (!alive)
+        return;
+    m_extending = false;
+    m_anchorRow = anchor;
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// Ctrl+click: the row joins the picked rows, or leaves them when it was picked whole.
+void FlexGrid::toggleRow(const QModelIndex &index)
+{
+    QItemSelectionModel *selection = selectionModel();
+    // What was picked by cell counts by its rows from now on.
+    selection->select(selection->selection(),
+                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const bool picked = selection->isRowSelected(index.row(), QModelIndex());
+    const QPointer<FlexGrid> alive(this);
+    m_extending = true;
+    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    if (!alive)
+        return;
+    m_extending = false;
+    m_anchorRow = index.row();
+    selection->select(index,
+                      (picked ? QItemSelectionModel::Deselect : QItemSelectionModel::Select) |
+                          QItemSelectionModel::Rows);
 }
 
 QModelIndex FlexGrid::modelIndex(int row, int col) const
@@ -371,8 +473,52 @@ void FlexGrid::setSelectionByRow(bool byRow)
         Select(gridRow(current), current.column());
 }
 
+bool FlexGrid::PickKey(const QKeyEvent *event, bool selectAll)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ShiftModifier &&
+        (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        const int row = Row() + (event->key() == Qt::Key_Up ? -1 : 1);
+        if (row >= FixedRows())
+            ExtendRowsTo(row);
+        return true;
+    }
+    if (selectAll && event->matches(QKeySequence::SelectAll)) {
+        SelectAllRows();
+        return true;
+    }
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        requestMenuAtCurrent();
+        return true;
+    }
+    return false;
+}
+
+void FlexGrid::requestMenuAtCurrent()
+{
+    const QRect cell = ShowCurrentCell();
+    const QPoint at = cell.isEmpty() ? QPoint(0, 0) : cell.bottomLeft();
+    Q_EMIT MenuRequested(Row(), Col(), mapToGlobal(at));
+}
+
+void FlexGrid::contextMenuEvent(QContextMenuEvent *event)
+{
+    event->accept();
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        requestMenuAtCurrent();
+        return;
+    }
+    const QModelIndex cell = indexAt(event->pos());
+    Q_EMIT MenuRequested(gridRow(cell), cell.isValid() ? cell.column() : 0, event->globalPos());
+}
+
 void FlexGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (PickKey(event)) {
+        event->accept();
+        return;
+    }
     const QPointer<FlexGrid> alive(this);
     if (const int code = KeyCodes::KeyCode(event))
         Q_EMIT KeyDown(code, KeyCodes::ShiftMask(event->modifiers()));
@@ -394,10 +540,49 @@ void FlexGrid::keyPressEvent(QKeyEvent *event)
 
 void FlexGrid::mousePressEvent(QMouseEvent *event)
 {
+    // The context menu acts on what is picked: a right-click moves nothing.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
     const QPointer<FlexGrid> alive(this);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (event->button() == Qt::LeftButton && index.isValid() &&
+        (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
+        if (modifiers & Qt::ShiftModifier)
+            ExtendRowsTo(gridRow(index));
+        else
+            toggleRow(index);
+        if (!alive)
+            return;
+        m_pressExtended = true;
+        Q_EMIT Click();
+        return;
+    }
     QTableView::mousePressEvent(event);
     if (alive && indexAt(event->position().toPoint()).isValid())
         Q_EMIT Click();
+}
+
+void FlexGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    // A hand that shakes while Shift-clicking must not drag a cell selection over the rows.
+    if (m_pressExtended) {
+        event->accept();
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void FlexGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_pressExtended) {
+        m_pressExtended = false;
+        event->accept();
+        return;
+    }
+    QTableView::mouseReleaseEvent(event);
 }
 
 void FlexGrid::updateRow(int modelRow)
@@ -411,6 +596,8 @@ void FlexGrid::updateRow(int modelRow)
 void FlexGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);
+    if (!m_extending)
+        m_anchorRow = current.row();
     updateRow(previous.row());
     updateRow(current.row());
     const int oldRow = gridRow(previous);

@@ -3,12 +3,14 @@
 // the operations of the original grid by their names. Grid row 0 is the header row (shown in the
 // horizontal header); grid row r >= 1 is model row r - 1. Lengths are in twips.
 
+#include "widgets/FlexGridModel.h"
+
 #include <memory>
 #include <optional>
 #include <QTableView>
+#include <vector>
 
 class Recordset;
-class FlexGridModel;
 
 class FlexGrid : public QTableView
 {
@@ -37,6 +39,8 @@ public:
     // a null); once written, its text. Writing a null variant makes the cell null again.
     QVariant CellValue(int row, int col) const;
     void setCellValue(int row, int col, const QVariant &value);
+    // Many cells at once (rows are grid rows), repainted once.
+    void setCellValues(const std::vector<GridCellValue> &cells);
 
     // All header texts at once, "|"-separated; also sets the number of columns. A text starting
     // with "<", "^" or ">" sets that column's alignment to left, centre or right.
@@ -64,6 +68,24 @@ public:
     // Appends a row; the text is split at tabs into the first cells.
     void AddItem(const QString &text = QString());
     void RemoveItem(int row);
+    // Many rows at once: appended, each a list of cells by column; or removed from row on.
+    void AddItems(const std::vector<QStringList> &rows);
+    void RemoveItems(int row, int count);
+
+    // The columns the user sees, in the order he sees them (columns can be dragged).
+    std::vector<int> ColumnsAsShown() const;
+    // The rows the user picked (Shift+click, Ctrl+click, Shift+Up/Down, Ctrl+A extend the
+    // selection by whole rows; a plain click picks one cell): grid rows, ascending; the current
+    // row alone when he picked no more than one.
+    std::vector<int> SelectedRows() const;
+    void SelectAllRows();
+    // Makes the row current, in the current column, and selects the rows from where the
+    // selection started to it.
+    void ExtendRowsTo(int row);
+    // The keys that pick rows or ask for the context menu: Shift+Up/Down, Ctrl+A (unless
+    // selectAll is false), the Menu key and Shift+F10; true when the key was one of them. An
+    // editor laid over the grid hands its keys on here.
+    bool PickKey(const QKeyEvent *event, bool selectAll = true);
 
     void Select(int row, int col);
     void ShowCell(int row, int col);
@@ -110,10 +132,16 @@ Q_SIGNALS:
     void AfterScroll(int OldTopRow, int OldLeftCol, int NewTopRow, int NewLeftCol);
     void AfterUserResize(int Row, int Col);
     void AfterMoveColumn(int Col, int Position);
+    // The user asked for a context menu: by the mouse over a cell (row 0 elsewhere), or by the
+    // keyboard for the current cell; the menu belongs at pos (global).
+    void MenuRequested(int Row, int Col, const QPoint &pos);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -125,10 +153,15 @@ private:
     int leftCol() const;
     void setPaletteColor(QPalette::ColorRole role, const QColor &color);
     void sectionResized(int col);
+    void toggleRow(const QModelIndex &index);
+    void requestMenuAtCurrent();
 
     FlexGridModel *m_model;
     int m_topRowBeforeScroll = 1;
     int m_leftColBeforeScroll = 0;
-    bool m_ownResize = false; // width changes made by code are no user resize
+    bool m_ownResize = false;     // width changes made by code are no user resize
+    int m_anchorRow = -1;         // model row a row selection extends from
+    bool m_extending = false;     // the current cell moves as part of extending a selection
+    bool m_pressExtended = false; // the button is down on a Shift or Ctrl click
     std::optional<qint32> m_foreColor, m_foreColorFixed, m_backColor, m_backColorAlternate;
 };

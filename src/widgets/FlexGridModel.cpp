@@ -106,6 +106,27 @@ void FlexGridModel::setValue(int row, int column, const QVariant &value)
     Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
 
+void FlexGridModel::setValues(const std::vector<GridCellValue> &cells)
+{
+    int top = rowCount(), bottom = -1, left = columnCount(), right = -1;
+    for (const GridCellValue &cell : cells) {
+        if (cell.Row < 0 || cell.Row >= rowCount() || cell.Column < 0 ||
+            cell.Column >= columnCount())
+            continue;
+        FieldColumn &column = m_cells[size_t(cell.Column)];
+        if (cell.Value.isNull())
+            column.setNull(cell.Row);
+        else
+            column.setText(cell.Row, DatabaseValueText(cell.Value));
+        top = qMin(top, cell.Row);
+        bottom = qMax(bottom, cell.Row);
+        left = qMin(left, cell.Column);
+        right = qMax(right, cell.Column);
+    }
+    if (bottom >= 0)
+        Q_EMIT dataChanged(index(top, left), index(bottom, right), {Qt::DisplayRole, Qt::EditRole});
+}
+
 void FlexGridModel::numberRows(int column)
 {
     if (column < 0 || column >= columnCount() || m_rowCount == 0)
@@ -172,6 +193,39 @@ void FlexGridModel::appendRow(const QStringList &cells)
         m_cells[size_t(c)].appendText(cells.value(c));
     ++m_rowCount;
     endInsertRows();
+}
+
+void FlexGridModel::appendRows(const std::vector<QStringList> &rows)
+{
+    if (rows.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + int(rows.size()) - 1);
+    for (int c = 0; c < columnCount(); ++c) {
+        FieldColumn &column = m_cells[size_t(c)];
+        for (const QStringList &cells : rows)
+            column.appendText(cells.value(c));
+    }
+    m_rowCount += qsizetype(rows.size());
+    endInsertRows();
+}
+
+void FlexGridModel::removeDataRows(int row, int count)
+{
+    count = qMin(count, rowCount() - row);
+    if (row < 0 || count <= 0)
+        return;
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    for (FieldColumn &cells : m_cells) {
+        if (row + count == m_rowCount) {
+            cells.truncate(row);
+            continue;
+        }
+        for (int i = 0; i < count; ++i)
+            cells.remove(row);
+    }
+    m_rowCount -= count;
+    endRemoveRows();
 }
 
 void FlexGridModel::removeDataRow(int row)

@@ -12,6 +12,14 @@
 
 class Recordset;
 
+// A cell and what to write into it: a text, or a null variant for a null cell.
+struct GridCellValue
+{
+    int Row; // model row
+    int Column;
+    QVariant Value;
+};
+
 class FlexGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -33,6 +41,8 @@ public:
     // its text. Writing a null variant makes the cell null, anything else its text.
     QVariant value(int row, int column) const;
     void setValue(int row, int column, const QVariant &value);
+    // Many cells at once, with one change notification for the rows and columns they span.
+    void setValues(const std::vector<GridCellValue> &cells);
     // Writes every data row's grid row number (1, 2, 3, ...) into the column, with one change
     // notification for the whole column.
     void numberRows(int column);
@@ -43,7 +53,11 @@ public:
 
     void setColumnCountTo(int columns);
     void appendRow(const QStringList &cells);
+    // Rows at the end, each a list of cells by column, with one notification for all of them.
+    void appendRows(const std::vector<QStringList> &rows);
     void removeDataRow(int row);
+    // count rows from row on, with one notification; rows at the end go without moving others.
+    void removeDataRows(int row, int count);
 
     // Replaces every row with the record set's, its column names becoming the header (null: keeps
     // the header, no rows). takeOver moves the values out of the set instead of sharing them.

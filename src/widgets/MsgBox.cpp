@@ -37,6 +37,28 @@ void MsgFailed(const QString &reason, QWidget *parent)
     box.exec();
 }
 
+namespace {
+bool s_discardWithoutAsking = false;
+} // namespace
+
+void SetDiscardWithoutAsking(bool on)
+{
+    s_discardWithoutAsking = on;
+}
+
+bool DiscardWithoutAsking()
+{
+    return s_discardWithoutAsking;
+}
+
+bool MsgDiscard(const QString &text, QWidget *parent, QMessageBox::StandardButton defaultButton)
+{
+    if (s_discardWithoutAsking)
+        return true;
+    return MsgBox(text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, parent,
+                  defaultButton) == QMessageBox::Yes;
+}
+
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText,
                  QWidget *parent)
 {

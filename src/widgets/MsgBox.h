@@ -1,6 +1,8 @@
 #pragma once
 // Message and input boxes of the module, all titled gstrPopupTitle.
 
+#include <ArdentaExport.h>
+
 #include <QMessageBox>
 #include <QString>
 
@@ -29,6 +31,15 @@ inline bool MsgYesNo(const QString &text, QWidget *parent = nullptr)
     return MsgBox(text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, parent) ==
            QMessageBox::Yes;
 }
+
+// Questions before work the user has not saved is thrown away (the staff window's edits, the
+// notice window's text): Yes throws it away. They answer Yes without a box once the host has
+// called SetDiscardWithoutAsking(true), as it does when the session ends (SIGTERM), so that no
+// window waits on a question nobody will answer.
+ARDENTA_EXPORT void SetDiscardWithoutAsking(bool on);
+ARDENTA_EXPORT bool DiscardWithoutAsking();
+bool MsgDiscard(const QString &text, QWidget *parent,
+                QMessageBox::StandardButton defaultButton = QMessageBox::No);
 
 // The original's input box: returns the text entered, or "" when cancelled.
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText = {},

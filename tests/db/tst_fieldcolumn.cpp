@@ -97,8 +97,8 @@ private Q_SLOTS:
             << QVariantList{true, 1, 2.5, "x", QDate(2024, 1, 1), Null, QByteArray("b")} << false;
     }
 
-    // Appended, then as a grid writes: an empty cell, a row removed, a text written, a cell set
-    // null, row numbers, and a text over a row number.
+    // Appended, then as a grid writes: an empty cell, a row removed, the last rows dropped (an
+    // undone paste), a text written, a cell set null, row numbers, and a text over a row number.
     void kinds()
     {
         QFETCH(QVariantList, values);
@@ -112,6 +112,9 @@ private Q_SLOTS:
         values << (holdsTexts ? QVariant(QString("")) : Null);
         column.remove(0);
         values.removeFirst();
+        COMPARE_COLUMN(column, values);
+        column.append(Null);
+        column.truncate(values.size());
         COMPARE_COLUMN(column, values);
 
         const qsizetype last = values.size() - 1;
@@ -180,6 +183,10 @@ private Q_SLOTS:
             QCOMPARE(stored.at(row), texts[row]);
         stored.set(5, written);
         texts[5] = written;
+        stored.truncate(texts.size() - 1);
+        texts.removeLast();
+        stored.append(QStringLiteral("after"));
+        texts << QStringLiteral("after");
         stored.remove(0);
         texts.removeFirst();
         QTEST(stored.store(), "storeAfter");

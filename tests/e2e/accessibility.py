@@ -119,7 +119,7 @@ def outer(argv):
 # ---- Inside: the program on the bus ----
 
 KEYSYM = {"Return": 0xFF0D, "Escape": 0xFF1B, "Right": 0xFF53, "End": 0xFF57,
-          "BackSpace": 0xFF08}
+          "BackSpace": 0xFF08, "Menu": 0xFF67}
 
 
 def language_pack(source_dir, code):
@@ -220,6 +220,27 @@ class Bus:
         return {row for row in range(table.nRows) for col in range(table.nColumns)
                 if table.isSelected(row, col)}
 
+    def popup_menu(self, open_it):
+        """Opens a menu with open_it and returns it. Popups are not among an application's
+        windows on the bus: a screen reader learns of them from the event of their showing."""
+        from gi.repository import GLib
+        shown = []
+
+        def note(event):
+            if event.detail1 and event.source.getRole() == self.at.ROLE_POPUP_MENU:
+                shown.append(event.source)
+
+        def probe():
+            while GLib.MainContext.default().iteration(False):
+                pass
+            return shown[-1] if shown else None
+        self.at.Registry.registerEventListener(note, "object:state-changed:showing")
+        try:
+            open_it()
+            return self.wait("a menu", probe)
+        finally:
+            self.at.Registry.deregisterEventListener(note, "object:state-changed:showing")
+
     def press(self, button):
         action = button.queryAction()
         names = [action.getName(i) for i in range(action.nActions)]
@@ -298,11 +319,11 @@ class Session:
         with sqlite3.connect(self.database) as db:
             return db.execute(statement, args).fetchall()
 
-    def start(self, language, flag):
+    def start(self, language, flag, edit=True):
+        rights = ["--edit-staff", "--edit-notice"] if edit else []
         process = subprocess.Popen(
             [self.ardenta, "--connection", "sqlite:" + self.database, "--operator", "e2e",
-             "--language", language, "--edit-staff", "--edit-notice", "--no-presence",
-             "--flag", str(flag)],
+             "--language", language, *rights, "--no-presence", "--flag", str(flag)],
             env=dict(self.env, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
         self.processes.append(process)
         return process
@@ -398,6 +419,7 @@ class Scenario:
         self.session.make_database(self.PEOPLE, self.NOTICES)
         step("database made")
         self.staff_window()
+        self.copy_from_menu()
         self.notice_board()
         self.chinese()
         self.check_database()
@@ -465,6 +487,34 @@ class Scenario:
         bus.press(self.button(window, self.caption(eng, "0082")))
         self.session.ended(process)
         step("staff window closed")
+
+    def copy_from_menu(self):
+        """Read-only, a cell goes to the X clipboard through the grid's menu, opened by the
+        Menu key; with the menu open every control still has a name."""
+        bus, at, eng = self.bus, self.at, self.eng
+        process = self.session.start("ENG", 0, edit=False)
+        app = bus.application(process)
+        window = bus.window(app, eng["0421"])
+        table = self.check_grid_name(window, eng["0421"], "read-only staff window").queryTable()
+        username = [table.getColumnDescription(c) for c in range(table.nColumns)].index("Username")
+        cell = table.getAccessibleAt(1, username)
+        bus.click(cell)
+        bus.wait("the clicked cell", lambda: bus.selected_rows(table) == {1})
+        menu = bus.popup_menu(lambda: bus.key("Menu"))
+        if menu.name != eng["0421"]:
+            raise Failure(f"the grid's menu is named {menu.name!r}")
+        self.check_named(menu, "the grid's menu")
+        self.check_named(window, "read-only staff window with its menu open")
+        bus.press(bus.find(menu, at.ROLE_MENU_ITEM, eng["0491"]))
+        bus.gone(menu, "the grid's menu")
+
+        def clipboard():
+            return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                                  text=True, timeout=5).stdout
+        bus.wait(f"{cell.name!r} on the X clipboard", lambda: clipboard() == cell.name)
+        step(f"Copy Cell put {cell.name!r} on the X clipboard")
+        bus.press(self.button(window, self.caption(eng, "0082")))
+        self.session.ended(process)
 
     def print_preview(self, app, staff, pack):
         bus, at = self.bus, self.at

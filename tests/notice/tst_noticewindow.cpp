@@ -5,8 +5,12 @@
 #include "db/ValueFormat.h"
 #include "NoticeTestSupport.h"
 #include "search/frmQueryNotice.h"
+#include "widgets/MsgBox.h"
 
+#include <QClipboard>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -205,6 +209,69 @@ private Q_SLOTS:
         QCOMPARE(grid->Rows(), left + 1);
         if (left > 0)
             QCOMPARE(grid->TextMatrix(grid->Row(), 1), db.noticeId(shownAfter));
+    }
+
+    // A changed text of a saved notice is asked about before another notice shows (moved to, or
+    // chosen in the search), Refresh, Add and Exit (No, the default, keeps text and notice);
+    // once saved, nothing asks. The list
+    // copies its rows; the usual keys press the buttons, in the search window too; a host ending
+    // the session closes the window while a notice is composed, without a question.
+    void changedTextKeysAndCopies()
+    {
+        DbFixture db;
+        StartNoticeSession(db);
+        db.addNotice(QStringLiteral("2024-01-10 10:00:00"), QStringLiteral("ops"), "older");
+        db.addNotice(QStringLiteral("2024-01-11 10:00:00"), QStringLiteral("ops"), "newer");
+        frmNotice *window = OpenNoticeWindow();
+        FlexGrid *grid = Grid(window);
+        TypeText(Text(), QStringLiteral("!"));
+        for (int i = 0; i < 5; ++i)
+            user->answerMessage(QMessageBox::No);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QTRY_COMPARE(grid->Row(), 1);
+        Click(window, "cmdRefresh");
+        Click(window, "cmdAdd");
+        window->SearchNotice(db.noticeId(QStringLiteral("older"))); // chosen in the search
+        window->close();
+        QCOMPARE(grid->Row(), 1);
+        QCOMPARE(Text()->toPlainText(), QStringLiteral("!newer"));
+        QCOMPARE(window->Mode(), QString());
+        QCOMPARE(user->seenTexts(),
+                 QStringList(5, QStringLiteral("Your changes are not saved. Throw them away?")));
+        QCOMPARE(user->seen().back().defaultButton, QMessageBox::No);
+        QVERIFY(ShowWindow(window));
+        user->answerMessage(QMessageBox::Ok);
+        QTest::keyClick(Text(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!db.noticeId(QStringLiteral("!newer")).isEmpty());
+        QVERIFY(ShowWindow(window));
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(Text()->toPlainText(), QStringLiteral("older"));
+
+        QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("Time\tPublisher\n2024-01-11 10:00:00\tops\n"
+                                "2024-01-10 10:00:00\tops\n"));
+        db.addNotice(QStringLiteral("2024-01-12 10:00:00"), QStringLiteral("ops"), "newest");
+        QTest::keyClick(grid, Qt::Key_F5);
+        QCOMPARE(grid->Rows(), 4);
+        QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier);
+        frmQueryNotice *search = frmQueryNotice::loadedInstance();
+        QVERIFY(search && ShowWindow(search));
+        Find<QLineEdit>(search, "txtPublisher")->setText(QStringLiteral("ops"));
+        QTest::keyClick(search, Qt::Key_F5);
+        QCOMPARE(Grid(search)->Rows(), 4);
+
+        QVERIFY(ShowWindow(window));
+        QTest::keyClick(grid, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(window->Mode(), QStringLiteral("AddNew"));
+        TypeText(Text(), QStringLiteral("draft"));
+        SetDiscardWithoutAsking(true);
+        const auto asking = qScopeGuard([] { SetDiscardWithoutAsking(false); });
+        window->close();
+        SettleWindows();
+        QCOMPARE(frmNotice::loadedInstance(), nullptr);
+        QCOMPARE(user->seen().size(), size_t(6));
     }
 };
 

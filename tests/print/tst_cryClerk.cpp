@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -191,10 +190,18 @@ private Q_SLOTS:
         QFile golden(QFINDTESTDATA("../data/staff-chs.csv"));
         QVERIFY(written.open(QIODevice::ReadOnly) && golden.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), golden.readAll());
-        // The export proposes the title and the day in the documents folder.
-        QCOMPARE(DefaultExportPath(*report, QDate(2024, 3, 9)),
-                 QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                     .filePath(QStringLiteral("内部通讯录 2024-03-09.pdf")));
+        // The export proposes the title and the day in the documents folder, or the home
+        // folder while there is none (a file dialog would open in the working folder).
+        const QString documents = m_out.filePath(QStringLiteral("Dokumente"));
+        QVERIFY(QDir().mkpath(m_home->file(QStringLiteral("config"))));
+        QFile dirs(m_home->file(QStringLiteral("config/user-dirs.dirs")));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DOCUMENTS_DIR=\"" + documents.toUtf8() + "\"\n");
+        dirs.close();
+        const QString name = QStringLiteral("内部通讯录 2024-03-09.pdf");
+        QCOMPARE(DefaultExportPath(*report, QDate(2024, 3, 9)), QDir::home().filePath(name));
+        QVERIFY(QDir().mkpath(documents));
+        QCOMPARE(DefaultExportPath(*report, QDate(2024, 3, 9)), QDir(documents).filePath(name));
     }
 };
 

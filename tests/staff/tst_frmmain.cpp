@@ -7,11 +7,17 @@
 #include "print/frmPrint.h"
 #include "staff/frmMain.h"
 #include "widgets/FlexGrid.h"
+#include "widgets/MsgBox.h"
 #include "widgets/Twips.h"
 #include "WindowDriver.h"
 #include <FontScheme.h>
 
+#include <QAction>
+#include <QClipboard>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -82,6 +88,39 @@ class tst_frmMain : public WindowTestCase
                  qPrintable(box.text));
     }
     void saveGrid() { press("cmdSave", "Saved!", QMessageBox::Information); }
+    static QClipboard *clipboard() { return QGuiApplication::clipboard(); }
+    // Every cell of the grid as shown, header and serial numbers included.
+    QList<QStringList> gridTexts() const
+    {
+        QList<QStringList> texts;
+        for (int row = 0; row < m_grid->Rows(); ++row) {
+            texts << QStringList();
+            for (int col = 0; col < m_grid->Cols(); ++col)
+                texts.back() << m_grid->TextMatrix(row, col);
+        }
+        return texts;
+    }
+    // The grid's context menu as a right-click on the cell (or the Menu key) opens it.
+    QMenu *openMenu(int row, int col)
+    {
+        m_grid->ShowCell(row, col);
+        const QPoint at = m_grid->visualRect(m_grid->model()->index(row - 1, col)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, m_grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(m_grid->viewport(), &event);
+        return qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    }
+    // Chooses an entry of the open menu; false when it is not there or disabled.
+    static bool choose(QMenu *menu, const QString &caption)
+    {
+        const QList<QAction *> actions = menu->actions();
+        const auto action = std::find_if(actions.cbegin(), actions.cend(),
+                                         [&](QAction *a) { return a->text() == caption; });
+        const bool enabled = action != actions.cend() && (*action)->isEnabled();
+        menu->close();
+        if (enabled)
+            (*action)->trigger();
+        return enabled;
+    }
 
 private Q_SLOTS:
     // Without the right to edit: changing commands greyed, no editor, the delete keys dead. Find
@@ -200,7 +239,8 @@ private Q_SLOTS:
 
     // Typed quotes and Chinese are written; the reload gives the new row its key and keeps the
     // current cell, so a second save changes nothing. Refresh throws typed changes and new rows
-    // away without asking; a view that cannot be read leaves one entry and the new-entry row.
+    // away once the user says Yes; a view that cannot be read leaves one entry and the new-entry
+    // row.
     void saveAndRefresh_data() { BackendDialectRows({0, 1}); }
     void saveAndRefresh()
     {
@@ -223,6 +263,7 @@ private Q_SLOTS:
 
         typeInto(1, 4, QStringLiteral("X"));
         typeInto(4, 4, QStringLiteral("New"));
+        user->answerMessage(QMessageBox::Yes);
         Click(m_window, "cmdRefresh");
         QVERIFY(!m_editor->isVisible() && m_grid->ColHidden(1));
         checkGridEqualsDatabase(db);
@@ -394,6 +435,270 @@ private Q_SLOTS:
         db.addNames({QStringLiteral("Dan")});
         Click(m_window, "cmdPrint");
         QCOMPARE(frmPrint::loadedInstance()->report()->RecordCount(), 1);
+    }
+
+    // Copying needs no right to edit: Ctrl+C and Copy Cell give one value, rows picked with
+    // Shift and Ctrl (or all with Ctrl+A) go out as tab-separated text and an HTML table under
+    // the captions; Paste and Save are refused. Pasted into another directory's new-entry row,
+    // the captions skipped, the rows become new rows that Save writes as they were.
+    void copyRowsIntoAnotherDirectory_data() { BackendRows(); }
+    void copyRowsIntoAnotherDirectory()
+    {
+        DbFixture source;
+        source.addStaff({"E1", "101", "张三", "研发部", {}, {}, {}, "zs@example.com"});
+        source.addStaff({"E2",
+                         {},
+                         "O'Neil \"Bo\"",
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         "two\tparts\nand lines"});
+        source.addNames({QStringLiteral("Dan")});
+        open(source, false);
+        clickCell(2, 4);
+        QTest::keyClick(m_grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard()->text(), QStringLiteral("O'Neil \"Bo\""));
+        QVERIFY(choose(openMenu(1, 5), "Copy Cell")); // under the pointer, not the current cell
+        QCOMPARE(clipboard()->text(), QStringLiteral("研发部"));
+        QMenu *menu = openMenu(2, 4);
+        QStringList enabled;
+        for (const QAction *action : menu->actions())
+            enabled << (action->isEnabled() ? action->text() : QString());
+        menu->close();
+        QCOMPARE(enabled.join(u',').split(u',', Qt::SkipEmptyParts),
+                 (QStringList{"Copy Cell", "Copy Rows", "Find", "Refresh"}));
+
+        const QRect first = m_grid->visualRect(m_grid->model()->index(0, 4));
+        QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, first.center());
+        QTest::keyClick(m_grid, Qt::Key_C, Qt::ControlModifier);
+        const QString captions =
+            QStringLiteral("NO.\tExt\tUsername\tDepartment\tAddress\tPhone\t"
+                           "Mobile\tEmail\tIP\tQQ\tMSN\tSKP\tComputer\tMemo\n");
+        QCOMPARE(clipboard()->text(),
+                 captions + "E1\t101\t张三\t研发部\t\t\t\tzs@example.com\t\t\t\t\t\t\n"
+                            "E2\t\t\"O'Neil \"\"Bo\"\"\"\t\t\t\t\t\t\t\t\t\t\t"
+                            "\"two\tparts\nand lines\"\n");
+        QVERIFY(clipboard()->mimeData()->html().contains(QStringLiteral("<td>张三</td>")));
+        clickCell(3, 4);
+        QTest::keyClick(m_grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard()->text(), QStringLiteral("Dan"));
+        QTest::keyClick(m_grid, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(m_grid, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(m_grid->Rows(), 5);
+        QTest::keyClick(m_grid, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(choose(openMenu(3, 4), "Copy Rows"));
+        // The blank new-entry row is left out.
+        QVERIFY(clipboard()->text().endsWith("\"\n\t\tDan" + QString(11, u'\t') + "\n"));
+        m_window->close();
+        SettleWindows();
+
+        DB_FIXTURE(target);
+        target.addNames({QStringLiteral("Kept")});
+        open(target, true);
+        clickCell(2, 0); // the serial number: the block starts at the first field
+        QTest::keyClick(m_grid, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(serials(), (QStringList{"1", "2", "3", "4", "5"}));
+        saveGrid();
+        QList<QStringList> expected{target.staff().front()};
+        for (const QStringList &row : source.staff())
+            expected << row;
+        const QList<QStringList> written = target.staff();
+        QCOMPARE(written.size(), expected.size());
+        for (int row = 0; row < written.size(); ++row)
+            QCOMPARE(written[row].mid(1), expected[row].mid(1));
+    }
+
+    // A block too wide for the columns left, or with a value over its column's limit, changes
+    // nothing and says where in one message; so does a value too long for the editor.
+    void pasteRefusals()
+    {
+        DbFixture db;
+        db.addNames({QStringLiteral("Anna")});
+        open(db, true);
+        const QList<QStringList> before = gridTexts();
+        const QString fifty(50, u'n');
+        const QList<std::tuple<int, QString, QString>> refused{
+            {15, "memo\tmore\n",
+             "Nothing was pasted: row 1, column 2 of the copied cells has "
+             "no column left."},
+            {2, "NO.\tExt\nok\n" + fifty + "x\n",
+             "Nothing was pasted: row 3, column 1 of the copied cells is longer than the 50 "
+             "characters of NO.."},
+            {2, fifty + "y",
+             "Nothing was pasted: row 1, column 1 of the copied cells is longer "
+             "than the 50 characters of NO.."}};
+        for (const auto &[col, text, message] : refused) {
+            clickCell(2, col);
+            clipboard()->setText(text);
+            user->answerMessage(QMessageBox::Ok);
+            QTest::keyClick(m_editor, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(user->seen().back().text, message);
+            QCOMPARE(user->seen().back().icon, QMessageBox::Warning);
+            QCOMPARE(gridTexts(), before);
+        }
+        QCOMPARE(user->seen().size(), size_t(3));
+        // A value that fits goes in where the cursor is, as typed; the editor copies what is
+        // selected in it, else the whole value.
+        clickCell(1, 4);
+        QTest::keyClick(m_editor, Qt::Key_Home);
+        clipboard()->setText(QStringLiteral("Dr. "));
+        QTest::keyClick(m_editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(m_grid->TextMatrix(1, 4), QStringLiteral("Dr. Anna"));
+        m_editor->setSelection(4, 2);
+        QTest::keyClick(m_editor, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard()->text(), QStringLiteral("An"));
+        m_editor->deselect();
+        QTest::keyClick(m_editor, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard()->text(), QStringLiteral("Dr. Anna"));
+        // A block follows the columns as the user dragged them: Phone right after Username.
+        QHeaderView *header = m_grid->horizontalHeader();
+        header->moveSection(header->visualIndex(7), header->visualIndex(4) + 1);
+        clickCell(1, 4);
+        clipboard()->setText(QStringLiteral("Ann\t555\n"));
+        QTest::keyClick(m_editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(m_grid->TextMatrix(1, 4) + u'|' + m_grid->TextMatrix(1, 5) + u'|' +
+                     m_grid->TextMatrix(1, 7),
+                 QStringLiteral("Ann||555"));
+    }
+
+    // A typed cell, a paste and a new row are one step each, undone and redone by the keys and
+    // the menu; typing in the open cell is undone first. Steps follow rows up past a deleted
+    // one. A cell undone to what was read is no change: the save leaves its row alone (a
+    // colleague's value there stays, unasked), and afterwards there is nothing to undo.
+    void undoAndRedo()
+    {
+        DbFixture db;
+        db.addNames({QStringLiteral("Anna"), QStringLiteral("Dan"), QStringLiteral("Ivan")});
+        open(db, true);
+        typeInto(1, 4, QStringLiteral("2"));
+        typeInto(2, 7, QStringLiteral("555"));
+        QTest::keyClick(m_editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_grid->TextMatrix(2, 7), QString());
+        QTest::keyClick(m_editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_grid->TextMatrix(1, 4), QStringLiteral("Anna"));
+        QCOMPARE(current(), QPoint(4, 1));
+        QVERIFY(!m_window->HasUnsavedChanges());
+        QTest::keyClick(m_editor, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(m_grid->TextMatrix(1, 4), QStringLiteral("Anna2"));
+
+        // A paste that adds rows, and a typed new row.
+        clickCell(4, 4);
+        clipboard()->setText(QStringLiteral("Zoe\t\t\t101\nYan\n"));
+        QVERIFY(choose(openMenu(4, 4), "Paste"));
+        QCOMPARE(serials().size(), 6);
+        QCOMPARE(m_grid->TextMatrix(4, 7), QStringLiteral("101"));
+        typeInto(6, 4, QStringLiteral("Kim"));
+        QCOMPARE(m_grid->Rows(), 8);
+        // Kim's typing, his row, the paste.
+        for (int undone = 0; undone < 3; ++undone)
+            QTest::keyClick(m_editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(serials(), (QStringList{"1", "2", "3", "4"}));
+        QCOMPARE(m_grid->TextMatrix(4, 4), QString());
+        QTest::keyClick(m_editor, Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
+        QCOMPARE(m_grid->TextMatrix(5, 4), QStringLiteral("Yan"));
+        QVERIFY(choose(openMenu(1, 4), "Undo"));
+        QCOMPARE(serials().size(), 4);
+
+        // Ivan's change follows him up when Anna is deleted; undone, it is no change.
+        typeInto(2, 4, QStringLiteral("na"));
+        typeInto(3, 4, QStringLiteral("3"));
+        clickCell(1, 4);
+        user->answerMessage(QMessageBox::Yes);
+        Click(m_window, "cmdDelete");
+        QCOMPARE(m_grid->TextMatrix(2, 4), QStringLiteral("Ivan3"));
+        user->answerMessage(QMessageBox::No);
+        Click(m_window, "cmdRefresh");
+        clickCell(2, 4);
+        QTest::keyClick(m_editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_grid->TextMatrix(2, 4), QStringLiteral("Ivan"));
+        db.exec(QStringLiteral("Update Clerk Set Clerk_UserName='Ivana' Where Clerk_ID=3"));
+        saveGrid();
+        QCOMPARE(db.staff()[1][3], QStringLiteral("Ivana"));
+        QCOMPARE(db.staff()[0][3], QStringLiteral("Danna"));
+        QTest::keyClick(m_grid, Qt::Key_Z, Qt::ControlModifier); // a new history
+        QCOMPARE(m_grid->TextMatrix(1, 4), QStringLiteral("Danna"));
+        QCOMPARE(user->seen().size(), size_t(3)); // delete, refresh, saved
+    }
+
+    // Refresh, Exit and closing the window ask before typed changes go (No, the default, keeps
+    // them); with the changes undone, or once the host ends the session, nothing asks.
+    void unsavedChangesAsk()
+    {
+        DbFixture db;
+        db.addNames({QStringLiteral("Anna")});
+        open(db, true);
+        typeInto(2, 4, QStringLiteral("New"));
+        for (int i = 0; i < 3; ++i)
+            user->answerMessage(QMessageBox::No);
+        Click(m_window, "cmdRefresh");
+        Click(m_window, "cmdExit");
+        m_window->close();
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_grid->TextMatrix(2, 4), QStringLiteral("New"));
+        QCOMPARE(user->seen().size(), size_t(3));
+        for (const SeenDialog &box : user->seen()) {
+            QCOMPARE(box.text, QStringLiteral("Your changes are not saved. Throw them away?"));
+            QVERIFY(box.icon == QMessageBox::Question && box.defaultButton == QMessageBox::No);
+        }
+        QTest::keyClick(m_editor, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(m_editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_grid->Rows(), 3);
+        Click(m_window, "cmdRefresh");
+        QTest::keyClick(m_grid, Qt::Key_Y, Qt::ControlModifier); // a new history: nothing
+        QCOMPARE(m_grid->Rows(), 3);
+        typeInto(1, 4, QStringLiteral("x"));
+        SetDiscardWithoutAsking(true);
+        const auto asking = qScopeGuard([] { SetDiscardWithoutAsking(false); });
+        Click(m_window, "cmdExit");
+        SettleWindows();
+        QVERIFY(!frmMain::loadedInstance());
+        QCOMPARE(user->seen().size(), size_t(3));
+    }
+
+    // The usual keys press the buttons, from the editor too; the grid's menu opens from the
+    // Menu key and Shift+F10 on grid and editor, and a right-click on the editor.
+    void shortcutsAndMenu()
+    {
+        DbFixture db;
+        db.addNames({QStringLiteral("Anna"), QStringLiteral("Dan")});
+        open(db, true);
+        clickCell(1, 4);
+        user->answerInput(QString(), false);
+        QTest::keyClick(m_editor, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(ShowWindow(m_window)); // active again after a box, for its shortcuts
+        user->answerMessage(QMessageBox::Ok);
+        QTest::keyClick(m_editor, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(user->seenTexts(), (QStringList{"Input User Name", "Saved!"}));
+        QVERIFY(ShowWindow(m_window));
+        db.addNames({QStringLiteral("Ivan")});
+        QTest::keyClick(m_grid, Qt::Key_F5);
+        QCOMPARE(m_grid->Rows(), 5);
+        for (const auto &[target, key, modifiers] :
+             {std::tuple<QWidget *, Qt::Key, Qt::KeyboardModifiers>{m_grid, Qt::Key_Menu, {}},
+              {m_grid, Qt::Key_F10, Qt::ShiftModifier},
+              {m_editor, Qt::Key_Menu, {}},
+              {m_editor, Qt::Key_F10, Qt::ShiftModifier}}) {
+            clickCell(2, 4);
+            QTest::keyClick(target, key, modifiers);
+            QWidget *menu = QApplication::activePopupWidget();
+            QVERIFY(menu && menu->objectName() == QLatin1String("mnuGrid"));
+            menu->close();
+        }
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, {2, 2},
+                                     m_editor->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(m_editor, &rightClick);
+        QVERIFY(QApplication::activePopupWidget()->objectName() == QLatin1String("mnuGrid"));
+        QApplication::activePopupWidget()->close();
+        QVERIFY(ShowWindow(m_window));
+        QTest::keyClick(m_editor, Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(frmPrint::loadedInstance() && frmPrint::loadedInstance()->isVisible());
     }
 };
 
