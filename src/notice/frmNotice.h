@@ -4,6 +4,7 @@
 
 #include "widgets/SharedForm.h"
 
+#include <optional>
 #include <QString>
 #include <QWidget>
 
@@ -57,6 +58,12 @@ private:
     // when it is still there the database refused it, which is logged (once, also when the
     // notice cannot be read again).
     bool noticeGone(const QString &procedure, const QString &sql);
+    // The statement that stores the notice being composed: its insert; or, when a failed save
+    // stored it all the same, nothing or the change to the text typed since (*storedId gets
+    // its key). False when the database could not be asked.
+    bool newNoticeStatement(const QString &text, QString *sql, QString *storedId);
+    // The highest key in the list.
+    qint64 highestListedId() const;
     frmNotice();
     void Form_Load();
     void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
@@ -79,4 +86,12 @@ private:
     QPushButton *cmdExit;
 
     QString mstrMode;
+    // A new notice whose save failed, perhaps only after its commit (the connection dropped):
+    // the text it was inserted with, and the highest key listed before it.
+    struct MaybeStored
+    {
+        QString Text;
+        qint64 AfterId;
+    };
+    std::optional<MaybeStored> m_maybeStored;
 };
