@@ -10,6 +10,7 @@
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
+#include "FailoverScenario.h"
 #include "Measurement.h"
 #include "notice/frmNotice.h"
 #include "notice/NoticeStatements.h"
@@ -459,11 +460,15 @@ QStringList ScenarioNames()
             QStringLiteral("staff_scroll"),  QStringLiteral("staff_save_one"),
             QStringLiteral("staff_save_d0"), QStringLiteral("staff_save_d1"),
             QStringLiteral("notice_load"),   QStringLiteral("notice_search"),
-            QStringLiteral("broadcast"),     QStringLiteral("report_pdf")};
+            QStringLiteral("broadcast"),     QStringLiteral("report_pdf"),
+            QStringLiteral("failover")};
 }
 
-bool ScenarioFits(const QString &name, qint64 n)
+bool ScenarioFits(const QString &name, bool postgres, qint64 n)
 {
+    // A failover needs PostgreSQL and servers of its own; the directory's size hardly matters.
+    if (name == QLatin1String("failover"))
+        return postgres && n <= 1000;
     return name.startsWith(QLatin1String("notice_")) || n <= 100000;
 }
 
@@ -493,6 +498,8 @@ QJsonObject RunScenario(const ScenarioSetup &setup)
             Broadcast(setup, m, home);
         else if (setup.name == QLatin1String("report_pdf"))
             ReportPdf(setup, m, home);
+        else if (setup.name == QLatin1String("failover"))
+            Failover(setup, m, home);
         else
             m.check(false, QStringLiteral("unknown scenario ") + setup.name);
     } catch (const std::exception &error) {

@@ -18,8 +18,9 @@ struct ScenarioSetup
 };
 
 QStringList ScenarioNames();
-// Whether the scenario is run at this size (staff and users stop at 100,000 rows).
-bool ScenarioFits(const QString &name, qint64 n);
+// Whether the scenario is run on this engine at this size (staff and users stop at 100,000
+// rows; a failover runs on PostgreSQL at 1,000 staff or fewer).
+bool ScenarioFits(const QString &name, bool postgres, qint64 n);
 
 // Runs one scenario; the result holds "median_s", "baseline_s", "runs", "peak_mb", "extra"
 // and "failures" (checks that did not hold, empty when all is well).

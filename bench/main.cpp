@@ -153,6 +153,12 @@ QString Notes(const QJsonObject &row)
         notes << QStringLiteral("95th percentile per page-down; medians %1 ms, bare %2 ms")
                      .arg(extra.value(QStringLiteral("step_median_ms")).toDouble(), 0, 'f', 1)
                      .arg(extra.value(QStringLiteral("bare_step_median_ms")).toDouble(), 0, 'f', 1);
+    if (extra.contains(QStringLiteral("after_promote_s")))
+        notes << QStringLiteral("from the stop; from the promote's end %1 s (stop and promote took "
+                                "%2 s); at most %3 failed save(s) a run")
+                     .arg(extra.value(QStringLiteral("after_promote_s")).toDouble(), 0, 'f', 3)
+                     .arg(extra.value(QStringLiteral("stop_promote_s")).toDouble(), 0, 'f', 3)
+                     .arg(extra.value(QStringLiteral("failed_saves")).toInt());
     if (extra.contains(QStringLiteral("found")))
         notes << QStringLiteral("%1 found").arg(extra.value(QStringLiteral("found")).toInteger());
     const int runs = row.value(QStringLiteral("runs")).toInt();
@@ -259,6 +265,9 @@ int RunDriver(int argc, char **argv)
     options.scenarios = parser.isSet(QStringLiteral("scenarios"))
                             ? parser.value(QStringLiteral("scenarios")).split(u',')
                             : ScenarioNames();
+    // Each failover run starts servers of its own: not a matter of seconds.
+    if (options.quick && !parser.isSet(QStringLiteral("scenarios")))
+        options.scenarios.removeAll(QStringLiteral("failover"));
     for (const QString &scenario : std::as_const(options.scenarios)) {
         if (!ScenarioNames().contains(scenario)) {
             err() << "unknown scenario " << scenario << Qt::endl;
@@ -296,7 +305,7 @@ int RunDriver(int argc, char **argv)
             const qint64 n = options.sizes[s];
             QStringList todo;
             for (const QString &scenario : std::as_const(options.scenarios)) {
-                if (!ScenarioFits(scenario, n))
+                if (!ScenarioFits(scenario, postgres, n))
                     continue;
                 if (skipFrom.count(scenario)) {
                     results.append(QJsonObject{{QStringLiteral("scenario"), scenario},
