@@ -155,7 +155,7 @@ QString Notes(const QJsonObject &row)
                      .arg(extra.value(QStringLiteral("bare_step_median_ms")).toDouble(), 0, 'f', 1);
     if (extra.contains(QStringLiteral("after_promote_s")))
         notes << QStringLiteral("from the stop; from the promote's end %1 s (stop and promote took "
-                                "%2 s); at most %3 failed save(s) a run")
+                                "%2 s); %3 failed save(s) in the worst run")
                      .arg(extra.value(QStringLiteral("after_promote_s")).toDouble(), 0, 'f', 3)
                      .arg(extra.value(QStringLiteral("stop_promote_s")).toDouble(), 0, 'f', 3)
                      .arg(extra.value(QStringLiteral("failed_saves")).toInt());
