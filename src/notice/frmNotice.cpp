@@ -390,9 +390,11 @@ void frmNotice::SaveData()
         if (!ExcuteSQL(Session().gstrConnection, sql, &rows)) {
             // The text and the mode stay so the user can try again; a new notice may have been
             // stored before the connection dropped, and the next save looks for it.
-            if (composing && storedId.isEmpty())
-                m_maybeStored =
-                    MaybeStored{text, m_maybeStored ? m_maybeStored->AfterId : highestListedId()};
+            if (composing) {
+                if (!m_maybeStored)
+                    m_maybeStored = MaybeStored{{}, highestListedId()};
+                m_maybeStored->Texts << StoredValue(text).toString();
+            }
             MsgFailed(LastDatabaseFailure(), this);
             return;
         }
@@ -470,10 +472,9 @@ bool frmNotice::newNoticeStatement(const QString &text, QString *sql, QString *s
         if (!since) // logged
             return false;
         const QString now = StoredValue(text).toString();
-        const QString inserted = StoredValue(m_maybeStored->Text).toString();
         for (qsizetype r = 0; r < since->RecordCount(); ++r) {
             const QString stored = since->text(r, 1);
-            if (stored != now && stored != inserted)
+            if (stored != now && !m_maybeStored->Texts.contains(stored))
                 continue;
             *storedId = since->text(r, 0);
             *sql = stored == now ? QString() : NoticeStatements::UpdateContent(*storedId, text);

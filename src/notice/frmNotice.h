@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class FlexGrid;
@@ -87,10 +88,10 @@ private:
 
     QString mstrMode;
     // A new notice whose save failed, perhaps only after its commit (the connection dropped):
-    // the text it was inserted with, and the highest key listed before it.
+    // every text a failed save may have stored, and the highest key listed before the first.
     struct MaybeStored
     {
-        QString Text;
+        QStringList Texts;
         qint64 AfterId;
     };
     std::optional<MaybeStored> m_maybeStored;
