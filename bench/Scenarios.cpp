@@ -11,6 +11,7 @@
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
 #include "DeliveryScenario.h"
+#include "FailoverScenario.h"
 #include "Measurement.h"
 #include "notice/frmNotice.h"
 #include "notice/NoticeStatements.h"
@@ -531,14 +532,18 @@ QStringList ScenarioNames()
             QStringLiteral("staff_save_d0"), QStringLiteral("staff_save_d1"),
             QStringLiteral("staff_paste"),   QStringLiteral("notice_load"),
             QStringLiteral("notice_search"), QStringLiteral("broadcast"),
-            QStringLiteral("report_pdf"),    QStringLiteral("notice_delivery")};
+            QStringLiteral("report_pdf"),    QStringLiteral("notice_delivery"),
+            QStringLiteral("failover")};
 }
 
-bool ScenarioFits(const QString &name, qint64 n)
+bool ScenarioFits(const QString &name, bool postgres, qint64 n)
 {
     // Twenty seconds of notices a run; the board's size hardly matters to it.
     if (name == QLatin1String("notice_delivery"))
         return n <= 1000;
+    // A failover needs PostgreSQL and servers of its own; the directory's size hardly matters.
+    if (name == QLatin1String("failover"))
+        return postgres && n <= 1000;
     return name.startsWith(QLatin1String("notice_")) || n <= 100000;
 }
 
@@ -572,6 +577,8 @@ QJsonObject RunScenario(const ScenarioSetup &setup)
             ReportPdf(setup, m, home);
         else if (setup.name == QLatin1String("notice_delivery"))
             NoticeDelivery(setup, m, home);
+        else if (setup.name == QLatin1String("failover"))
+            Failover(setup, m, home);
         else
             m.check(false, QStringLiteral("unknown scenario ") + setup.name);
     } catch (const std::exception &error) {

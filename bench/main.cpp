@@ -167,6 +167,12 @@ QString Notes(const QJsonObject &row)
                      .arg(extra.value(QStringLiteral("delivery_p50_ms")).toDouble(), 0, 'f', 1)
                      .arg(extra.value(QStringLiteral("bare_p50_ms")).toDouble(), 0, 'f', 1)
                      .arg(extra.value(QStringLiteral("insert_p50_ms")).toDouble(), 0, 'f', 1);
+    if (extra.contains(QStringLiteral("after_promote_s")))
+        notes << QStringLiteral("from the stop; from the promote's end %1 s (stop and promote took "
+                                "%2 s); %3 failed save(s) in the worst run")
+                     .arg(extra.value(QStringLiteral("after_promote_s")).toDouble(), 0, 'f', 3)
+                     .arg(extra.value(QStringLiteral("stop_promote_s")).toDouble(), 0, 'f', 3)
+                     .arg(extra.value(QStringLiteral("failed_saves")).toInt());
     if (extra.contains(QStringLiteral("found")))
         notes << QStringLiteral("%1 found").arg(extra.value(QStringLiteral("found")).toInteger());
     const int runs = row.value(QStringLiteral("runs")).toInt();
@@ -312,7 +318,7 @@ int RunDriver(int argc, char **argv)
             const qint64 n = options.sizes[s];
             QStringList todo;
             for (const QString &scenario : std::as_const(options.scenarios)) {
-                if (!ScenarioFits(scenario, n))
+                if (!ScenarioFits(scenario, postgres, n))
                     continue;
                 if (skipFrom.count(scenario)) {
                     results.append(QJsonObject{{QStringLiteral("scenario"), scenario},

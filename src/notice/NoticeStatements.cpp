@@ -54,4 +54,11 @@ QString FromPublisher(const QString &publisher)
            QStringLiteral(" Order By Notice_DateTime Desc,Notice_ID Desc");
 }
 
+QString FromPublisherSince(const QString &publisher, qint64 afterId)
+{
+    return QStringLiteral("Select Notice_ID,Notice_Content From Notice Where Notice_Publisher=") +
+           FormatStr(publisher, true) + QStringLiteral(" And Notice_ID>") +
+           QString::number(afterId) + QStringLiteral(" Order By Notice_ID");
+}
+
 } // namespace NoticeStatements

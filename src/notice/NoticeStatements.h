@@ -23,5 +23,8 @@ QString Delete(const QString &key);
 QString OthersOnline(const QString &ownAddress);
 // The publisher's notices with their text, newest first: where a received notice is found.
 QString FromPublisher(const QString &publisher);
+// The publisher's notices above afterId with their text, oldest first: where a new notice is
+// found that a save which lost its connection may have stored all the same.
+QString FromPublisherSince(const QString &publisher, qint64 afterId);
 
 } // namespace NoticeStatements

@@ -385,6 +385,7 @@ void frmNotice::AddNew()
     if (mstrMode == AddNewMode || !mayDropText())
         return;
     mstrMode = AddNewMode;
+    m_maybeStored.reset(); // another notice from here on
     txtNotice->setPlainText(QString());
     setTextBackground(DesignColor::Composing);
     txtNotice->setFocus();
@@ -408,11 +409,14 @@ void frmNotice::SaveData()
     try {
         const QString text = txtNotice->toPlainText();
         const bool composing = mstrMode == AddNewMode;
+        QString storedId;
         if (composing) {
             if (refuseEmptyText(text))
                 return;
-            sql =
-                NoticeStatements::Insert(Session().gintDBType, Session().gstrOperator, text, Now());
+            if (!newNoticeStatement(text, &sql, &storedId)) {
+                MsgFailed(LastDatabaseFailure(), this);
+                return;
+            }
         } else {
             const int row = currentDataRow();
             if (row < 0)
@@ -427,7 +431,13 @@ void frmNotice::SaveData()
 
         int rows = 0;
         if (!ExcuteSQL(Session().gstrConnection, sql, &rows)) {
-            // Not stored: the text and the mode stay so the user can try again.
+            // The text and the mode stay so the user can try again; a new notice may have been
+            // stored before the connection dropped, and the next save looks for it.
+            if (composing) {
+                if (!m_maybeStored)
+                    m_maybeStored = MaybeStored{{}, highestListedId()};
+                m_maybeStored->Texts << StoredValue(text).toString();
+            }
             MsgFailed(LastDatabaseFailure(), this);
             return;
         }
@@ -439,8 +449,10 @@ void frmNotice::SaveData()
                 RefreshDB();
             return;
         }
-        if (composing)
-            RefreshDB();
+        if (composing) {
+            m_maybeStored.reset();
+            RefreshDB(storedId);
+        }
         txtNotice->document()->setModified(false);
         setTextBackground(DesignColor::Viewing);
         MsgInfo(GetLangText(ModuleTexts::Saved), this);
@@ -493,6 +505,36 @@ void frmNotice::DeleteData()
     } catch (const std::exception &e) {
         LogFailure(e, QStringLiteral("DeleteData"), ModuleName, sql);
     }
+}
+
+bool frmNotice::newNoticeStatement(const QString &text, QString *sql, QString *storedId)
+{
+    if (m_maybeStored) {
+        const std::shared_ptr<Recordset> since = GetRecordset(
+            Session().gstrConnection,
+            NoticeStatements::FromPublisherSince(Session().gstrOperator, m_maybeStored->AfterId));
+        if (!since) // logged
+            return false;
+        const QString now = StoredValue(text).toString();
+        for (qsizetype r = 0; r < since->RecordCount(); ++r) {
+            const QString stored = since->text(r, 1);
+            if (stored != now && !m_maybeStored->Texts.contains(stored))
+                continue;
+            *storedId = since->text(r, 0);
+            *sql = stored == now ? QString() : NoticeStatements::UpdateContent(*storedId, text);
+            return true;
+        }
+    }
+    *sql = NoticeStatements::Insert(Session().gintDBType, Session().gstrOperator, text, Now());
+    return true;
+}
+
+qint64 frmNotice::highestListedId() const
+{
+    qint64 highest = 0;
+    for (int row = vfgMain->FixedRows(); row < vfgMain->Rows(); ++row)
+        highest = qMax(highest, vfgMain->TextMatrix(row, NoticeKeyCol).toLongLong());
+    return highest;
 }
 
 bool frmNotice::noticeGone(const QString &procedure, const QString &sql)

@@ -4,7 +4,9 @@
 
 #include "widgets/SharedForm.h"
 
+#include <optional>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class FlexGrid;
@@ -58,6 +60,12 @@ private:
     // when it is still there the database refused it, which is logged (once, also when the
     // notice cannot be read again).
     bool noticeGone(const QString &procedure, const QString &sql);
+    // The statement that stores the notice being composed: its insert; or, when a failed save
+    // stored it all the same, nothing or the change to the text typed since (*storedId gets
+    // its key). False when the database could not be asked.
+    bool newNoticeStatement(const QString &text, QString *sql, QString *storedId);
+    // The highest key in the list.
+    qint64 highestListedId() const;
     frmNotice();
     void Form_Load();
     void vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, int NewCol);
@@ -88,4 +96,12 @@ private:
     // Set while the window moves the list itself (to a notice it shows, or back to the notice
     // whose changed text the user kept): the move shows no notice of its own.
     bool m_blnMoving = false;
+    // A new notice whose save failed, perhaps only after its commit (the connection dropped):
+    // every text a failed save may have stored, and the highest key listed before the first.
+    struct MaybeStored
+    {
+        QStringList Texts;
+        qint64 AfterId;
+    };
+    std::optional<MaybeStored> m_maybeStored;
 };

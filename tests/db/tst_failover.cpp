@@ -9,6 +9,7 @@
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "office/Presence.h"
+#include "PairRig.h"
 #include "TestHome.h"
 
 #include <atomic>
@@ -24,26 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-QVariant scalar(const QString &connection, const QString &sql)
-{
-    QVariant value;
-    WithConnection(connection, [&](QSqlDatabase &db) {
-        QSqlQuery query(db);
-        ExecStatement(query, sql);
-        if (query.next())
-            value = query.value(0);
-    });
-    return value;
-}
-
-// The rig's program that stops the primary ("stop fast", "stop immediate") or promotes.
-void control(const char *what)
-{
-    const QByteArray command = qgetenv("ARDENTA_TEST_PAIR_CONTROL") + ' ' + what;
-    if (std::system(command.constData()) != 0)
-        qWarning("%s failed", command.constData());
-}
 
 struct Call
 {
@@ -91,7 +72,7 @@ private Q_SLOTS:
                        m_ports.value(1).toUtf8() + ',' + m_ports.value(0).toUtf8() + '\n');
         services.close();
         qputenv("PGSERVICEFILE", services.fileName().toUtf8());
-        const QVariant port = scalar(connection, QStringLiteral("Select inet_server_port()"));
+        const QVariant port = PairScalar(connection, QStringLiteral("Select inet_server_port()"));
         qunsetenv("PGSERVICEFILE");
         QCOMPARE(port.toString(), m_ports.value(0));
     }
@@ -110,12 +91,12 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, stop);
         const QString standby = qEnvironmentVariable("ARDENTA_TEST_PAIR_STANDBY");
-        if (!scalar(standby, QStringLiteral("Select pg_is_in_recovery()")).toBool())
+        if (!PairScalar(standby, QStringLiteral("Select pg_is_in_recovery()")).toBool())
             QSKIP("this pair has had its failover; CTest gives each row a pair of its own");
         TestHome home;
         QString message;
         QVERIFY2(InitDatabase(m_pair, &message), qPrintable(message));
-        scalar(m_pair, QStringLiteral("Create Table Writes(N integer Primary Key)"));
+        PairScalar(m_pair, QStringLiteral("Create Table Writes(N integer Primary Key)"));
         Presence presence({m_pair, QStringLiteral("127.0.0.9"), QStringLiteral("ann"), 1});
         presence.Start();
 
@@ -125,8 +106,8 @@ private Q_SLOTS:
         std::thread controller([&] {
             std::this_thread::sleep_for(500ms);
             stopped = Clock::now();
-            control(stop.constData());
-            control("promote");
+            if (!PairControl(stop) || !PairControl("promote"))
+                qWarning("the failover failed");
             promoted = Clock::now();
             failedOver = true;
         });
@@ -196,9 +177,10 @@ private Q_SLOTS:
               qlonglong(std::chrono::duration_cast<std::chrono::milliseconds>(outage).count()));
         // Gone from the new primary (as after an asynchronous standby's failover): presence
         // enters it again within a refresh period.
-        scalar(standby, QStringLiteral("Delete From OnLine Where UserIP='127.0.0.9'"));
+        PairScalar(standby, QStringLiteral("Delete From OnLine Where UserIP='127.0.0.9'"));
         QTRY_COMPARE_WITH_TIMEOUT(
-            scalar(standby, QStringLiteral("Select Count(*) From OnLine Where UserIP='127.0.0.9'"))
+            PairScalar(standby,
+                       QStringLiteral("Select Count(*) From OnLine Where UserIP='127.0.0.9'"))
                 .toInt(),
             1, 2500);
         QVERIFY(home.logText().count(QStringLiteral("模块:Presence")) <= 1);

@@ -70,6 +70,8 @@ void AddNotice(const QString &name, const QString &value)
     Add(QStringLiteral("notice.update.") + name,
         NoticeStatements::UpdateContent(QStringLiteral("7"), value));
     Add(QStringLiteral("notice.from_publisher.") + name, NoticeStatements::FromPublisher(value));
+    Add(QStringLiteral("notice.from_publisher_since.") + name,
+        NoticeStatements::FromPublisherSince(value, 41));
     const QDate from(2024, 3, 1), to(2024, 3, 2);
     Add(QStringLiteral("search.publisher.") + name,
         NoticeQuerySQL(value, false, from, to, DBType::TransactSql));
