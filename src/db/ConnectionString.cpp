@@ -1,6 +1,9 @@
 #include "db/ConnectionString.h"
 
+#include "common/Convert.h"
+
 #include <algorithm>
+#include <QCryptographicHash>
 #include <QList>
 #include <QPair>
 #include <QUrl>
@@ -607,4 +610,11 @@ QString PostgreSqlConnectionString(const ConnectionSettings &settings)
     if (!settings.password.isEmpty())
         text += QStringLiteral(";Password=") + quoted(settings.password);
     return text;
+}
+
+QString UserStateKey(const QString &connection, const QString &operatorName)
+{
+    const QByteArray who = (MaskPasswords(connection) + u'\n' + TrimBlanks(operatorName)).toUtf8();
+    return QString::fromLatin1(
+        QCryptographicHash::hash(who, QCryptographicHash::Sha256).toHex().left(32));
 }

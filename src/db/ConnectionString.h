@@ -42,6 +42,9 @@ ConnectionSettings ParseConnectionString(const QString &connection);
 // the string exactly as ParseConnectionString does (for ODBC strings: as OdbcAttributes does).
 // Key-value strings have one reading: values in quotes or braces are kept whole.
 ARDENTA_EXPORT QString MaskPasswords(const QString &connection);
+// A name for what a user keeps of one database (what he was shown, a draft): a hash of the
+// masked connection string and the operator, so that it holds no password and no database name.
+ARDENTA_EXPORT QString UserStateKey(const QString &connection, const QString &operatorName);
 
 // A message about the connection (a driver's or the database's words) with every password the
 // string holds, as written or as read, replaced by "***".

@@ -1,5 +1,7 @@
 #include "db/FieldColumn.h"
 
+#include <algorithm>
+
 void FieldColumn::append(const QVariant &value)
 {
     // Most values of a query are texts of a text column: no kind to decide.
@@ -126,6 +128,23 @@ void FieldColumn::remove(qsizetype row)
         m_texts.remove(row);
     else if (m_holds == Holds::Values)
         m_values.remove(row);
+}
+
+void FieldColumn::insert(qsizetype row, const QVariant &value)
+{
+    if (m_holds == Holds::RowNumbers) {
+        m_nulls.push_back(false);
+        return;
+    }
+    append(value);
+    const qsizetype last = size() - 1;
+    if (row >= last)
+        return;
+    std::rotate(m_nulls.begin() + row, m_nulls.end() - 1, m_nulls.end());
+    if (m_holds == Holds::Texts)
+        m_texts.moveLastTo(row);
+    else
+        m_values.moveLastTo(row);
 }
 
 void FieldColumn::truncate(qsizetype rows)

@@ -29,6 +29,8 @@ public:
     void setNull(qsizetype row);
     void appendText(const QString &text);
     void remove(qsizetype row);
+    // A value as the database gave it, put in before the row (a column of row numbers stays one).
+    void insert(qsizetype row, const QVariant &value);
     // Keeps the first rows only; the stores stay as they are, so that dropping rows added at the
     // end costs nothing per row kept.
     void truncate(qsizetype rows);

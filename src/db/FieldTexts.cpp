@@ -139,6 +139,18 @@ void FieldTexts::truncate(qsizetype rows)
     }
 }
 
+void FieldTexts::moveLastTo(qsizetype row)
+{
+    if (row >= size() - 1)
+        return;
+    if (m_store == Store::Packed)
+        toStrings();
+    if (m_store == Store::Dictionary)
+        std::rotate(m_codes.begin() + row, m_codes.end() - 1, m_codes.end());
+    else
+        std::rotate(m_strings.begin() + row, m_strings.end() - 1, m_strings.end());
+}
+
 void FieldTexts::clear()
 {
     m_store = Store::Dictionary;

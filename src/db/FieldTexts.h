@@ -24,6 +24,9 @@ public:
     void remove(qsizetype row);
     // Keeps the first rows, in the store they are in.
     void truncate(qsizetype rows);
+    // The last text goes to the row, the rows from there on one down (packed texts become one
+    // QString each).
+    void moveLastTo(qsizetype row);
     // Empty, and a dictionary again.
     void clear();
 

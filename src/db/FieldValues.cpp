@@ -2,6 +2,7 @@
 
 #include "common/Convert.h"
 
+#include <algorithm>
 #include <QDateTime>
 
 namespace {
@@ -257,6 +258,17 @@ void FieldValues::truncate(qsizetype rows)
     keep(m_reals);
     keep(m_variants);
     m_size = qMin(m_size, rows);
+}
+
+void FieldValues::moveLastTo(qsizetype row)
+{
+    const auto move = [row](auto &values) {
+        if (size_t(row) < values.size())
+            std::rotate(values.begin() + row, values.end() - 1, values.end());
+    };
+    move(m_numbers);
+    move(m_reals);
+    move(m_variants);
 }
 
 void FieldValues::clear()

@@ -30,6 +30,8 @@ public:
     void remove(qsizetype row);
     // Keeps the first rows.
     void truncate(qsizetype rows);
+    // The last value goes to the row, the rows from there on one down.
+    void moveLastTo(qsizetype row);
     // Empty and unset.
     void clear();
 

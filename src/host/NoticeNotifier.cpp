@@ -114,11 +114,9 @@ bool NoticeNotifier::shownRecently(const QString &publisher, const QString &cont
     });
 }
 
-// Until the board can read just the notices named, an open board that is only being viewed
-// reloads its list.
-void NoticeNotifier::boardChanged(const QList<qint64> &)
+void NoticeNotifier::boardChanged(const QList<qint64> &ids)
 {
-    NoticeBoard::RefreshWhileViewing();
+    NoticeBoard::NoticesChanged(ids);
 }
 
 void NoticeNotifier::remember(const StoredNotice &notice)
@@ -131,8 +129,6 @@ void NoticeNotifier::remember(const StoredNotice &notice)
 
 void NoticeNotifier::received(const StoredNotice &notice)
 {
-    if (notice.Id == 0) // the watch tells the board about the notices it found
-        NoticeBoard::RefreshWhileViewing();
     remember(notice);
     if (m_burst.isActive()) {
         m_pending << notice;

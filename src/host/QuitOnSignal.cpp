@@ -1,5 +1,7 @@
 #include "QuitOnSignal.h"
 
+#include "widgets/MsgBox.h"
+
 #include <csignal>
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -30,6 +32,7 @@ bool QuitOnSignals(QString *error)
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char byte;
         [[maybe_unused]] const ssize_t got = ::read(signalPipe[0], &byte, 1);
+        SetDiscardWithoutAsking(true);
         QCoreApplication::quit();
     });
     struct sigaction action = {};

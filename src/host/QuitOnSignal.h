@@ -1,6 +1,8 @@
 #pragma once
 // SIGINT and SIGTERM (Ctrl+C, a session logging out) end the event loop as a normal quit would,
-// so that the program cleans up after itself.
+// so that the program cleans up after itself, with one difference: from then on no window asks
+// anything (nobody is there to answer), and what a window would have asked about is kept where
+// it can be (a notice being composed) instead.
 
 #include <QString>
 

@@ -465,5 +465,8 @@ int main(int argc, char **argv)
         scheduleScreenshot(parser.value(QStringLiteral("screenshot")));
         return QApplication::exec();
     }
+    // The windows go first, before presence and the watch say goodbye to the database: at the
+    // end of a session a notice being composed is kept at once.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &module, &clsMain::UnloadForms);
     return runWithNotices(settings, texts);
 }

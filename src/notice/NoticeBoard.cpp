@@ -4,10 +4,10 @@
 
 namespace NoticeBoard {
 
-void RefreshWhileViewing()
+void NoticesChanged(const QList<qint64> &ids)
 {
     if (frmNotice *board = frmNotice::loadedInstance())
-        board->RefreshWhileViewing();
+        board->NoticesChanged(ids);
 }
 
 bool Open(qint64 id, const QString &publisher, const QString &textStart)

@@ -4,14 +4,15 @@
 
 #include <ArdentaExport.h>
 
+#include <QList>
 #include <QString>
 
 namespace NoticeBoard {
 
-// A notice arrived: the open board reloads its list while the user is only viewing, keeping the
-// current notice; nothing happens while he composes or has changed the text, or when no board
-// is open.
-ARDENTA_EXPORT void RefreshWhileViewing();
+// Notices were added, changed or deleted (by anybody, the user himself included): the open board
+// reads just those and puts them in its list as they now are, without reloading it and without
+// moving the user or touching his text. Nothing happens when no board is open.
+ARDENTA_EXPORT void NoticesChanged(const QList<qint64> &ids);
 
 // Brings the board to the front, loading it when it is closed, on the notice with the id (0: none
 // known), or else on the publisher's newest notice whose text begins with textStart (a datagram

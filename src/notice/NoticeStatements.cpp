@@ -3,12 +3,24 @@
 #include "common/Convert.h"
 #include "db/ValueFormat.h"
 
+#include <QStringList>
+
 namespace NoticeStatements {
 
 QString ListQuery()
 {
     return QStringLiteral("Select '' as List,Notice_ID,Notice_DateTime,"
                           "Notice_Publisher From Notice Order By Notice_DateTime Desc");
+}
+
+QString ListRows(const QList<qint64> &ids)
+{
+    QStringList keys;
+    for (const qint64 id : ids)
+        keys << QString::number(id);
+    return QStringLiteral("Select '' as List,Notice_ID,Notice_DateTime,Notice_Publisher From "
+                          "Notice Where Notice_ID In (") +
+           keys.join(u',') + u')';
 }
 
 QString ContentQuery(const QString &key)

@@ -5,12 +5,15 @@
 #include "common/DBType.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 namespace NoticeStatements {
 
 // Newest first, with an empty leading column for the serial numbers.
 QString ListQuery();
+// The list's columns of the notices with these ids, for a list that takes them in place.
+QString ListRows(const QList<qint64> &ids);
 // key must be a plain whole number (IsPlainWholeNumber), as for the three below.
 QString ContentQuery(const QString &key);
 // Jet has no server clock function: the client's time goes in as text; Transact-SQL takes the

@@ -12,10 +12,12 @@
 #include "db/Recordset.h"
 #include "db/ValueFormat.h"
 #include "notice/NoticeBroadcast.h"
+#include "notice/NoticeDraft.h"
 #include "notice/NoticeStatements.h"
 #include "search/frmQueryNotice.h"
 #include "search/NoticeList.h"
 #include "widgets/Appearance.h"
+#include "widgets/BenchMarks.h"
 #include "widgets/FlexGrid.h"
 #include "widgets/GridMenu.h"
 #include "widgets/MsgBox.h"
@@ -151,6 +153,7 @@ void frmNotice::Form_Load()
         cmdDelete->setEnabled(false);
     }
     SetGridColor(vfgMain);
+    takeDraft();
 }
 
 void frmNotice::SetControlsLanguage()
@@ -205,6 +208,9 @@ void frmNotice::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // Nobody was asked (the session is ending): what was being composed is kept.
+    if (DiscardWithoutAsking())
+        keepDraft();
     event->accept();
     // Closed means unloaded: the next use loads a fresh window.
     forget(this);
@@ -321,6 +327,132 @@ void frmNotice::vfgMain_AfterRowColChange(int OldRow, int OldCol, int NewRow, in
         return;
     }
     ShowNotice();
+    // Not while the view is still moving to the row.
+    QTimer::singleShot(0, this, &frmNotice::dropKeptGone);
+}
+
+void frmNotice::NoticesChanged(const QList<qint64> &ids)
+{
+    if (ids.isEmpty())
+        return;
+    const QString sql = NoticeStatements::ListRows(ids);
+    try {
+        const std::shared_ptr<Recordset> now = GetRecordset(Session().gstrConnection, sql);
+        if (!now) // logged
+            return;
+        std::map<qint64, qsizetype> stored;
+        for (qsizetype r = 0; r < now->RecordCount(); ++r)
+            stored[now->text(r, NoticeKeyCol).toLongLong()] = r;
+        // One pass over the list, however long, for where the named notices are.
+        const QSet<qint64> named(ids.cbegin(), ids.cend());
+        std::map<qint64, int> listed;
+        for (int row = vfgMain->FixedRows(); row < vfgMain->Rows(); ++row) {
+            const qint64 id = vfgMain->TextMatrix(row, NoticeKeyCol).toLongLong();
+            if (named.contains(id))
+                listed[id] = row;
+        }
+        const QScopedValueRollback moving(m_blnMoving, true);
+        dropGone(listed, stored);
+        takeChanged(*now, stored, listed);
+        addNew(*now, stored, listed);
+    } catch (const std::exception &e) {
+        LogFailure(e, QStringLiteral("NoticesChanged"), ModuleName, sql);
+    }
+}
+
+// Bottom first, so that the rows above keep their numbers.
+void frmNotice::dropGone(const std::map<qint64, int> &listed,
+                         const std::map<qint64, qsizetype> &stored)
+{
+    for (auto it = listed.crbegin(); it != listed.crend(); ++it) {
+        const auto [id, row] = *it;
+        if (stored.count(id))
+            continue;
+        if (row == vfgMain->Row())
+            m_keptGone.insert(id);
+        else
+            vfgMain->RemoveItem(row);
+    }
+}
+
+// Rows moved up as others went: each is looked up again, which changes that are not new notices
+// can afford.
+void frmNotice::takeChanged(const Recordset &now, const std::map<qint64, qsizetype> &stored,
+                            const std::map<qint64, int> &listed)
+{
+    const int current = currentDataRow();
+    for (const auto &[id, r] : stored) {
+        const int row = listed.count(id) ? FindNoticeRow(vfgMain, QString::number(id)) : -1;
+        if (row < 0)
+            continue;
+        for (const int col : {NoticeTimeCol, NoticePublisherCol})
+            vfgMain->setCellValue(row, col, now.value(r, col));
+        // A new text of the notice shown, unless the user is at work on his own.
+        if (row == current && mstrMode.isEmpty() && !txtNotice->document()->isModified())
+            ShowNotice();
+    }
+}
+
+// Newest first, as the list is read: a notice goes above the first one not later than itself
+// (under Jet a client's clock may put it lower than the top).
+void frmNotice::addNew(const Recordset &now, const std::map<qint64, qsizetype> &stored,
+                       const std::map<qint64, int> &listed)
+{
+    for (const auto &[id, r] : stored) {
+        if (listed.count(id))
+            continue;
+        const QString time = now.text(r, NoticeTimeCol);
+        int low = vfgMain->FixedRows();
+        int high = vfgMain->Rows();
+        while (low < high) {
+            const int middle = (low + high) / 2;
+            if (vfgMain->TextMatrix(middle, NoticeTimeCol) > time)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        QVariantList values;
+        for (int col = 0; col < now.ColumnCount(); ++col)
+            values << now.value(r, col);
+        vfgMain->AddRecord(low, values);
+        MarkBoardRow(id, low);
+    }
+    ResetSN();
+}
+
+void frmNotice::dropKeptGone()
+{
+    if (m_keptGone.isEmpty())
+        return;
+    const QScopedValueRollback moving(m_blnMoving, true);
+    for (int row = vfgMain->Rows() - 1; row >= vfgMain->FixedRows(); --row) {
+        const qint64 id = vfgMain->TextMatrix(row, NoticeKeyCol).toLongLong();
+        if (row != vfgMain->Row() && m_keptGone.remove(id))
+            vfgMain->RemoveItem(row);
+    }
+    ResetSN();
+}
+
+void frmNotice::keepDraft()
+{
+    const QString text = txtNotice->toPlainText();
+    if (mstrMode != AddNewMode || TrimBlanks(text).isEmpty())
+        return;
+    if (QString error;
+        !NoticeDraft::Keep(Session().gstrConnection, Session().gstrOperator, text, &error))
+        WriteErrLog(error, QStringLiteral("Form_Unload"), ModuleName);
+}
+
+void frmNotice::takeDraft()
+{
+    if (!Session().gblnEditNotice)
+        return;
+    const QString draft = NoticeDraft::Take(Session().gstrConnection, Session().gstrOperator);
+    if (draft.isEmpty())
+        return;
+    AddNew();
+    txtNotice->setPlainText(draft);
+    txtNotice->document()->setModified(true);
 }
 
 bool frmNotice::mayDropText()
@@ -341,16 +473,6 @@ void frmNotice::SearchNotice(const QString &strID)
     const int row = FindNoticeRow(vfgMain, strID);
     if (row >= 0)
         showNoticeAt(row);
-}
-
-void frmNotice::RefreshWhileViewing()
-{
-    if (!mstrMode.isEmpty() || txtNotice->document()->isModified())
-        return;
-    const int row = vfgMain->Row();
-    RefreshDB(row >= vfgMain->FixedRows() && row < vfgMain->Rows()
-                  ? vfgMain->TextMatrix(row, NoticeKeyCol)
-                  : QString());
 }
 
 bool frmNotice::ShowNewestFrom(const QString &publisher, const QString &textStart)
@@ -375,7 +497,8 @@ bool frmNotice::ShowById(const QString &strID)
 {
     if (!mstrMode.isEmpty() || txtNotice->document()->isModified())
         return false; // the user's own text comes first
-    RefreshWhileViewing();
+    if (FindNoticeRow(vfgMain, strID) < 0)
+        NoticesChanged({strID.toLongLong()});
     SearchNotice(strID);
     return vfgMain->TextMatrix(vfgMain->Row(), NoticeKeyCol) == strID;
 }
@@ -430,7 +553,18 @@ void frmNotice::SaveData()
         }
 
         int rows = 0;
-        if (!ExcuteSQL(Session().gstrConnection, sql, &rows)) {
+        bool stored = false;
+        if (composing && storedId.isEmpty()) {
+            // The notice just saved is found by the key it took, not by its time.
+            qint64 key = 0;
+            stored = ExcuteInsert(Session().gstrConnection, sql, QStringLiteral("Notice_ID"),
+                                  Session().gintDBType, &key);
+            if (key > 0)
+                storedId = QString::number(key);
+        } else {
+            stored = ExcuteSQL(Session().gstrConnection, sql, &rows);
+        }
+        if (!stored) {
             // The text and the mode stay so the user can try again; a new notice may have been
             // stored before the connection dropped, and the next save looks for it.
             if (composing) {

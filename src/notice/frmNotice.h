@@ -4,7 +4,10 @@
 
 #include "widgets/SharedForm.h"
 
+#include <map>
 #include <optional>
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -12,6 +15,7 @@
 class FlexGrid;
 class GridMenu;
 class QPushButton;
+class Recordset;
 class QTextEdit;
 
 class frmNotice : public QWidget, public SharedForm<frmNotice>
@@ -29,13 +33,17 @@ public:
     void RefreshDB(const QString &strID = QString());
     void ShowNotice();
     void SearchNotice(const QString &strID);
-    // Reloads the list while the user is only viewing (never while composing or with changed
-    // text, which a reload would discard), keeping the current notice.
-    void RefreshWhileViewing();
     // Selects the publisher's newest notice whose text begins with textStart; false if none.
     bool ShowNewestFrom(const QString &publisher, const QString &textStart);
-    // Reloads while viewing and selects the notice; false if it is not there or the user is busy.
+    // Selects the notice (read into the list when it is not there yet); false if there is no such
+    // notice or the user is busy with his own text.
     bool ShowById(const QString &strID);
+    // The notices with these ids were added, changed or deleted: the list takes each as it now
+    // is, in place, without reloading. A new one goes where its time puts it; the current row
+    // stays current and no notice is shown for it but its own new text when the user has not
+    // touched it; a deleted current notice stays until the user moves on. Text being composed or
+    // changed is never touched.
+    void NoticesChanged(const QList<qint64> &ids);
 
     // Composing, saving, deleting, and the broadcast to online users.
     void AddNew();
@@ -78,6 +86,17 @@ private:
     void showNoticeAt(int row);
     // True when no changed text of a saved notice is in the box, or the user lets it go.
     bool mayDropText();
+    // NoticesChanged's steps.
+    void dropGone(const std::map<qint64, int> &listed, const std::map<qint64, qsizetype> &stored);
+    void takeChanged(const Recordset &now, const std::map<qint64, qsizetype> &stored,
+                     const std::map<qint64, int> &listed);
+    void addNew(const Recordset &now, const std::map<qint64, qsizetype> &stored,
+                const std::map<qint64, int> &listed);
+    // Deleted notices kept while current go once the user has moved on.
+    void dropKeptGone();
+    // A notice composed when the session ended without asking: kept, and put back next time.
+    void keepDraft();
+    void takeDraft();
     void cmdRefresh_Click();
     void makeMenu();
 
@@ -96,6 +115,7 @@ private:
     // Set while the window moves the list itself (to a notice it shows, or back to the notice
     // whose changed text the user kept): the move shows no notice of its own.
     bool m_blnMoving = false;
+    QSet<qint64> m_keptGone; // deleted notices still listed because they were current
     // A new notice whose save failed, perhaps only after its commit (the connection dropped):
     // every text a failed save may have stored, and the highest key listed before the first.
     struct MaybeStored

@@ -4,7 +4,6 @@
 #include "db/ConnectionString.h"
 
 #include <algorithm>
-#include <QCryptographicHash>
 #include <QSettings>
 
 namespace {
@@ -16,9 +15,7 @@ SeenNotices::SeenNotices(const QString &connection, const QString &operatorName,
                          const QString &file)
     : m_file(file), m_operator(TrimBlanks(operatorName))
 {
-    const QByteArray who = (MaskPasswords(connection) + u'\n' + m_operator).toUtf8();
-    m_group = QString::fromLatin1(
-        QCryptographicHash::hash(who, QCryptographicHash::Sha256).toHex().left(32));
+    m_group = UserStateKey(connection, m_operator);
     QSettings settings(m_file, QSettings::IniFormat);
     settings.beginGroup(m_group);
     bool ok = false;

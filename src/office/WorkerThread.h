@@ -1,7 +1,8 @@
 #pragma once
 // A worker object in a thread of its own, for the host's database work that must never hold up
 // the windows. The last call ends the thread; a database that does not answer must not hold the
-// exit for long either, so after a few seconds the thread is left to the end of the process.
+// exit for long either (a session that logs out waits a few seconds at most for everything), so
+// after most of a second the thread is left to the end of the process.
 
 #include <QThread>
 
@@ -18,7 +19,7 @@ public:
     {
         if (m_thread->isRunning()) {
             QMetaObject::invokeMethod(m_worker, m_last);
-            if (!m_thread->wait(5000))
+            if (!m_thread->wait(800))
                 return;
         } else {
             delete m_worker;

@@ -6,6 +6,13 @@
 #include <QEvent>
 
 namespace {
+long long Now()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<long long>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+}
+
 class FirstRowPaint : public QObject
 {
 public:
@@ -15,10 +22,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Paint && m_view->model() && m_view->model()->rowCount() > 0) {
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            std::printf("MARK first-row %lld\n",
-                        static_cast<long long>(
-                            std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+            std::printf("MARK first-row %lld\n", Now());
             std::fflush(stdout);
             watched->removeEventFilter(this);
         }
@@ -33,6 +37,14 @@ private:
 void MarkFirstRowPaint(QAbstractItemView *view)
 {
     view->viewport()->installEventFilter(new FirstRowPaint(view));
+}
+
+void MarkBoardRow(qint64 id, int row)
+{
+    if (!BenchMarksWanted())
+        return;
+    std::printf("MARK board-row %lld %d %lld\n", static_cast<long long>(id), row, Now());
+    std::fflush(stdout);
 }
 
 bool BenchMarksWanted()

@@ -255,6 +255,11 @@ void FlexGrid::RemoveItem(int row)
         m_model->removeDataRow(row - 1);
 }
 
+void FlexGrid::AddRecord(int row, const QVariantList &values)
+{
+    m_model->insertRecord(row - 1, values);
+}
+
 void FlexGrid::AddItems(const std::vector<QStringList> &rows)
 {
     m_model->appendRows(rows);

@@ -68,6 +68,9 @@ public:
     // Appends a row; the text is split at tabs into the first cells.
     void AddItem(const QString &text = QString());
     void RemoveItem(int row);
+    // A record put in as grid row `row` (the rows from there on move down), its values as the
+    // database gave them, by column. The current cell stays on the row it was on.
+    void AddRecord(int row, const QVariantList &values);
     // Many rows at once: appended, each a list of cells by column; or removed from row on.
     void AddItems(const std::vector<QStringList> &rows);
     void RemoveItems(int row, int count);

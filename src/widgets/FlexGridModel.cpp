@@ -228,6 +228,16 @@ void FlexGridModel::removeDataRows(int row, int count)
     endRemoveRows();
 }
 
+void FlexGridModel::insertRecord(int row, const QVariantList &values)
+{
+    row = qBound(0, row, rowCount());
+    beginInsertRows(QModelIndex(), row, row);
+    for (int c = 0; c < columnCount(); ++c)
+        m_cells[size_t(c)].insert(row, values.value(c));
+    ++m_rowCount;
+    endInsertRows();
+}
+
 void FlexGridModel::removeDataRow(int row)
 {
     if (row < 0 || row >= rowCount())

@@ -56,6 +56,8 @@ public:
     // Rows at the end, each a list of cells by column, with one notification for all of them.
     void appendRows(const std::vector<QStringList> &rows);
     void removeDataRow(int row);
+    // A record put in before the model row, its values as the database gave them, by column.
+    void insertRecord(int row, const QVariantList &values);
     // count rows from row on, with one notification; rows at the end go without moving others.
     void removeDataRows(int row, int count);
 

@@ -116,6 +116,13 @@ private Q_SLOTS:
         column.append(Null);
         column.truncate(values.size());
         COMPARE_COLUMN(column, values);
+        // A record read in between, as a board puts a new notice where its time belongs.
+        const auto taken = std::find_if(values.cbegin(), values.cend(),
+                                        [](const QVariant &value) { return !value.isNull(); });
+        const QVariant inserted = taken == values.cend() ? Null : *taken;
+        column.insert(1, inserted);
+        values.insert(1, inserted);
+        COMPARE_COLUMN(column, values);
 
         const qsizetype last = values.size() - 1;
         values = Texts(values);
@@ -185,6 +192,9 @@ private Q_SLOTS:
         stored.append(texts.front());
         texts << texts.front();
         QTEST(stored.store(), "store");
+        stored.append(texts[1]);
+        stored.moveLastTo(1);
+        texts.insert(1, texts[1]);
         for (qsizetype row = 0; row < texts.size(); ++row)
             QCOMPARE(stored.at(row), texts[row]);
         stored.set(5, written);

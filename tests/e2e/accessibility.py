@@ -328,6 +328,41 @@ class Session:
         self.processes.append(process)
         return process
 
+    def start_colleague(self):
+        """A second host on the same database, its board open, that looks at the board every
+        second and prints what it finds (ARDENTA_BENCH_MARKS); ready once it knows the board."""
+        config = os.path.join(self.env["XDG_CONFIG_HOME"], "ardenta")
+        os.makedirs(config, exist_ok=True)
+        with open(os.path.join(config, "ardenta.conf"), "w") as conf:
+            conf.write("[Notice]\nCheckSeconds=1\n")
+        process = subprocess.Popen(
+            [self.ardenta, "--connection", "sqlite:" + self.database, "--operator", "bob",
+             "--language", "ENG", "--no-presence", "--flag", "1"],
+            env=dict(self.env, QT_QPA_PLATFORM="offscreen", ARDENTA_BENCH_MARKS="1"),
+            stdout=subprocess.PIPE)
+        self.processes.append(process)
+        seen = os.path.join(self.env["XDG_STATE_HOME"], "ardenta", "seen.ini")
+        deadline = time.monotonic() + 20
+        while not os.path.exists(seen):
+            if time.monotonic() > deadline or process.poll() is not None:
+                raise Failure("the colleague's host did not start watching the board")
+            time.sleep(0.1)
+        return process
+
+    @staticmethod
+    def expect(process, line_start, what, timeout=15.0):
+        """Waits for a line of the process's output that begins with line_start."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            *lines, process.rest = getattr(process, "rest", "").split("\n")
+            for number, line in enumerate(lines):
+                if line.startswith(line_start):
+                    process.rest = "\n".join(lines[number + 1:] + [process.rest])
+                    return
+            if select.select([process.stdout], [], [], 0.2)[0]:
+                process.rest += os.read(process.stdout.fileno(), 4096).decode()
+        raise Failure(f"{what}: no line {line_start!r}")
+
     def ended(self, process):
         try:
             process.wait(10)
@@ -374,6 +409,7 @@ class Scenario:
     SOUGHT = "Eva Frost"
     NUMBER, EXTENSION = "E-17", "4711"
     NOTICE = "Fire drill at ten"
+    DRAFT = "Half-written: the lift"
 
     def __init__(self, bus, session):
         self.bus = bus
@@ -546,6 +582,7 @@ class Scenario:
         text = bus.find(board, at.ROLE_TEXT, eng["0477"])
         step("notice board open")
 
+        colleague = self.session.start_colleague()
         bus.press(self.button(board, self.caption(eng, "0008", "(A)")))
         # Actions run after the bus has answered: type once Add has shown what it did.
         bus.wait("an empty text box with the focus",
@@ -558,6 +595,13 @@ class Scenario:
         table = grid.queryTable()
         bus.wait("the new notice in the list", lambda: table.nRows == len(self.NOTICES) + 1)
         step("notice saved")
+        (saved,), = self.session.sql("Select Notice_ID From Notice Where Notice_Content = ?",
+                                     self.NOTICE)
+        # No datagram went (No above): the colleague's host finds it on the board.
+        self.session.expect(colleague, f"MARK found {saved} ", "the colleague's pop-up")
+        self.session.expect(colleague, f"MARK board-row {saved} 1 ", "the colleague's board")
+        stop(colleague)
+        step("a colleague's host popped it up and put it at the top of his open board")
 
         # Another notice first, so that the search has something to change.
         bus.click(table.getAccessibleAt(table.nRows - 1, 0))
@@ -579,9 +623,40 @@ class Scenario:
         bus.gone(search, "the search window (one notice matched)")
         bus.wait("the found notice on the board", lambda: bus.text(text) == self.NOTICE)
         step("the search found the new notice")
+        self.logged_out_while_composing(process, board, text)
+
+    def logged_out_while_composing(self, process, board, text):
+        """The session ends (SIGTERM) while a notice is being composed: the program ends at once,
+        asking nothing, and the next board for this database and operator has the draft."""
+        bus, at, eng = self.bus, self.at, self.eng
+        bus.press(self.button(board, self.caption(eng, "0008", "(A)")))
+        bus.wait("an empty text box", lambda: bus.text(text) == "")
+        bus.focus(text, "the notice text")  # the board is not active since the search closed
+        bus.type(self.DRAFT)
+        bus.wait("the typed draft", lambda: bus.text(text) == self.DRAFT)
+        begun = time.monotonic()
+        process.send_signal(signal.SIGTERM)
+        try:
+            status = process.wait(5)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end on SIGTERM (a question waiting?)") from None
+        if status != 0:
+            raise Failure(f"the program ended with status {status} on SIGTERM")
+        step(f"SIGTERM while composing: ended in {time.monotonic() - begun:.2f} s")
+        state = os.path.join(self.session.env["XDG_STATE_HOME"], "ardenta")
+        drafts = [name for name in os.listdir(state) if name.startswith("draft-")]
+        if len(drafts) != 1 or os.stat(os.path.join(state, drafts[0])).st_mode & 0o077:
+            raise Failure(f"the draft was not kept for the user alone: {drafts}")
+
+        process = self.session.start("ENG", 1)
+        app = bus.application(process)
+        board = bus.window(app, eng["0423"])
+        text = bus.find(board, at.ROLE_TEXT, eng["0477"])
+        bus.wait("the draft back, being composed", lambda: bus.text(text) == self.DRAFT)
         bus.press(self.button(board, self.caption(eng, "0082")))
+        self.answer(app, eng["0424"], "Yes")
         self.session.ended(process)
-        step("notice board closed")
+        step("the draft came back; notice board closed")
 
     # ---- The same windows in Chinese ----
 

@@ -99,6 +99,7 @@ int main()
     Add(QStringLiteral("staff.delete_all"), StaffStatements::DeleteAll());
     Add(QStringLiteral("staff.delete_one"), StaffStatements::DeleteOne(QStringLiteral("12")));
     Add(QStringLiteral("notice.list"), NoticeStatements::ListQuery());
+    Add(QStringLiteral("notice.list_rows"), NoticeStatements::ListRows({7, 12}));
     Add(QStringLiteral("notice.content"), NoticeStatements::ContentQuery(QStringLiteral("7")));
     Add(QStringLiteral("notice.delete"), NoticeStatements::Delete(QStringLiteral("7")));
     Add(QStringLiteral("notice.others_online"),

@@ -338,13 +338,17 @@ private Q_SLOTS:
              {std::tuple{&ann, "ann", "127.0.0.7"}, {&bob, "bob", "127.0.0.8"}}) {
             const QString state = m_home->file(QStringLiteral("state-") + who);
             m_env.insert(QStringLiteral("XDG_STATE_HOME"), state);
-            startHost(*host, {"--connection", db.connection(), "--operator", who, "--language",
-                              "ENG", "--address", address, "--no-presence"});
+            m_env.insert(QStringLiteral("ARDENTA_BENCH_MARKS"), QStringLiteral("1"));
+            // Bob's board is open: each notice comes into it at the top, without a reload.
+            startHost(*host,
+                      {"--connection", db.connection(), "--operator", who, "--language", "ENG",
+                       "--address", address, "--no-presence", "--flag", host == &bob ? "1" : "0"});
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(state + "/ardenta/seen.ini"), 20000);
         }
         m_notifications.received.clear();
         m_notifications.senders.clear();
         QList<QStringList> toAnn, toBob;
+        QByteArray bobSaid;
         const auto notice = [&](const char *who, const char *text) {
             db.addNotice(QStringLiteral("2024-05-01 10:00:00"), QLatin1String(who), text);
             const QStringList shown{QStringLiteral("New notice · ") + who, text};
@@ -353,6 +357,9 @@ private Q_SLOTS:
             toBob << shown;
             QTRY_COMPARE_WITH_TIMEOUT(m_notifications.from(ann), toAnn, 20000);
             QTRY_COMPARE_WITH_TIMEOUT(m_notifications.from(bob), toBob, 20000);
+            const QByteArray atTop = "MARK board-row " + db.noticeId(text).toUtf8() + " 1 ";
+            QTRY_VERIFY_WITH_TIMEOUT((bobSaid += bob.readAllStandardOutput()).contains(atTop),
+                                     5000);
         };
         notice("carl", "one");
         notice("ann", "from ann, by SQL");

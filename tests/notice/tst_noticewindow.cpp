@@ -5,6 +5,7 @@
 #include "db/ValueFormat.h"
 #include "NoticeTestSupport.h"
 #include "search/frmQueryNotice.h"
+#include "search/NoticeList.h"
 #include "widgets/MsgBox.h"
 
 #include <QClipboard>
@@ -71,6 +72,57 @@ private Q_SLOTS:
         SettleWindows();
         QCOMPARE(frmNotice::loadedInstance(), nullptr);
         QCOMPARE(home->logEntryCount(), 0);
+    }
+
+    // Notices changed by others come into the open board in place, without a reload (a mark
+    // left in an untouched row stays): a new one where its time puts it, a deleted one gone
+    // unless current, the current one's new text shown while the user only views it. The current
+    // notice stays current, and text being composed stays as typed.
+    void boardTakesChangesInPlace()
+    {
+        DbFixture db;
+        StartNoticeSession(db);
+        for (const char *text : {"a", "b", "c"})
+            db.addNotice(QStringLiteral("2024-01-0%1 10:00:00").arg(QChar(text[0] - 'a' + '1')),
+                         QStringLiteral("carl"), QLatin1String(text));
+        frmNotice *window = OpenNoticeWindow();
+        FlexGrid *grid = Grid(window);
+        MoveToRow(grid, 2); // b
+        grid->setTextMatrix(3, NoticePublisherCol, QStringLiteral("mark"));
+        const auto changed = [&](const QStringList &texts) {
+            QList<qint64> ids;
+            for (const QString &text : texts)
+                ids << db.noticeId(text).toLongLong();
+            return ids;
+        };
+        const QList<qint64> gone = changed({"c"});
+        db.exec(QStringLiteral("Delete From Notice Where Notice_Content='c'"));
+        db.addNotice(QStringLiteral("2024-01-04 10:00:00"), QStringLiteral("eve"), "d");
+        db.exec(QStringLiteral("Update Notice Set Notice_Content='b2' Where Notice_Content='b'"));
+        window->NoticesChanged(gone + changed({"d", "b2"}));
+        const auto listed = [grid] {
+            QStringList rows;
+            for (int row = 1; row < grid->Rows(); ++row)
+                rows << grid->TextMatrix(row, NoticeSerialCol) + u' ' +
+                            grid->TextMatrix(row, NoticePublisherCol);
+            return rows;
+        };
+        QCOMPARE(listed(), (QStringList{"1 eve", "2 carl", "3 mark"}));
+        QCOMPARE(grid->TextMatrix(grid->Row(), NoticeKeyCol), db.noticeId("b2"));
+        QCOMPARE(Text()->toPlainText(), QStringLiteral("b2"));
+
+        Click(window, "cmdAdd");
+        TypeText(Text(), QStringLiteral("mine"));
+        const QList<qint64> current = changed({"b2"});
+        db.exec(QStringLiteral("Delete From Notice Where Notice_Content='b2'"));
+        db.addNotice(QStringLiteral("2023-12-31 10:00:00"), QStringLiteral("eve"), "e");
+        window->NoticesChanged(current + changed({"e"}));
+        QCOMPARE(listed(), (QStringList{"1 eve", "2 carl", "3 mark", "4 eve"}));
+        QCOMPARE(window->Mode(), QStringLiteral("AddNew"));
+        QCOMPARE(Text()->toPlainText(), QStringLiteral("mine"));
+        QCOMPARE(home->logEntryCount(), 0);
+        user->answerMessage(QMessageBox::Yes); // leave the notice being composed
+        frmNotice::Unload();
     }
 
     // "new" composes a notice, "edit" changes the older of two own notices, "fail" loses the
