@@ -34,6 +34,8 @@ void MsgFailed(const QString &reason, QWidget *parent)
         detail << reason.trimmed();
     detail << GetLangText(ModuleTexts::ErrorLog).arg(QDir::toNativeSeparators(ErrLogFilePath()));
     box.setInformativeText(detail.join(u'\n'));
+    // Paths and server messages are long: room for them on a line, not a word per line.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 32em; }"));
     box.exec();
 }
 
