@@ -1,11 +1,12 @@
-// What a host remembers of the board decides which notices pop up: each once, whichever way it
-// came first (datagram, announcement, check), none missed when ids commit out of order, the
-// operator's own never. A burst of datagrams is looked up on the board in one read, each judged
-// on its own.
+// The host's services. Its presence in OnLine through outages of its database. What it remembers
+// of the board decides which notices pop up: each once, whichever way it came first (datagram,
+// announcement, check), none missed when ids commit out of order, the operator's own never. A
+// burst of datagrams is looked up on the board in one read, each judged on its own.
 
 #include "common/Session.h"
 #include "DbFixture.h"
 #include "office/NoticeWatchWorker.h"
+#include "office/Presence.h"
 #include "office/SeenNotices.h"
 #include "TestHome.h"
 
@@ -32,10 +33,32 @@ QStringList Contents(const QSignalSpy &found)
 }
 } // namespace
 
-class tst_SeenNotices : public QObject
+class tst_Office : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // The host's presence while its database goes away and comes back twice: one log entry per
+    // outage, the row back after each.
+    void presenceLogsOncePerOutage()
+    {
+        TestHome home;
+        DbFixture db;
+        const QString file = db.sqliteFile();
+        const QString own = QStringLiteral("OnLine Where UserIP='127.0.0.5'");
+        Presence presence({db.connection(), QStringLiteral("127.0.0.5"), QStringLiteral("ann"), 1});
+        presence.Start();
+        QTRY_COMPARE(db.count(own), 1);
+        for (const int outage : {1, 2}) {
+            QVERIFY(QFile::rename(file, file + QStringLiteral(".away")));
+            QTest::qWait(3500); // three refreshes
+            QCOMPARE(home.logEntryCount(), outage);
+            QVERIFY(QFile::rename(file + QStringLiteral(".away"), file));
+            db.exec(QStringLiteral("Delete From OnLine")); // aged out by another host meanwhile
+            QTRY_COMPARE(db.count(own), 1);
+        }
+        QVERIFY(home.logText().contains(QStringLiteral("Refresh,模块:Presence")));
+    }
+
     void newOnceLateCommitsCaught()
     {
         QTemporaryDir dir;
@@ -139,5 +162,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_SeenNotices)
-#include "tst_seennotices.moc"
+QTEST_GUILESS_MAIN(tst_Office)
+#include "tst_office.moc"
