@@ -509,23 +509,16 @@ private Q_SLOTS:
 
         // About forty staff on loopback, notices of the last two months from three publishers
         // (admin among them), eight users online on loopback.
-        const QStringList staffIPs =
-            column(demo, QStringLiteral("Select * From Clerk"), "Clerk_IP");
+        const QStringList staffIPs = column(demo, "Select * From Clerk", "Clerk_IP");
         QVERIFY(staffIPs.size() >= 35 && staffIPs.size() == staffIPs.filter(u"127.").size());
-        const QStringList publishers =
-            column(demo, QStringLiteral("Select * From Notice Order By Notice_DateTime"),
-                   "Notice_Publisher");
+        const QString notices = QStringLiteral("Select * From Notice Order By Notice_DateTime");
+        const QStringList publishers = column(demo, notices, "Notice_Publisher");
         QCOMPARE(QSet(publishers.cbegin(), publishers.cend()),
                  (QSet<QString>{"admin", "李娜", "Tom O'Neil"}));
-        const QStringList times =
-            column(demo, QStringLiteral("Select * From Notice Order By Notice_DateTime"),
-                   "Notice_DateTime");
+        const QStringList times = column(demo, notices, "Notice_DateTime");
         QVERIFY(times.size() >= 25 && times.first() >= "2024-01-14" &&
                 times.last() <= "2024-03-15");
-        QCOMPARE(column(demo, QStringLiteral("Select * From OnLine"), "UserIP")
-                     .filter(u"127.0.0.")
-                     .size(),
-                 8);
+        QCOMPARE(column(demo, "Select * From OnLine", "UserIP").filter(u"127.0.0.").size(), 8);
 
         // A second run keeps the existing database as it is.
         QFile file(path);
