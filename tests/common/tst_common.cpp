@@ -57,8 +57,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, ini);
         TestHome home;
         home.writeConfig(ini);
-        QTEST(ReadConfigValue(QStringLiteral("GridColor"), QStringLiteral("FontColor")),
-              "expected");
+        QTEST(ReadConfigValue("GridColor", "FontColor"), "expected");
     }
 
     void gridColours_data()
@@ -96,9 +95,8 @@ private Q_SLOTS:
         QCOMPARE(Session().glngGridFixedFontColor, 0);
         QCOMPARE(Session().glngGridBackColor, 111);
         QCOMPARE(home.logEntryCount(), 1);
-        QVERIFY(
-            home.logText().startsWith(QStringLiteral("函数/过程:GetSpecialConfig,模块:modPublic")));
-        QVERIFY(home.logText().contains(QStringLiteral(":Overflow\r\n")));
+        QVERIFY(home.logText().startsWith("函数/过程:GetSpecialConfig,模块:modPublic"));
+        QVERIFY(home.logText().contains(":Overflow\r\n"));
     }
 
     // No detail, a blank one (left out), one kept untrimmed, and a caught failure in Chinese.
@@ -107,10 +105,8 @@ private Q_SLOTS:
         TestHome home;
         SetClock([] { return QDateTime(QDate(2024, 1, 5), QTime(13, 45, 7, 900)); });
         for (const QString detail : {"", "    ", "  Select * From Vw_Clerk "})
-            WriteErrLog(QStringLiteral("Syntax error"), QStringLiteral("LoadData"),
-                        QStringLiteral("frmMain"), detail);
-        LogFailure(ArdentaError(QStringLiteral("列名无效")), QStringLiteral("SaveData"),
-                   QStringLiteral("frmMain"), QStringLiteral("张三"));
+            WriteErrLog("Syntax error", "LoadData", "frmMain", detail);
+        LogFailure(ArdentaError("列名无效"), "SaveData", "frmMain", "张三");
         SetClock({});
         QFile golden(QFINDTESTDATA("../data/errlog-entries.txt"));
         QVERIFY(golden.open(QIODevice::ReadOnly));
@@ -123,27 +119,26 @@ private Q_SLOTS:
     {
         TestHome home;
         auto pack = std::make_shared<CountingPack>();
-        pack->answers.insert(QStringLiteral("0068"), QStringLiteral("Gespeichert!"));
+        pack->answers.insert("0068", "Gespeichert!");
         Session().gobjLanguagePack = pack;
-        QCOMPARE(GetLangText(QStringLiteral("  "), QStringLiteral("Exit")), "Exit");
+        QCOMPARE(GetLangText("  ", "Exit"), "Exit");
         QCOMPARE(pack->calls, 0);
-        QCOMPARE(GetLangText(QStringLiteral("0068"), QStringLiteral("Saved!")), "Gespeichert!");
-        QCOMPARE(GetLangText(QStringLiteral("0069"), QStringLiteral("Failed!")), QString());
-        QFile file(home.file(QStringLiteral("mine.lang")));
+        QCOMPARE(GetLangText("0068", "Saved!"), "Gespeichert!");
+        QCOMPARE(GetLangText("0069", "Failed!"), QString());
+        QFile file(home.file("mine.lang"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Text]\n0068=Stored.\n") > 0);
         file.close();
         BuiltinLanguagePack own;
-        own.Init(QString(), QStringLiteral("ENG"), QVariant(file.fileName()));
-        QCOMPARE(own.GetText(QStringLiteral("0068")) + own.GetText(QStringLiteral("0069")),
-                 QStringLiteral("Stored."));
+        own.Init(QString(), "ENG", QVariant(file.fileName()));
+        QCOMPARE(own.GetText("0068") + own.GetText("0069"), "Stored.");
     }
 
     void shippedPacksCoverEveryId_data()
     {
         QTest::addColumn<QString>("language");
-        QTest::newRow("ENG") << QStringLiteral("ENG");
-        QTest::newRow("CHS") << QStringLiteral("CHS");
-        QTest::newRow("unknown_reads_english") << QStringLiteral("XYZ");
+        QTest::newRow("ENG") << "ENG";
+        QTest::newRow("CHS") << "CHS";
+        QTest::newRow("unknown_reads_english") << "XYZ";
     }
     void shippedPacksCoverEveryId()
     {
@@ -158,17 +153,16 @@ private Q_SLOTS:
                 "0165 0166 0274 0406 0419 0420 0421 0422 0423 0424 0425 0426 0427 0436 0438 0439 "
                 "0482 0483 0484 0485 0486 0487 0488 0489 0490 0491 0492 0493 0494 0495 0496 0497")
                 .split(u' ');
-        const QRegularExpression han(QStringLiteral("\\p{Han}"));
+        const QRegularExpression han("\\p{Han}");
         for (const QString &id : ids) {
             const QString text = pack.GetText(id);
             QVERIFY2(!text.isEmpty(), qPrintable(id));
             // The grid header lines keep their abbreviations (ID, IP, QQ) in every language.
-            if (language == QLatin1String("CHS") && id != QLatin1String("0419") &&
-                id != QLatin1String("0420"))
+            if (language == "CHS" && id != "0419" && id != "0420")
                 QVERIFY2(han.match(text).hasMatch(), qPrintable(id));
         }
-        QCOMPARE(pack.GetText(QStringLiteral("0419")).count(u'|'), 15); // one per grid column
-        QCOMPARE(pack.GetText(QStringLiteral("0420")).count(u'|'), 3);
+        QCOMPARE(pack.GetText("0419").count(u'|'), 15); // one per grid column
+        QCOMPARE(pack.GetText("0420").count(u'|'), 3);
     }
 
     // A pack's [Font] FontSize up to the largest the size type holds; unreadable ones are refused,
@@ -186,12 +180,12 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, value);
         TestHome home;
-        QVERIFY(QDir(home.path()).mkdir(QStringLiteral("lang")));
-        QFile file(home.file(QStringLiteral("lang/XTS.lang")));
+        QVERIFY(QDir(home.path()).mkdir("lang"));
+        QFile file(home.file("lang/XTS.lang"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Font]\nFontSize=" + value) > 0);
         file.close();
         BuiltinFontScheme scheme;
-        scheme.SetLanguage(QStringLiteral("xts"));
+        scheme.SetLanguage("xts");
         QTEST(int(scheme.FontSize()), "size");
     }
 
@@ -210,10 +204,10 @@ private Q_SLOTS:
                                   "[Presence]\nEnabled=no\nRefreshSeconds=0\n"
                                   "[Notice]\nCheckSeconds=1.5\n");
         const HostSettings settings = HostConfig::Read();
-        QCOMPARE(settings.connection, QStringLiteral("sqlite:/srv/a;b.db"));
+        QCOMPARE(settings.connection, "sqlite:/srv/a;b.db");
         QCOMPARE(settings.dialect, qint16(1));
-        QCOMPARE(settings.language, QStringLiteral("ENG"));
-        QCOMPARE(settings.effectiveOperator(), QStringLiteral("张三"));
+        QCOMPARE(settings.language, "ENG");
+        QCOMPARE(settings.effectiveOperator(), "张三");
         QVERIFY(settings.editStaff && !settings.editNotice && !settings.presence);
         QCOMPARE(settings.presenceSeconds, 60);
         QCOMPARE(settings.noticeCheckSeconds, 5);
@@ -226,8 +220,8 @@ private Q_SLOTS:
     {
         TestHome home;
         HostSettings settings;
-        settings.connection = QStringLiteral("'quoted' postgresql:///staff?service=office");
-        settings.operatorName = QStringLiteral(" 李娜 ");
+        settings.connection = "'quoted' postgresql:///staff?service=office";
+        settings.operatorName = " 李娜 ";
         settings.presence = false;
         QString error;
         QVERIFY2(HostConfig::WriteUser(settings, &error), qPrintable(error));
@@ -237,9 +231,9 @@ private Q_SLOTS:
         QVERIFY(!read.presence);
         const auto others = QFileDevice::ReadGroup | QFileDevice::ReadOther;
         QVERIFY(!(QFile::permissions(HostConfig::UserFile()) & others));
-        settings.connection = QStringLiteral("postgresql://ann:secret@db/staff");
+        settings.connection = "postgresql://ann:secret@db/staff";
         QVERIFY(!HostConfig::WriteUser(settings, &error));
-        QVERIFY(error.contains(QLatin1String("pgpass")));
+        QVERIFY(error.contains("pgpass"));
         QCOMPARE(HostConfig::Read().connection, read.connection);
     }
 };

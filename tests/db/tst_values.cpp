@@ -99,10 +99,10 @@ private Q_SLOTS:
         const QByteArray previous = qgetenv("TZ");
         qputenv("TZ", "America/New_York");
         tzset();
-        const QString result = FormatStr(QStringLiteral("2024-3-10 2:30"));
+        const QString result = FormatStr("2024-3-10 2:30");
         qputenv("TZ", previous);
         tzset();
-        QCOMPARE(result, QStringLiteral("'2024-03-10 02:30:00'"));
+        QCOMPARE(result, "'2024-03-10 02:30:00'");
     }
 
     void nulltostr_data()
@@ -111,13 +111,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("null_field") << QVariant() << "";
         QTest::newRow("typed_null") << QVariant(QMetaType::fromType<QString>()) << "";
-        QTest::newRow("trimmed") << QVariant(QStringLiteral("  abc ")) << "abc";
+        QTest::newRow("trimmed") << QVariant("  abc ") << "abc";
         QTest::newRow("number") << QVariant(7) << "7";
         QTest::newRow("timestamp")
             << QVariant(QDateTime(QDate(2024, 1, 5), QTime(9, 3, 7))) << "2024-01-05 09:03:07";
         QTest::newRow("date") << QVariant(QDate(2024, 12, 31)) << "2024-12-31";
         QTest::newRow("boolean") << QVariant(true) << "True";
-        QTest::newRow("no_text_form") << QVariant(QVariantMap{{QStringLiteral("a"), 1}}) << "";
+        QTest::newRow("no_text_form") << QVariant(QVariantMap{{"a", 1}}) << "";
     }
 
     // A value with no text form gives "" and one log entry; the others log nothing.
@@ -137,8 +137,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("holdsTexts"); // as a grid sees it: an empty cell is ""
         const QDateTime local(QDate(2024, 3, 5), QTime(14, 7, 9));
         const QDateTime utc(QDate(2024, 3, 5), QTime(23, 59, 59), Qt::UTC);
-        const QString moment = QStringLiteral("2024-03-05 14:07:09");
-        const QString chinese = QStringLiteral("李娜");
+        const QString moment = "2024-03-05 14:07:09";
+        const QString chinese = "李娜";
         const auto row = [](const char *tag, const QVariantList &values, bool holdsTexts = false) {
             QTest::newRow(tag) << values << holdsTexts;
         };
@@ -150,11 +150,11 @@ private Q_SLOTS:
         row("dates", {QDate(2024, 2, 29), Null, QDate(999, 12, 31)});
         row("moments_local", {local, Null, QDateTime(QDate(999, 1, 1), QTime(1, 2, 3))});
         row("moments_utc", {utc, utc.addDays(1)});
-        row("moment_texts", {moment, Null, QStringLiteral("2024-02-29 00:00:00")});
+        row("moment_texts", {moment, Null, "2024-02-29 00:00:00"});
         row("texts", {QString(""), "O'Neil", chinese, Null, QString(40000, u'x')}, true);
         // Widened: to texts while nothing else is held, else to variants.
         row("nulls_then_text", {Null, Null, chinese}, true);
-        row("moment_texts_then_text", {moment, QStringLiteral("2024-13-01 00:00:00"), Null}, true);
+        row("moment_texts_then_text", {moment, "2024-13-01 00:00:00", Null}, true);
         row("text_then_moment_text", {"x", moment}, true);
         row("integer_then_text", {1, "one", Null});
         row("integer_then_long_long", {1, qlonglong(2)});
@@ -189,7 +189,7 @@ private Q_SLOTS:
 
         const qsizetype last = values.size() - 1;
         values = Texts(values);
-        values[last] = QStringLiteral("it's 李");
+        values[last] = "it's 李";
         column.setText(last, values[last].toString());
         column.setNull(0);
         values[0] = Null;
@@ -197,13 +197,13 @@ private Q_SLOTS:
 
         column.numberRows();
         column.appendText(QString());
-        column.setText(0, QStringLiteral("1"));
+        column.setText(0, "1");
         QVariantList numbers;
         for (qsizetype row = 0; row <= values.size(); ++row)
             numbers << QString::number(row + 1);
         COMPARE_COLUMN(column, numbers);
-        column.setText(1, QStringLiteral("x"));
-        numbers[1] = QStringLiteral("x");
+        column.setText(1, "x");
+        numbers[1] = "x";
         COMPARE_COLUMN(column, numbers);
     }
 

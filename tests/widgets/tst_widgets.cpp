@@ -44,9 +44,7 @@ CellRows Rows(const QString &spec)
 // Three writable columns as the user sees them: Name (at most 5), Phone (no limit), Memo (3).
 std::vector<PastePlan::Column> Columns()
 {
-    return {{2, 5, {QStringLiteral("姓名"), QStringLiteral("Name")}},
-            {3, 0, {QStringLiteral("电话"), QStringLiteral("Phone")}},
-            {4, 3, {QStringLiteral("备注"), QStringLiteral("Memo")}}};
+    return {{2, 5, {"姓名", "Name"}}, {3, 0, {"电话", "Phone"}}, {4, 3, {"备注", "Memo"}}};
 }
 } // namespace
 
@@ -65,7 +63,7 @@ private Q_SLOTS:
         SetGridColor(&grid);
         QCOMPARE(grid.palette().color(QPalette::Text), QColor(Qt::red));
         QCOMPARE(grid.palette().color(QPalette::AlternateBase), QColor(0xFF, 0xE0, 0xC0));
-        grid.setFormatString(QStringLiteral("A"));
+        grid.setFormatString("A");
         QCOMPARE(grid.model()->headerData(0, Qt::Horizontal, Qt::ForegroundRole).value<QBrush>(),
                  QBrush(Qt::blue));
         QCOMPARE(grid.BackColor(), designBack);
@@ -82,22 +80,22 @@ private Q_SLOTS:
         window.setFont(designFont);
         QList<QLabel *> labels;
         for (int points : {9, 10, 12}) {
-            labels << new QLabel(QStringLiteral("x"), &window);
+            labels << new QLabel("x", &window);
             labels.last()->setObjectName(QStringLiteral("lbl%1").arg(points));
-            labels.last()->setFont(QFont(QStringLiteral("DejaVu Serif"), points));
+            labels.last()->setFont(QFont("DejaVu Serif", points));
         }
         iniFormFonts(&window);
         QCOMPARE(home.logEntryCount(), 1);
-        QVERIFY(home.logText().startsWith(QStringLiteral("函数/过程:modPubic,模块:\r\n")));
-        QCOMPARE(labels[0]->font().family(), QStringLiteral("DejaVu Serif"));
+        QVERIFY(home.logText().startsWith("函数/过程:modPubic,模块:\r\n"));
+        QCOMPARE(labels[0]->font().family(), "DejaVu Serif");
 
-        Session().gobjFontScheme = std::make_shared<FixedFontScheme>(
-            QStringLiteral("134"), QStringLiteral("WenQuanYi Micro Hei"), 11);
+        Session().gobjFontScheme =
+            std::make_shared<FixedFontScheme>("134", "WenQuanYi Micro Hei", 11);
         iniFormFonts(&window);
         QCOMPARE(window.font().pointSize(), 11);
         QList<int> sizes;
         for (QLabel *label : labels) {
-            QCOMPARE(label->font().family(), QStringLiteral("WenQuanYi Micro Hei"));
+            QCOMPARE(label->font().family(), "WenQuanYi Micro Hei");
             sizes << label->font().pointSize();
         }
         QCOMPARE(sizes, (QList<int>{11, 10, 12}));
@@ -114,17 +112,17 @@ private Q_SLOTS:
     {
         QFETCH(bool, diskFull);
         TestHome home;
-        Session().gstrPopupTitle = QStringLiteral("Ardenta");
-        const QString log = home.file(QStringLiteral("Errlog.txt"));
-        QVERIFY(diskFull ? QFile::link(QStringLiteral("/dev/full"), log) : QDir().mkdir(log));
+        Session().gstrPopupTitle = "Ardenta";
+        const QString log = home.file("Errlog.txt");
+        QVERIFY(diskFull ? QFile::link("/dev/full", log) : QDir().mkdir(log));
         InstallErrLogBox();
         DialogAnswerer user;
         user.answerMessage(QMessageBox::Ok);
-        WriteErrLog(QStringLiteral("boom"), QStringLiteral("SaveData"), QStringLiteral("frmMain"));
+        WriteErrLog("boom", "SaveData", "frmMain");
         user.answerMessage(QMessageBox::Ok); // the caller went on: a second failure, a second box
-        WriteErrLog(QStringLiteral("boom"), QStringLiteral("SaveData"), QStringLiteral("frmMain"));
+        WriteErrLog("boom", "SaveData", "frmMain");
         QCOMPARE(user.problems(), QString());
-        QCOMPARE(user.seen().front().title, QStringLiteral("Ardenta"));
+        QCOMPARE(user.seen().front().title, "Ardenta");
         QCOMPARE(user.seen().front().icon, QMessageBox::Critical);
         QCOMPARE(user.seenTexts(),
                  QStringList(2, "Record error log found error,please restart popup!"));
@@ -154,13 +152,11 @@ private Q_SLOTS:
         QStringList yes;
         for (const char *language : {"CHS", "ENG"}) {
             pack.Init(QString(), QLatin1String(language), QVariant());
-            QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("q"),
-                            QMessageBox::Yes | QMessageBox::No);
+            QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
             yes << box.button(QMessageBox::Yes)->text();
         }
-        QVERIFY2(yes[0].contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
-                 qPrintable(yes[0]));
-        QCOMPARE(yes[1], QStringLiteral("&Yes"));
+        QVERIFY2(yes[0].contains(QRegularExpression("\\p{Han}")), qPrintable(yes[0]));
+        QCOMPARE(yes[1], "&Yes");
     }
 
     // Values of both engines: text, a timestamp, an ISO text; a format shows them as dates.
@@ -168,18 +164,17 @@ private Q_SLOTS:
     {
         FlexGrid grid;
         grid.setDataSource(std::make_shared<Recordset>(
-            QStringList{QStringLiteral("V")},
+            QStringList{"V"},
             std::vector<QVariant>{QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)),
-                                  QStringLiteral("2024-03-06 08:00:00"),
-                                  QStringLiteral("2024-03-07T09:30:00.000"), QVariant(0.1 + 0.2),
-                                  QVariant(QMetaType(QMetaType::QString))}));
-        grid.setColFormat(0, QStringLiteral("dd.MM.yyyy HH:mm"));
+                                  "2024-03-06 08:00:00", "2024-03-07T09:30:00.000",
+                                  QVariant(0.1 + 0.2), QVariant(QMetaType(QMetaType::QString))}));
+        grid.setColFormat(0, "dd.MM.yyyy HH:mm");
         QStringList shown;
         for (int row = 0; row < 5; ++row)
             shown << grid.model()->index(row, 0).data().toString();
         QCOMPARE(shown, (QStringList{"05.03.2024 14:07", "06.03.2024 08:00", "07.03.2024 09:30",
                                      "0.3", ""}));
-        QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("2024-03-05 14:07:09")); // stored text
+        QCOMPARE(grid.TextMatrix(1, 0), "2024-03-05 14:07:09"); // stored text
     }
 
     // The hidden key column stays hidden whatever width it is given, after a reload too, and a
@@ -187,9 +182,8 @@ private Q_SLOTS:
     void hiddenColumnStaysHidden()
     {
         const auto records = [](int rows) { // of four text columns
-            return std::make_shared<Recordset>(
-                QStringList{"A", "B", "C", "D"},
-                std::vector<QVariant>(size_t(rows) * 4, QStringLiteral("x")));
+            return std::make_shared<Recordset>(QStringList{"A", "B", "C", "D"},
+                                               std::vector<QVariant>(size_t(rows) * 4, "x"));
         };
         QWidget window;
         auto *grid = new FlexGrid(&window);
@@ -247,9 +241,9 @@ private Q_SLOTS:
     {
         const CellRows rows{{"Name", "Memo"}, {"O'Neil <b>&", "say \"hi\"\nnext"}, {"张三", ""}};
         QCOMPARE(CellBlock::WriteTabText(rows),
-                 QStringLiteral("Name\tMemo\nO'Neil <b>&\t\"say \"\"hi\"\"\nnext\"\n张三\t\n"));
+                 "Name\tMemo\nO'Neil <b>&\t\"say \"\"hi\"\"\nnext\"\n张三\t\n");
         const QString html = CellBlock::WriteHtml(rows, 1);
-        QCOMPARE(html.count(QLatin1String("<th>")), 2);
+        QCOMPARE(html.count("<th>"), 2);
         QTextDocument document;
         document.setHtml(html);
         const QList<QTextFrame *> frames = document.rootFrame()->childFrames();
