@@ -20,19 +20,18 @@ private Q_SLOTS:
     void opensWindowThroughQPluginLoader()
     {
         QPluginLoader loader(qEnvironmentVariable("ARDENTA_BINARY_DIR") +
-                             QStringLiteral("/src/component/libQLX_Ardenta.so"));
-        QCOMPARE(loader.metaData().value(QStringLiteral("IID")).toString(),
-                 QStringLiteral("QLX_Ardenta.clsMain"));
+                             "/src/component/libQLX_Ardenta.so");
+        QCOMPARE(loader.metaData().value("IID").toString(), "QLX_Ardenta.clsMain");
         auto *module = qobject_cast<IclsMain *>(loader.instance());
         QVERIFY2(module, qPrintable(loader.errorString()));
         module->setEditInnerInfo(true);
         QVERIFY(module->EditInnerInfo());
-        module->ShowForm(m_db.connection(), QStringLiteral("ops"), QStringLiteral("ENG"), 1);
+        module->ShowForm(m_db.connection(), "ops", "ENG", 1);
         // Hidden windows (a grid's menu) are top-level widgets too.
         QWidgetList shown = QApplication::topLevelWidgets();
         shown.removeIf([](const QWidget *widget) { return !widget->isVisible(); });
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.front()->objectName(), QStringLiteral("frmNotice"));
+        QCOMPARE(shown.front()->objectName(), "frmNotice");
         QCOMPARE(m_home.logEntryCount(), 0);
     }
 };

@@ -56,9 +56,8 @@ private Q_SLOTS:
     // Breaks and tabs become blanks, other control characters their escapes; the rest is kept.
     void printable()
     {
-        QCOMPARE(
-            NoticeMessage::Printable(QStringLiteral("a\r\nb\rc\nd\te\x1b]0;t\x07\x7f\u009b张")),
-            QStringLiteral("a b c d e\\x1B]0;t\\x07\\x7F\\x9B张"));
+        QCOMPARE(NoticeMessage::Printable("a\r\nb\rc\nd\te\x1b]0;t\x07\x7f\u009b张"),
+                 "a b c d e\\x1B]0;t\\x07\\x7F\\x9B张");
     }
 
     void survivesHostileDatagrams()

