@@ -33,10 +33,10 @@ Q_DECLARE_METATYPE(CellRows)
 
 namespace {
 // "a|b;c" is the rows [a, b] and [c].
-CellRows Rows(const QString &spec)
+CellRows Rows(const QString &text)
 {
     CellRows rows;
-    for (const QString &row : spec.split(u';'))
+    for (const QString &row : text.split(u';'))
         rows.push_back(row.split(u'|'));
     return rows;
 }
