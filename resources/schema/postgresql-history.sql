@@ -1,6 +1,7 @@
 -- QLX_Ardenta on PostgreSQL: every insert, change and delete of a Clerk row is kept in
 -- Clerk_History with the server's time, who made it, and the row before and after as JSON text,
--- whichever program wrote it (psql included). A change that changes no value writes nothing.
+-- whichever program wrote it (psql included); empty columns are left out of the JSON. A change
+-- that changes no value writes nothing.
 -- ardenta --init-db runs it on new and existing databases whenever the table, the triggers or
 -- the function's body are missing or differ; running it again changes nothing.
 
@@ -38,14 +39,15 @@ BEGIN
     END IF;
     IF TG_OP = 'INSERT' THEN
         INSERT INTO Clerk_History (Clerk_ID, History_User, History_Kind, History_After)
-        VALUES (NEW.Clerk_ID, who, TG_OP, row_to_json(NEW)::text);
+        VALUES (NEW.Clerk_ID, who, TG_OP, json_strip_nulls(row_to_json(NEW))::text);
     ELSIF TG_OP = 'UPDATE' THEN
         INSERT INTO Clerk_History (Clerk_ID, History_User, History_Kind, History_Before,
                                    History_After)
-        VALUES (NEW.Clerk_ID, who, TG_OP, row_to_json(OLD)::text, row_to_json(NEW)::text);
+        VALUES (NEW.Clerk_ID, who, TG_OP, json_strip_nulls(row_to_json(OLD))::text,
+                json_strip_nulls(row_to_json(NEW))::text);
     ELSE
         INSERT INTO Clerk_History (Clerk_ID, History_User, History_Kind, History_Before)
-        VALUES (OLD.Clerk_ID, who, TG_OP, row_to_json(OLD)::text);
+        VALUES (OLD.Clerk_ID, who, TG_OP, json_strip_nulls(row_to_json(OLD))::text);
     END IF;
     RETURN NULL;
 END

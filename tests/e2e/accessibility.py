@@ -246,9 +246,9 @@ class Bus:
         names = [action.getName(i) for i in range(action.nActions)]
         action.doAction(names.index("Press") if "Press" in names else 0)
 
-    def click(self, acc):
+    def click(self, acc, button=1):
         x, y, width, height = acc.queryComponent().getExtents(self.at.DESKTOP_COORDS)
-        self.at.Registry.generateMouseEvent(x + width // 2, y + height // 2, "b1c")
+        self.at.Registry.generateMouseEvent(x + width // 2, y + height // 2, f"b{button}c")
 
     def focus(self, acc, what):
         """Keys go where the focus is: grabs it, or clicks when the control will not take it.
@@ -518,13 +518,12 @@ class Scenario:
         self.session.ended(process)
 
     def history(self, app, table, row, col, pack, name, entries):
-        """The history windows from the grid's menu, opened by the Menu key on a row: every
+        """The history windows from the grid's menu, opened by a right-click on a row: every
         control named, Escape closes each."""
         bus, at = self.bus, self.at
         titles = {"0500": pack["0502"].replace("%1", name), "0501": pack["0503"]}
         for entry in entries:
-            bus.click(table.getAccessibleAt(row, col))
-            menu = bus.popup_menu(lambda: bus.key("Menu"))
+            menu = bus.popup_menu(lambda: bus.click(table.getAccessibleAt(row, col), 3))
             bus.press(bus.find(menu, at.ROLE_MENU_ITEM, pack[entry]))
             window = bus.window(app, titles[entry])
             grid = self.check_grid_name(window, titles[entry], titles[entry])
