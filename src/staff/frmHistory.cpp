@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -20,10 +21,7 @@ constexpr int ClientWidth = 12000;
 constexpr int ClientHeight = 6000;
 constexpr ControlDesign Restore{"cmdRestore", 0, 0, 1455, 375, "0509", "&Restore"};
 constexpr ControlDesign Exit{"cmdExit", 0, 0, 1455, 375, "0082", "&Exit"};
-constexpr int TimeWidth = 2000;
-constexpr int UserWidth = 1200;
-constexpr int KindWidth = 900;
-constexpr int FieldWidth = 1300;
+constexpr int UserWidth = 1400;
 constexpr int ValueWidth = 2700;
 } // namespace Design
 
@@ -43,6 +41,15 @@ constexpr int DeletedFieldCol(int field)
 QString fieldCaption(int field)
 {
     return ClerkCaption(GetLangText(QStringLiteral("0419"), ClerkHeaderLine()), field);
+}
+
+// A column wide enough for each of the texts in the grid's font, in twips.
+int textTwips(const QWidget *grid, const QStringList &texts)
+{
+    int widest = 0;
+    for (const QString &text : texts)
+        widest = qMax(widest, grid->fontMetrics().horizontalAdvance(text));
+    return PixelsToTwips(widest + 2 * grid->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8);
 }
 
 QString valueText(const std::vector<QVariant> &values, int field)
@@ -70,6 +77,7 @@ frmHistory::frmHistory()
         button->setMinimumSize(button->size());
 
     auto *bar = new QHBoxLayout;
+    bar->setContentsMargins(0, 0, TwipsToPixels(120), 0);
     bar->addStretch();
     bar->addWidget(cmdRestore);
     bar->addWidget(cmdExit);
@@ -190,10 +198,17 @@ void frmHistory::fillChanges()
     vfgMain->setDataSource(nullptr);
     vfgMain->setFormatString(GetLangText(ChangesHeader));
     vfgMain->AddItems(lines);
-    const int widths[] = {Design::TimeWidth,  Design::UserWidth,  Design::KindWidth,
-                          Design::FieldWidth, Design::ValueWidth, Design::ValueWidth};
-    for (int col = 0; col < ChangeCols; ++col)
-        vfgMain->setColWidth(col, widths[col]);
+    QStringList kinds, fields;
+    for (const auto kind :
+         {StaffHistory::Kind::Added, StaffHistory::Kind::Changed, StaffHistory::Kind::Deleted})
+        kinds << kindText(kind);
+    for (int field = 0; field < ClerkFieldCount; ++field)
+        fields << fieldCaption(field);
+    setTimeAndUserWidths();
+    vfgMain->setColWidth(KindCol, textTwips(vfgMain, kinds << vfgMain->TextMatrix(0, KindCol)));
+    vfgMain->setColWidth(FieldCol, textTwips(vfgMain, fields << vfgMain->TextMatrix(0, FieldCol)));
+    vfgMain->setColWidth(BeforeCol, Design::ValueWidth);
+    vfgMain->setColWidth(AfterCol, Design::ValueWidth);
     if (vfgMain->Rows() > vfgMain->FixedRows())
         vfgMain->Select(vfgMain->FixedRows(), 0);
     updateRestore();
@@ -221,14 +236,21 @@ void frmHistory::fillDeleted()
     vfgMain->setDataSource(nullptr);
     vfgMain->setFormatString(header.join(u'|'));
     vfgMain->AddItems(lines);
-    vfgMain->setColWidth(TimeCol, Design::TimeWidth);
-    vfgMain->setColWidth(UserCol, Design::UserWidth);
+    setTimeAndUserWidths();
     vfgMain->setColHidden(DeletedKeyCol, true);
     for (int field = 0; field < ClerkFieldCount; ++field)
         vfgMain->setColWidth(DeletedFieldCol(field), ClerkFields[size_t(field)].WidthTwips);
     if (vfgMain->Rows() > vfgMain->FixedRows())
         vfgMain->Select(vfgMain->FixedRows(), 0);
     updateRestore();
+}
+
+// The time is as wide as its form; who, as a name usually is.
+void frmHistory::setTimeAndUserWidths()
+{
+    vfgMain->setColWidth(TimeCol, textTwips(vfgMain, {QStringLiteral("0000-00-00 00:00:00"),
+                                                      vfgMain->TextMatrix(0, TimeCol)}));
+    vfgMain->setColWidth(UserCol, Design::UserWidth);
 }
 
 void frmHistory::updateRestore()

@@ -43,6 +43,7 @@ private:
     void Form_Load();
     void cmdRestore_Click();
     void updateRestore();
+    void setTimeAndUserWidths();
     void fillChanges();
     void fillDeleted();
     QString kindText(StaffHistory::Kind kind) const;

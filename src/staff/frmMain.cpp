@@ -887,7 +887,15 @@ void frmMain::ShowHistory(int row)
     if (history->ShowChanges(Session().gstrConnection, key, name, Session().gblnEditInnerInfo))
         frmHistory::ShowInFront();
     else
-        MsgFailed(LastDatabaseFailure(), this);
+        historyFailed(history);
+}
+
+// The history could not be read: no empty list, but why.
+void frmMain::historyFailed(frmHistory *history)
+{
+    const QString reason = LastDatabaseFailure();
+    history->close();
+    MsgFailed(reason, this);
 }
 
 void frmMain::ShowDeletedStaff()
@@ -901,7 +909,7 @@ void frmMain::ShowDeletedStaff()
     if (history->ShowDeleted(Session().gstrConnection, inGrid, Session().gblnEditInnerInfo))
         frmHistory::ShowInFront();
     else
-        MsgFailed(LastDatabaseFailure(), this);
+        historyFailed(history);
 }
 
 void frmMain::RestoreEntries(const std::vector<StaffHistory::Entry> &entries)

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class FlexGrid;
+class frmHistory;
 class GridMenu;
 class Recordset;
 class LengthLimiter;
@@ -96,6 +97,7 @@ private:
     void keepEntryRow();
     // Asked after the delete-all question: the number of rows the database holds, named.
     bool ConfirmDeleteAll();
+    void historyFailed(frmHistory *history);
     void RestoreChange(const StaffHistory::Entry &entry);
     void RestoreRows(const std::vector<StaffHistory::Entry> &entries);
     // The grid row of a saved row, -1 when the grid does not hold it.
