@@ -9,6 +9,7 @@
 #include "db/ClerkFields.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
+#include "db/Schema.h"
 #include "db/SqlDialect.h"
 #include "DeliveryScenario.h"
 #include "FailoverScenario.h"
@@ -21,7 +22,9 @@
 #include "search/frmQueryNotice.h"
 #include "search/NoticeList.h"
 #include "search/NoticeQuery.h"
+#include "staff/frmHistory.h"
 #include "staff/frmMain.h"
+#include "staff/HistoryStatements.h"
 #include "staff/StaffStatements.h"
 #include "widgets/FlexGrid.h"
 
@@ -288,6 +291,107 @@ void StaffSaveOne(const ScenarioSetup &setup, Measurement &m)
                                       "for staff member %'")
                            .arg(k)) == 1,
             QStringLiteral("the changed cell holds the last save"));
+}
+
+// The history's triggers taken away for one scenario and put back afterwards by --init-db's
+// upgrade, so that a save can be timed with and without them on the same data.
+class WithoutHistory
+{
+public:
+    WithoutHistory(const QString &connection, bool postgres) : m_connection(connection)
+    {
+        const QStringList drop = postgres
+                                     ? QStringList{"Drop Trigger clerk_history On Clerk",
+                                                   "Drop Trigger clerk_history_update On Clerk"}
+                                     : QStringList{"Drop Trigger Clerk_History_Insert",
+                                                   "Drop Trigger Clerk_History_Update",
+                                                   "Drop Trigger Clerk_History_Delete"};
+        for (const QString &statement : drop)
+            ExecSql(connection, statement);
+    }
+    ~WithoutHistory()
+    {
+        QString message;
+        if (!InitDatabase(m_connection, &message))
+            qWarning("The history was not put back: %s", qPrintable(message));
+    }
+    WithoutHistory(const WithoutHistory &) = delete;
+    WithoutHistory &operator=(const WithoutHistory &) = delete;
+
+private:
+    QString m_connection;
+};
+
+// A staff row's values as the triggers keep them, as SQL text: the phone and memo numbered by
+// the SQL expression i (so that consecutive entries differ in two fields), the rest fixed.
+QString HistoryJson(const QString &key, const QString &i)
+{
+    QString json = QStringLiteral("'{\"Clerk_ID\":'||") + key + QStringLiteral("||'");
+    for (int field = 0; field < ClerkFieldCount; ++field) {
+        const QString name = QLatin1String(ClerkFields[size_t(field)].Name);
+        json += QStringLiteral(",\"%1\":\"").arg(name);
+        if (field == PhoneField || field == MemoField)
+            json +=
+                (field == PhoneField ? QStringLiteral("0571-'||") : QStringLiteral("Memo '||")) +
+                i + QStringLiteral("||'");
+        else
+            json += QStringLiteral("%1 of the row").arg(ClerkFields[size_t(field)].Header);
+        json += u'"';
+    }
+    return json + QStringLiteral("}'");
+}
+
+// History... on a row whose history holds 1,000 changes, every thousandth of N entries, the
+// others of rows long gone: from the call to the painted list of its changes. The baseline
+// fetches the same rows forward-only.
+void HistoryOpen(const ScenarioSetup &setup, Measurement &m)
+{
+    constexpr qint64 Changes = 1000;
+    QStringList values;
+    for (int field = 0; field < ClerkFieldCount; ++field)
+        values << u'\'' + QString::fromLatin1(ClerkFields[size_t(field)].Header) + u'\'';
+    ExecSql(setup.connection, QStringLiteral("Insert Into Clerk(") + ClerkFieldList() +
+                                  QStringLiteral(") Values(") + values.join(u',') + u')');
+    const QString key = QString::number(
+        QueryCount(setup.connection, QStringLiteral("Select Max(Clerk_ID) From Clerk")));
+    const QString owner = QStringLiteral("(Case When i%") + QString::number(setup.n / Changes) +
+                          QStringLiteral("=0 Then ") + key + QStringLiteral(" Else 1000000+i End)");
+    const QString series =
+        setup.postgres ? QStringLiteral("generate_series(1,%1) AS g(i)").arg(setup.n - 1)
+                       : QStringLiteral("(WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i+1 "
+                                        "FROM s WHERE i<%1) SELECT i FROM s) AS g")
+                             .arg(setup.n - 1);
+    ExecSql(setup.connection,
+            QStringLiteral("Insert Into Clerk_History(Clerk_ID,History_User,History_Kind,"
+                           "History_Before,History_After) Select ") +
+                owner + QStringLiteral(",'user '||(i%50),'UPDATE',") +
+                HistoryJson(owner, QStringLiteral("i")) + u',' +
+                HistoryJson(owner, QStringLiteral("(i+1)")) + QStringLiteral(" From ") + series);
+    m.check(QueryCount(setup.connection, QStringLiteral("Select Count(*) From Clerk_History")) ==
+                    setup.n &&
+                QueryCount(setup.connection,
+                           QStringLiteral("Select Count(*) From Clerk_History Where Clerk_ID=") +
+                               key) == Changes,
+            QStringLiteral("history rows"));
+    m.baseline([&] { return BareFetch(setup.connection, HistoryStatements::Changes(key)); });
+    frmMain *window = frmMain::instance();
+    ShowAndPaint(window);
+    m.module([&] {
+        QElapsedTimer timer;
+        timer.start();
+        window->ShowHistory(GridOf(window)->FixedRows());
+        frmHistory *history = frmHistory::loadedInstance();
+        if (history)
+            ShowAndPaint(history);
+        const double seconds = Seconds(timer);
+        // two fields of each change, the fourteen the row was added with
+        m.check(GridOf(history) && GridOf(history)->Rows() == 1 + 2 * (Changes - 1) + 14,
+                QStringLiteral("history lines"));
+        if (history)
+            CloseAndDelete(history);
+        return seconds;
+    });
+    CloseAndDelete(window);
 }
 
 // A block of new staff rows as a spreadsheet copies them: every field about 28 characters, about
@@ -566,13 +670,23 @@ void ReportPdf(const ScenarioSetup &setup, Measurement &m, const BenchHome &home
 
 QStringList ScenarioNames()
 {
-    return {QStringLiteral("staff_load"),      QStringLiteral("staff_open"),
-            QStringLiteral("staff_scroll"),    QStringLiteral("staff_save_one"),
-            QStringLiteral("staff_save_d0"),   QStringLiteral("staff_save_d1"),
-            QStringLiteral("staff_paste"),     QStringLiteral("notice_load"),
-            QStringLiteral("notice_update"),   QStringLiteral("notice_search"),
-            QStringLiteral("broadcast"),       QStringLiteral("report_pdf"),
-            QStringLiteral("notice_delivery"), QStringLiteral("failover")};
+    return {QStringLiteral("staff_load"),
+            QStringLiteral("staff_open"),
+            QStringLiteral("staff_scroll"),
+            QStringLiteral("staff_save_one"),
+            QStringLiteral("staff_save_one_nohistory"),
+            QStringLiteral("staff_save_d0"),
+            QStringLiteral("staff_save_d0_nohistory"),
+            QStringLiteral("staff_save_d1"),
+            QStringLiteral("history_open"),
+            QStringLiteral("staff_paste"),
+            QStringLiteral("notice_load"),
+            QStringLiteral("notice_update"),
+            QStringLiteral("notice_search"),
+            QStringLiteral("broadcast"),
+            QStringLiteral("report_pdf"),
+            QStringLiteral("notice_delivery"),
+            QStringLiteral("failover")};
 }
 
 bool ScenarioFits(const QString &name, bool postgres, qint64 n)
@@ -583,6 +697,9 @@ bool ScenarioFits(const QString &name, bool postgres, qint64 n)
     // A failover needs PostgreSQL and servers of its own; the directory's size hardly matters.
     if (name == QLatin1String("failover"))
         return postgres && n <= 1000;
+    // N history rows, a million only.
+    if (name == QLatin1String("history_open"))
+        return n == 1000000;
     return name.startsWith(QLatin1String("notice_")) || n <= 100000;
 }
 
@@ -600,8 +717,16 @@ QJsonObject RunScenario(const ScenarioSetup &setup)
             StaffScroll(setup, m);
         else if (setup.name == QLatin1String("staff_save_one"))
             StaffSaveOne(setup, m);
-        else if (setup.name == QLatin1String("staff_save_d0"))
+        else if (setup.name == QLatin1String("staff_save_one_nohistory")) {
+            const WithoutHistory bare(setup.connection, setup.postgres);
+            StaffSaveOne(setup, m);
+        } else if (setup.name == QLatin1String("staff_save_d0"))
             StaffSave(setup, m, DBType::TransactSql);
+        else if (setup.name == QLatin1String("staff_save_d0_nohistory")) {
+            const WithoutHistory bare(setup.connection, setup.postgres);
+            StaffSave(setup, m, DBType::TransactSql);
+        } else if (setup.name == QLatin1String("history_open"))
+            HistoryOpen(setup, m);
         else if (setup.name == QLatin1String("staff_save_d1"))
             StaffSave(setup, m, DBType::Jet);
         else if (setup.name == QLatin1String("staff_paste"))

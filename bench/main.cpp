@@ -197,7 +197,7 @@ QString TableLine(const QJsonObject &row)
     const double ratio = row.value(QStringLiteral("ratio")).toDouble();
     const double peak = row.value(QStringLiteral("peak_mb")).toDouble();
     return QStringLiteral("%1 %2 %3 %4 %5 %6 %7  %8")
-        .arg(row.value(QStringLiteral("scenario")).toString(), -14)
+        .arg(row.value(QStringLiteral("scenario")).toString(), -24)
         .arg(row.value(QStringLiteral("engine")).toString(), -10)
         .arg(Thousands(row.value(QStringLiteral("n")).toInteger()), 9)
         .arg(seconds("median_s"), 10)
@@ -224,7 +224,7 @@ QString MarkdownLine(const QJsonObject &row)
 QString TableHeader()
 {
     return QStringLiteral("%1 %2 %3 %4 %5 %6 %7  %8")
-        .arg(QStringLiteral("scenario"), -14)
+        .arg(QStringLiteral("scenario"), -24)
         .arg(QStringLiteral("engine"), -10)
         .arg(QStringLiteral("N"), 9)
         .arg(QStringLiteral("median s"), 10)

@@ -27,6 +27,9 @@ GRANT INSERT, UPDATE, DELETE ON Notice TO notice_writers;
 GRANT USAGE ON SEQUENCE notice_notice_id_seq TO notice_writers;
 GRANT INSERT, UPDATE, DELETE ON Clerk TO staff_editors;
 GRANT USAGE ON SEQUENCE clerk_clerk_id_seq TO staff_editors;
+-- The history of the directory: its editors read it; its triggers write it as its owner, and
+-- nobody changes or deletes it through these groups.
+GRANT SELECT ON Clerk_History TO staff_editors;
 
 -- A notice is its publisher's, and the publisher is the login that wrote it. Forced, so that
 -- the tables' owner is held to it too (superusers never are). Everyone reads every notice.

@@ -42,6 +42,8 @@ void clsMain::ShowForm(const QString &strConnection, const QString &strOperator,
             return;
         session.gstrConnection = strConnection;
         session.gstrOperator = strOperator;
+        // The staff history's triggers name him on a database that has no logins of its own.
+        ConnectionPool::DeclareOperator(strConnection, strOperator);
 
         std::shared_ptr<LanguagePack> pack = CreateLanguagePack();
         if (!pack)

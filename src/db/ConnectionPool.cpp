@@ -51,6 +51,7 @@ struct Pool
 {
     QMutex mutex;
     std::map<Key, Kept> kept;
+    std::map<QString, QString> operators; // by connection string
     std::atomic<int> opens{0};
     int idleSeconds = 60;
     bool closesAtQuit = false;
@@ -219,6 +220,21 @@ void CloseAll()
             ++it;
         }
     }
+}
+
+void DeclareOperator(const QString &connection, const QString &operatorName)
+{
+    Pool &p = pool();
+    QMutexLocker lock(&p.mutex);
+    p.operators[connection] = operatorName;
+}
+
+QString DeclaredOperator(const QString &connection)
+{
+    Pool &p = pool();
+    QMutexLocker lock(&p.mutex);
+    const auto found = p.operators.find(connection);
+    return found == p.operators.end() ? QString() : found->second;
 }
 
 int OpenCount()

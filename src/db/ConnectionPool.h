@@ -22,6 +22,13 @@ void Discard(const QString &connection);
 // one closes, and when the application quits.
 void CloseAll();
 
+// The operator the module works for on the string's connections, declared to PostgreSQL on
+// each of them as the session setting ardenta.operator (where the staff history's triggers read
+// it): on every connection opened from now on, and on a kept one before its next use. Empty:
+// none. The window that is given the operator hands it down; nothing here reads the session.
+void DeclareOperator(const QString &connection, const QString &operatorName);
+QString DeclaredOperator(const QString &connection);
+
 // Test seams: how many connections were opened so far, and the idle time after which a kept
 // connection is opened afresh (60 seconds unless set).
 int OpenCount();

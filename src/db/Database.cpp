@@ -153,6 +153,41 @@ void discard(QSqlDatabase &db, const QString &connection)
     ConnectionPool::Discard(connection);
 }
 
+// Tells PostgreSQL the operator declared for the string, when the connection was not told that
+// one yet: outside any transaction, so that it stays for the session. False with *error when
+// the connection did not take it.
+bool declareOperator(QSqlDatabase &db, const QString &connection, QString *error)
+{
+    static const char *const told = "ardentaOperator";
+    const QString wanted = ConnectionPool::DeclaredOperator(connection);
+    const QVariant known = db.driver()->property(told);
+    if (known.isValid() ? known.toString() == wanted : wanted.isEmpty())
+        return true;
+    if (EngineOf(db) == SqlEngine::PostgreSQL) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("Select set_config('ardenta.operator', ?, false)"));
+        query.addBindValue(wanted);
+        if (!query.exec()) {
+            *error = DatabaseErrorText(query.lastError());
+            return false;
+        }
+    }
+    db.driver()->setProperty(told, wanted);
+    return true;
+}
+
+// The kept connection, told the operator, in a transaction when it has them.
+bool ready(QSqlDatabase &db, const QString &connection, bool transactions, QString *error)
+{
+    if (!declareOperator(db, connection, error))
+        return false;
+    if (transactions && !db.transaction()) {
+        *error = DatabaseErrorText(db.lastError());
+        return false;
+    }
+    return true;
+}
+
 // Begins a transaction on the kept connection. Beginning is the first thing a call sends: when
 // that fails on a connection kept from an earlier call, the connection is taken for broken and
 // the call begins once more on a fresh one. Failing to open, or to begin on a fresh
@@ -163,13 +198,14 @@ QSqlDatabase begin(const QString &connection, bool *transactions)
     QSqlDatabase db = ConnectionPool::Take(connection, &reused);
     // A source without transactions (some ODBC drivers) runs each statement on its own.
     *transactions = db.driver()->hasFeature(QSqlDriver::Transactions);
-    if (*transactions && !db.transaction()) {
+    QString error;
+    if (!ready(db, connection, *transactions, &error)) {
         if (!reused)
-            throw ConnectionError(DatabaseErrorText(db.lastError()));
+            throw ConnectionError(error);
         discard(db, connection);
         db = ConnectionPool::Take(connection, &reused);
-        if (!db.transaction())
-            throw ConnectionError(DatabaseErrorText(db.lastError()));
+        if (!ready(db, connection, *transactions, &error))
+            throw ConnectionError(error);
     }
     return db;
 }
@@ -247,6 +283,23 @@ std::shared_ptr<Recordset> GetRecordset(const QString &strConnection, const QStr
         LogFailure(e, QStringLiteral("GetRecordset"), QStringLiteral("QLX_Ardenta"),
                    MaskPasswords(connection) + QLatin1Char(':') + strSQL);
         return nullptr;
+    }
+}
+
+bool QueryRuns(const QString &strConnection, const QString &strSQL)
+{
+    lastFailure().clear();
+    if (strConnection.trimmed().isEmpty())
+        return false;
+    try {
+        InTransaction(strConnection, [&](QSqlDatabase &db, SqlEngine engine) {
+            QSqlQuery query(db);
+            for (const QString &piece : AdaptBatch(strSQL, engine))
+                ExecStatement(query, piece);
+        });
+        return true;
+    } catch (const std::exception &) {
+        return false; // the answer, not a failure
     }
 }
 

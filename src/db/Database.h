@@ -21,6 +21,10 @@ enum class SqlEngine;
 // on a fresh connection, unlogged: pass reads only.
 std::shared_ptr<Recordset> GetRecordset(const QString &strConnection, const QString &strSQL);
 
+// A query whose failure is an answer (a table a database may lack, or this login may not read):
+// true when it ran. Nothing is logged; a database out of reach is false too.
+bool QueryRuns(const QString &strConnection, const QString &strSQL);
+
 // Runs one statement or a CR-separated batch in one transaction. Returns true when committed or
 // when there was nothing to run, false on failure (logged). A failure to connect is thrown as
 // ConnectionError, unlogged, for the caller's own handler. A write whose connection was lost is

@@ -3,6 +3,7 @@
 #include "common/ArdentaError.h"
 #include "db/ConnectionPool.h"
 #include "db/Database.h"
+#include "db/HistorySchema.h"
 #include "db/SchemaScript.h"
 #include "db/SqlDialect.h"
 
@@ -77,8 +78,9 @@ QString announceNotices(QSqlDatabase &db, SqlEngine)
 
 const std::vector<Step> &stepsFor(SqlEngine engine)
 {
-    static const std::vector<Step> sqlite{completeOnLine};
-    static const std::vector<Step> postgresql{completeOnLine, announceNotices};
+    static const std::vector<Step> sqlite{completeOnLine, KeepClerkHistorySqlite};
+    static const std::vector<Step> postgresql{completeOnLine, announceNotices,
+                                              KeepClerkHistoryPostgreSql};
     static const std::vector<Step> other{completeOnLine};
     switch (engine) {
     case SqlEngine::SQLite:

@@ -16,9 +16,41 @@ struct Segment
     bool comment = false;
 };
 
+// A trigger's body holds statements of its own: from CREATE [TEMP] TRIGGER on, a ";" between
+// BEGIN and its END (CASE ... END nested) separates nothing. Fed the words of one statement's
+// code.
+class TriggerBody
+{
+public:
+    void word(QStringView word)
+    {
+        const auto is = [word](const char *w) {
+            return word.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+        };
+        if (m_words++ == 0)
+            m_create = is("create");
+        else if (m_create && !m_trigger && !is("temp") && !is("temporary"))
+            m_create = m_trigger = is("trigger");
+        if (!m_trigger)
+            return;
+        if (is("begin") || is("case"))
+            ++m_depth;
+        else if (is("end") && m_depth > 0)
+            --m_depth;
+    }
+    bool open() const { return m_depth > 0; }
+    void reset() { *this = TriggerBody(); }
+
+private:
+    int m_words = 0;
+    bool m_create = false;
+    bool m_trigger = false;
+    int m_depth = 0;
+};
+
 // Cuts a text into code and non-code segments, and at separators into statements.
-// A separator is a ";" in code, and a CR in code when splitAtCr is set; a line reading GO when
-// splitAtGo is set.
+// A separator is a ";" in code (not inside a trigger's body when splitAtGo is set, as scripts
+// are), and a CR in code when splitAtCr is set; a line reading GO when splitAtGo is set.
 class Lexer
 {
 public:
@@ -43,9 +75,25 @@ public:
             else
                 spans.back().end = end;
         };
+        TriggerBody trigger;
         auto cut = [&] {
+            trigger.reset();
             if (!statements.back().empty())
                 statements.emplace_back();
+        };
+        // The words of code from start to end; one that goes on from before start was seen.
+        auto words = [&](qsizetype start, qsizetype end) {
+            for (qsizetype w = start; w < end;) {
+                if (!partOfName(sql.at(w))) {
+                    ++w;
+                    continue;
+                }
+                const qsizetype from = w;
+                while (w < end && partOfName(sql.at(w)))
+                    ++w;
+                if (from == 0 || !partOfName(sql.at(from - 1)))
+                    trigger.word(QStringView(sql).mid(from, w - from));
+            }
         };
 
         const qsizetype n = sql.size();
@@ -82,6 +130,9 @@ public:
                 const qsizetype stop = end < 0 ? n : end + 2;
                 append(i, stop, false, true);
                 i = stop;
+            } else if (c == QLatin1Char(';') && splitAtGo && trigger.open()) {
+                append(i, i + 1, true);
+                ++i;
             } else if (c == QLatin1Char(';') || (splitAtCr && c == QLatin1Char('\r'))) {
                 cut();
                 ++i;
@@ -101,6 +152,8 @@ public:
                     ++i;
                 }
                 append(start, i, true);
+                if (splitAtGo)
+                    words(start, i);
             }
         }
 

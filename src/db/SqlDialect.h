@@ -13,7 +13,7 @@ enum class SqlEngine { SQLite, PostgreSQL, Passthrough };
 QStringList SplitBatch(const QString &sql);
 
 // The statements of a schema script: cut at ";" and at lines reading "GO", outside literals and
-// comments; comments and empty pieces dropped.
+// comments, and never inside a trigger's BEGIN ... END; comments and empty pieces dropped.
 QStringList SplitScript(const QString &script);
 
 // One statement for the engine: Getdate() becomes the engine's local time to the second,

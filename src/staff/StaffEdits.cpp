@@ -33,6 +33,7 @@ void StaffEdits::RowsRemoved(int gridRow, int count)
 {
     MoveUp(m_rows, gridRow, count);
     MoveUp(m_maybeInserted, gridRow, count);
+    MoveUp(m_restored, gridRow, count);
 }
 
 bool StaffEdits::Changed(int gridRow, const std::function<QString(int field)> &shown) const

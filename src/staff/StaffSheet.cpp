@@ -93,6 +93,30 @@ void StaffSheet::Paste(const PastePlan &plan, const CellRows &block)
         new StaffStep(*this, std::move(cells), from, std::move(added), std::move(replaced), false));
 }
 
+void StaffSheet::RestoreCells(std::vector<StaffStep::Cell> cells)
+{
+    EndTyping();
+    if (!cells.empty())
+        m_stack.push(new StaffStep(*this, std::move(cells), m_grid.Rows(), {}, {}, false));
+}
+
+void StaffSheet::RestoreRows(std::vector<QStringList> rows)
+{
+    EndTyping();
+    if (rows.empty())
+        return;
+    const int last = m_grid.Rows() - 1;
+    std::vector<QStringList> replaced;
+    bool entryRow = last >= m_grid.FixedRows() && m_grid.TextMatrix(last, GridKeyCol).isEmpty();
+    for (int field = 0; entryRow && field < ClerkFieldCount; ++field)
+        entryRow = m_grid.TextMatrix(last, ClerkColumns::GridCol(field)).isEmpty();
+    if (entryRow)
+        replaced.emplace_back(m_grid.Cols());
+    rows.emplace_back(); // the fresh new-entry row
+    m_stack.push(new StaffStep(*this, {}, entryRow ? last : last + 1, std::move(rows),
+                               std::move(replaced), false));
+}
+
 bool StaffSheet::Undo(std::pair<int, int> *where)
 {
     return walk(false, where);
@@ -140,7 +164,7 @@ void StaffSheet::WriteCells(const std::vector<StaffStep::Cell> &cells, bool afte
     for (const StaffStep::Cell &cell : cells) {
         const QString key = m_grid.TextMatrix(cell.Row, GridKeyCol);
         const int field = ClerkColumns::FieldOfGridCol(cell.Col);
-        if (field >= 0 && !key.isEmpty())
+        if (field >= 0 && !key.isEmpty() && !m_edits.IsRestored(cell.Row))
             m_edits.CellChanging(cell.Row, key, field,
                                  [&] { return m_grid.CellValue(cell.Row, cell.Col); });
         writes.push_back({cell.Row, cell.Col, after ? cell.After : cell.Before});
@@ -152,8 +176,18 @@ void StaffSheet::AddRows(const std::vector<QStringList> &rows)
 {
     if (rows.empty())
         return;
+    const int first = m_grid.Rows();
     m_grid.AddItems(rows);
     m_grid.NumberRows(GridSerialCol);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QStringList &row = rows[i];
+        if (row.value(GridKeyCol).isEmpty())
+            continue;
+        QStringList cells{row.value(GridKeyCol)};
+        for (int field = 0; field < ClerkFieldCount; ++field)
+            cells << row.value(ClerkColumns::GridCol(field));
+        m_edits.Restored(first + int(i), std::move(cells));
+    }
 }
 
 void StaffSheet::DropRows(int from, int count)

@@ -33,6 +33,13 @@ public:
     // A paste that fits (plan.Problem() is None): one step.
     void Paste(const PastePlan &plan, const CellRows &block);
 
+    // Values from the history, each as one step: cells of rows in the grid, typed as the user
+    // would; deleted rows (cells by grid column, their old keys in the key column) added at the
+    // bottom in place of the new-entry row, with a fresh one below. A row added with a key is a
+    // restored row (StaffEdits::Restored) for as long as it is in the grid.
+    void RestoreCells(std::vector<StaffStep::Cell> cells);
+    void RestoreRows(std::vector<QStringList> rows);
+
     // Undoes or redoes the last step that changes anything; where it did so (row, column; -1
     // for a whole row), or false when there is none.
     bool Undo(std::pair<int, int> *where = nullptr);

@@ -52,6 +52,21 @@ QString StaffStatements::Insert(const QStringList &cells)
     return text + u')';
 }
 
+QString StaffStatements::Restore(const QStringList &cells)
+{
+    const QString key = TrimBlanks(cells.at(ClerkColumns::RecordKeyCol));
+    Q_ASSERT(IsPlainWholeNumber(key));
+    static const QString head = QStringLiteral("Insert Into Clerk(Clerk_ID,") + ClerkFieldList() +
+                                QStringLiteral(") Select ");
+    QString text = head + key;
+    for (int field = 0; field < ClerkFieldCount; ++field) {
+        text += u',';
+        AppendFormatStr(text, cells.at(ClerkColumns::RecordCol(field)), true);
+    }
+    return text + QLatin1String(" Where Not Exists (Select Clerk_ID From Clerk Where Clerk_ID=") +
+           key + u')';
+}
+
 QString StaffStatements::Update(const QString &key, const std::vector<FieldWrite> &writes)
 {
     Q_ASSERT(IsPlainWholeNumber(key) && !writes.empty());
@@ -94,6 +109,11 @@ QString StaffStatements::FindInserted(const QList<QStringList> &records, qint64 
     return QStringLiteral("Select Clerk_ID From Clerk Where Clerk_ID>") +
            QString::number(afterKey) + QStringLiteral(" And (") +
            alternatives.join(QStringLiteral(" Or ")) + QStringLiteral(") Order By Clerk_ID");
+}
+
+QString StaffStatements::CountAll()
+{
+    return QStringLiteral("Select Count(*) From Clerk");
 }
 
 QString StaffStatements::DeleteAll()

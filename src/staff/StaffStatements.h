@@ -35,6 +35,11 @@ public:
     // A new record: all fourteen fields, cells as for Classify.
     static QString Insert(const QStringList &cells);
 
+    // A deleted row put back under its old key, as Insert writes a new one, unless a row holds
+    // that key again (a colleague put it back first): then it changes nothing. cells as for
+    // Classify; the key must be a plain whole number.
+    static QString Restore(const QStringList &cells);
+
     // Sets the written fields and checks each against its expected value, so that a colleague's
     // change of the same field since makes it match no row; his changes of other fields stay.
     // key must be a plain whole number.
@@ -48,6 +53,8 @@ public:
     // may have inserted. A blank matches Null and empty text alike.
     static QString FindInserted(const QList<QStringList> &records, qint64 afterKey);
 
+    // How many rows the directory holds.
+    static QString CountAll();
     static QString DeleteAll();
     // key must be a plain whole number (IsPlainWholeNumber).
     static QString DeleteOne(const QString &key);

@@ -96,6 +96,15 @@ std::vector<StaffStore::Collision> Collisions(const std::vector<Conflict> &confl
     return collisions;
 }
 
+// A new row an insert comes from, and its cells; a row a colleague deleted, written again,
+// counts as -1. A restored row also has its cells as it was deleted.
+struct InsertRow
+{
+    int GridRow;
+    QStringList Cells;
+    QStringList Restored;
+};
+
 // One save: the passes, the question between them, and what the grid is to show afterwards.
 class SaveRun
 {
@@ -121,6 +130,8 @@ private:
     // The save failed; the first reason is the one the user sees.
     void Failed(const QString &reason);
     void AddInsert(int gridRow, const QStringList &cells);
+    void AddRestore(int gridRow, const QStringList &cells, const QStringList &restored);
+    void AlreadyRestored(const InsertRow &row);
     void Written(const Target &target);
     std::vector<Conflict> Classify(const std::vector<Target> &unmatched);
     void Resolve(std::vector<Conflict> &conflicts, bool mine);
@@ -129,11 +140,9 @@ private:
     DBType m_dialect;
     const StaffStore::GridText &m_grid;
     StaffStore::SaveResult &m_result;
-    std::vector<Target> m_targets; // the pass's updates, ascending by key
-    QStringList m_inserts;         // the pass's inserts, after the updates
-    // The new rows the inserts come from, and their cells; a row a colleague deleted, written
-    // again, counts as -1.
-    std::vector<std::pair<int, QStringList>> m_insertRows;
+    std::vector<Target> m_targets;       // the pass's updates, ascending by key
+    QStringList m_inserts;               // the pass's inserts, after the updates
+    std::vector<InsertRow> m_insertRows; // what each insert comes from
     std::vector<Lookup> m_lookups;
     std::vector<Target> m_rerun; // rows to write again without a question
     QString m_current;           // under Jet, the statement running
@@ -165,9 +174,12 @@ void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
     std::sort(m_targets.begin(), m_targets.end(),
               [](const Target &a, const Target &b) { return a.Id < b.Id; });
     const auto &maybe = edits.MaybeInsertedRows();
+    const auto &restored = edits.RestoredRows();
     for (const int gridRow : newRows) {
         QStringList cells = RowCells(m_grid, gridRow);
-        if (const auto inserted = maybe.find(gridRow); inserted != maybe.end())
+        if (const auto row = restored.find(gridRow); row != restored.end())
+            AddRestore(gridRow, cells, row->second);
+        else if (const auto inserted = maybe.find(gridRow); inserted != maybe.end())
             m_lookups.push_back({gridRow, inserted->second, std::move(cells)});
         else if (StaffStatements::Classify(cells) == StaffStatements::RowKind::Insert)
             AddInsert(gridRow, cells);
@@ -177,7 +189,32 @@ void SaveRun::Collect(const StaffEdits &edits, const std::vector<int> &newRows)
 void SaveRun::AddInsert(int gridRow, const QStringList &cells)
 {
     m_inserts << StaffStatements::Insert(cells);
-    m_insertRows.emplace_back(gridRow, cells);
+    m_insertRows.push_back({gridRow, cells, {}});
+}
+
+// Its insert changes nothing when the key is back already: a failed save's commit went
+// through, or a colleague put the row back first. Either way it is looked at once the pass has
+// run (AlreadyRestored), so it needs no look-up as a new row does.
+void SaveRun::AddRestore(int gridRow, const QStringList &cells, const QStringList &restored)
+{
+    const QString key = TrimBlanks(cells.at(ClerkColumns::RecordKeyCol));
+    if (!IsPlainWholeNumber(key)) {
+        WriteErrLog(QStringLiteral("Key is not a whole number, row not saved"), Procedure, Module,
+                    QStringLiteral("Row %1, Clerk_ID=%2").arg(gridRow).arg(key));
+        return;
+    }
+    m_inserts << StaffStatements::Restore(cells);
+    m_insertRows.push_back({gridRow, cells, restored});
+}
+
+// A restored row whose key was back already: what the user changed since he restored it
+// becomes checked updates, as for a row he read then.
+void SaveRun::AlreadyRestored(const InsertRow &row)
+{
+    const QString key = TrimBlanks(row.Cells.at(ClerkColumns::RecordKeyCol));
+    std::vector<FieldWrite> writes = ChangedSince(row.Restored, row.Cells);
+    if (!writes.empty())
+        m_rerun.push_back({row.GridRow, key, key.toLongLong(), std::move(writes)});
 }
 
 // A row found holds its key from then on: what the user changed since becomes a checked update,
@@ -373,9 +410,12 @@ std::vector<Target> SaveRun::Apply(const std::vector<int> &counts)
 {
     std::vector<Target> unmatched;
     for (size_t i = 0; i < counts.size(); ++i) {
-        if (i >= m_targets.size())
+        if (i >= m_targets.size()) {
             m_result.Reload = true;
-        else if (counts[i] > 0)
+            const InsertRow &row = m_insertRows[i - m_targets.size()];
+            if (counts[i] == 0 && !row.Restored.isEmpty())
+                AlreadyRestored(row);
+        } else if (counts[i] > 0)
             Written(m_targets[i]);
         else
             unmatched.push_back(m_targets[i]);
@@ -399,9 +439,9 @@ void SaveRun::MaybeInserted(const std::vector<int> &counts, bool opened)
     if (opened)                 // the failing statement ran, or the commit did
         ran = m_dialect == DBType::TransactSql ? m_targets.size() + m_insertRows.size() : ran + 1;
     for (size_t i = m_targets.size(); i < ran && i - m_targets.size() < m_insertRows.size(); ++i) {
-        const auto &[gridRow, cells] = m_insertRows[i - m_targets.size()];
-        if (gridRow >= 0)
-            m_result.MaybeInserted.emplace_back(gridRow, cells);
+        const InsertRow &row = m_insertRows[i - m_targets.size()];
+        if (row.GridRow >= 0 && row.Restored.isEmpty())
+            m_result.MaybeInserted.emplace_back(row.GridRow, row.Cells);
     }
 }
 
@@ -429,9 +469,10 @@ void SaveRun::Run(const StaffStore::Ask &ask)
             MaybeInserted(counts, true);
             return;
         }
-        if (unmatched.empty())
+        if (unmatched.empty() && m_rerun.empty())
             return;
-        std::vector<Conflict> conflicts = Classify(unmatched);
+        std::vector<Conflict> conflicts =
+            unmatched.empty() ? std::vector<Conflict>() : Classify(unmatched);
         std::vector<Target> rerun = std::exchange(m_rerun, {});
         m_targets.clear();
         m_inserts.clear();

@@ -8,8 +8,10 @@
 #include "common/Session.h"
 #include "db/ClerkFields.h"
 #include "db/Database.h"
+#include "db/Recordset.h"
 #include "print/frmPrint.h"
 #include "staff/CollisionQuestion.h"
+#include "staff/frmHistory.h"
 #include "staff/LengthLimiter.h"
 #include "staff/StaffSheet.h"
 #include "staff/StaffStatements.h"
@@ -68,6 +70,12 @@ constexpr LangText NoColumnText{
     "0496", "Nothing was pasted: row %1, column %2 of the copied cells has no column left."};
 constexpr LangText TooLongText{"0497", "Nothing was pasted: row %1, column %2 of the copied "
                                        "cells is longer than the %3 characters of %4."};
+constexpr LangText HistoryText{"0500", "History\u2026"};
+constexpr LangText DeletedText{"0501", "Deleted Staff\u2026"};
+constexpr LangText DeleteAllCountText{
+    "0510", "This removes all %1 people from the staff directory. Delete them all?"};
+constexpr LangText RowGoneText{
+    "0511", "This row is no longer in the directory: Deleted Staff\u2026 can put it back."};
 
 const ClerkField *FieldOfColumn(int col)
 {
@@ -211,7 +219,13 @@ void frmMain::SetControlsLanguage()
 void frmMain::LoadData()
 {
     BusyCursor busy;
-    LoadRecords(GetRecordset(Session().gstrConnection, StaffStatements::LoadQuery()));
+    std::shared_ptr<Recordset> records =
+        GetRecordset(Session().gstrConnection, StaffStatements::LoadQuery());
+    // Only a database that answered is asked whether it keeps a history for this login.
+    const bool history = records && StaffHistory::Readable(Session().gstrConnection);
+    m_actHistory->setVisible(history);
+    m_actDeleted->setVisible(history);
+    LoadRecords(std::move(records));
 }
 
 void frmMain::LoadRecords(std::shared_ptr<Recordset> records)
@@ -355,6 +369,8 @@ bool frmMain::HasUnsavedChanges() const
         if (HasUnsavedChanges(row))
             return true;
     }
+    if (!m_edits.RestoredRows().empty())
+        return true;
     for (const int row : NewRows()) {
         for (int field = 0; field < ClerkFieldCount; ++field) {
             if (!IsBlank(vfgMain->TextMatrix(row, GridCol(field))))
@@ -420,9 +436,11 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 std::vector<int> frmMain::NewRows() const
 {
-    // Typed rows only ever grow at the bottom, and a save that inserts reloads the grid.
+    // Typed and restored rows only ever grow at the bottom, and a save that inserts reloads the
+    // grid.
     int first = vfgMain->Rows();
-    while (first > vfgMain->FixedRows() && vfgMain->TextMatrix(first - 1, GridKeyCol).isEmpty())
+    while (first > vfgMain->FixedRows() &&
+           (vfgMain->TextMatrix(first - 1, GridKeyCol).isEmpty() || m_edits.IsRestored(first - 1)))
         --first;
     std::vector<int> rows;
     for (int row = first; row < vfgMain->Rows(); ++row)
@@ -482,8 +500,10 @@ void frmMain::ApplySave(const StaffStore::SaveResult &result)
 qint64 frmMain::HighestKey() const
 {
     qint64 highest = 0;
-    for (int row = vfgMain->FixedRows(); row < vfgMain->Rows(); ++row)
-        highest = qMax(highest, vfgMain->TextMatrix(row, GridKeyCol).toLongLong());
+    for (int row = vfgMain->FixedRows(); row < vfgMain->Rows(); ++row) {
+        if (!m_edits.IsRestored(row))
+            highest = qMax(highest, vfgMain->TextMatrix(row, GridKeyCol).toLongLong());
+    }
     return highest;
 }
 
@@ -520,7 +540,7 @@ void frmMain::DeleteData(bool blnDeleteAll)
     const QString question = GetLangText(ModuleTexts::DeleteQuestion);
     try {
         if (blnDeleteAll) {
-            if (MsgYesNo(question, this)) {
+            if (MsgYesNo(question, this) && ConfirmDeleteAll()) {
                 m_store.DeleteAll(Session().gstrConnection);
                 RefreshDB();
             }
@@ -530,7 +550,9 @@ void frmMain::DeleteData(bool blnDeleteAll)
         const int row = vfgMain->Row();
         if (row < vfgMain->FixedRows())
             return;
-        const QString id = vfgMain->TextMatrix(row, GridKeyCol);
+        // A restored row is not in the database yet: it goes as a new row does.
+        const QString id =
+            m_edits.IsRestored(row) ? QString() : vfgMain->TextMatrix(row, GridKeyCol);
         if (!id.isEmpty()) {
             if (!IsPlainWholeNumber(id)) {
                 WriteErrLog(QStringLiteral("Key is not a whole number, row not deleted"),
@@ -554,6 +576,24 @@ void frmMain::DeleteData(bool blnDeleteAll)
     } catch (const std::exception &error) {
         LogFailure(error, QStringLiteral("DeleteData"), ModuleName, m_store.LastStatement());
     }
+}
+
+// The database counts, not the grid: a colleague may have added people since it was read.
+bool frmMain::ConfirmDeleteAll()
+{
+    std::shared_ptr<Recordset> count;
+    {
+        BusyCursor busy;
+        count = GetRecordset(Session().gstrConnection, StaffStatements::CountAll());
+    }
+    if (!count || count->RecordCount() == 0) {
+        MsgFailed(LastDatabaseFailure(), this);
+        return false;
+    }
+    const qint64 people = count->value(0, 0).toLongLong();
+    return people == 0 ||
+           MsgBox(GetLangText(DeleteAllCountText).arg(people), QMessageBox::Warning,
+                  QMessageBox::Yes | QMessageBox::No, this, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void frmMain::vfgMain_KeyDown(int KeyCode, int Shift)
@@ -655,6 +695,12 @@ void frmMain::makeMenu()
     m_menu->AddButtonEntry(cmdFind, {"0158", "Find"}, QKeySequence::Find);
     m_menu->AddButtonEntry(cmdDelete, {"0010", "Delete"}, QKeySequence::Delete);
     m_menu->AddButtonEntry(cmdRefresh, {"0037", "Refresh"}, QKeySequence::Refresh);
+    m_menu->AddSeparator();
+    m_actHistory =
+        m_menu->AddEntry(HistoryText, {}, false, [this] { ShowHistory(m_menu->MenuRow()); });
+    m_actDeleted = m_menu->AddEntry(DeletedText, {}, false, [this] { ShowDeletedStaff(); });
+    m_actHistory->setVisible(false);
+    m_actDeleted->setVisible(false);
     m_menu->setUpdate([this] { updateMenu(); });
 }
 
@@ -666,6 +712,9 @@ void frmMain::updateMenu()
     m_actPaste->setEnabled(edit);
     m_actUndo->setEnabled(edit && m_sheet->CanUndo());
     m_actRedo->setEnabled(edit && m_sheet->CanRedo());
+    const int row = m_menu->MenuRow();
+    m_actHistory->setEnabled(row >= vfgMain->FixedRows() &&
+                             IsPlainWholeNumber(vfgMain->TextMatrix(row, GridKeyCol)));
 }
 
 bool frmMain::editorKey(const QKeyEvent *event)
@@ -820,4 +869,117 @@ void frmMain::keepEntryRow()
         blank = IsBlank(vfgMain->TextMatrix(last, GridCol(field)));
     if (!blank)
         AddRow();
+}
+
+// ---- The history ----
+
+void frmMain::ShowHistory(int row)
+{
+    const QString key = vfgMain->TextMatrix(row, GridKeyCol);
+    if (row < vfgMain->FixedRows() || !IsPlainWholeNumber(key))
+        return;
+    QString name = TrimBlanks(vfgMain->TextMatrix(row, GridCol(UserNameField)));
+    if (name.isEmpty())
+        name = vfgMain->TextMatrix(row, GridSerialCol);
+    frmHistory *history = frmHistory::instance();
+    history->setParent(this, Qt::Window);
+    connect(history, &frmHistory::Restored, this, &frmMain::RestoreEntries, Qt::UniqueConnection);
+    if (history->ShowChanges(Session().gstrConnection, key, name, Session().gblnEditInnerInfo))
+        frmHistory::ShowInFront();
+    else
+        historyFailed(history);
+}
+
+// The history could not be read: no empty list, but why.
+void frmMain::historyFailed(frmHistory *history)
+{
+    const QString reason = LastDatabaseFailure();
+    history->close();
+    MsgFailed(reason, this);
+}
+
+void frmMain::ShowDeletedStaff()
+{
+    QSet<QString> inGrid;
+    for (const auto &[row, cells] : m_edits.RestoredRows())
+        inGrid.insert(cells.value(ClerkColumns::RecordKeyCol));
+    frmHistory *history = frmHistory::instance();
+    history->setParent(this, Qt::Window);
+    connect(history, &frmHistory::Restored, this, &frmMain::RestoreEntries, Qt::UniqueConnection);
+    if (history->ShowDeleted(Session().gstrConnection, inGrid, Session().gblnEditInnerInfo))
+        frmHistory::ShowInFront();
+    else
+        historyFailed(history);
+}
+
+void frmMain::RestoreEntries(const std::vector<StaffHistory::Entry> &entries)
+{
+    if (!Session().gblnEditInnerInfo || entries.empty())
+        return;
+    HideInput();
+    if (entries.front().What == StaffHistory::Kind::Changed)
+        RestoreChange(entries.front());
+    else
+        RestoreRows(entries);
+    ShowInput();
+}
+
+int frmMain::RowOfKey(const QString &key) const
+{
+    for (int row = vfgMain->FixedRows(); row < vfgMain->Rows(); ++row) {
+        if (vfgMain->TextMatrix(row, GridKeyCol) == key && !m_edits.IsRestored(row))
+            return row;
+    }
+    return -1;
+}
+
+// The fields the change altered get the values they held before it, as if typed.
+void frmMain::RestoreChange(const StaffHistory::Entry &entry)
+{
+    const int row = RowOfKey(entry.Key);
+    if (row < 0) {
+        MsgBox(GetLangText(RowGoneText), QMessageBox::Information, QMessageBox::Ok, this);
+        return;
+    }
+    std::vector<StaffStep::Cell> cells;
+    for (const int field : entry.Fields()) {
+        const int col = GridCol(field);
+        const QVariant before = entry.Before[size_t(field)];
+        if (vfgMain->TextMatrix(row, col) != DatabaseValueText(before))
+            cells.push_back({row, col, vfgMain->CellValue(row, col), before});
+    }
+    QScopedValueRollback<bool> quiet(m_blnQuiet, true);
+    const int col = cells.empty() ? vfgMain->Col() : cells.front().Col;
+    m_sheet->RestoreCells(std::move(cells));
+    vfgMain->ShowCell(row, col);
+    vfgMain->Select(row, col);
+}
+
+// Deleted rows come back at the bottom with their old keys; one the grid holds already stays
+// as it is.
+void frmMain::RestoreRows(const std::vector<StaffHistory::Entry> &entries)
+{
+    QSet<QString> held;
+    for (int row = vfgMain->FixedRows(); row < vfgMain->Rows(); ++row)
+        held.insert(vfgMain->TextMatrix(row, GridKeyCol));
+    std::vector<QStringList> rows;
+    for (const StaffHistory::Entry &entry : entries) {
+        if (entry.What != StaffHistory::Kind::Deleted || !IsPlainWholeNumber(entry.Key) ||
+            held.contains(entry.Key))
+            continue;
+        held.insert(entry.Key);
+        QStringList &cells = rows.emplace_back(ClerkColumns::GridColCount);
+        cells[GridKeyCol] = entry.Key;
+        for (int field = 0; field < ClerkFieldCount; ++field)
+            cells[GridCol(field)] = DatabaseValueText(entry.Before[size_t(field)]);
+    }
+    if (rows.empty())
+        return;
+    QScopedValueRollback<bool> quiet(m_blnQuiet, true);
+    const int count = int(rows.size());
+    m_sheet->RestoreRows(std::move(rows));
+    // Above the fresh new-entry row.
+    const int first = vfgMain->Rows() - 1 - count;
+    vfgMain->ShowCell(first, FirstFieldCol);
+    vfgMain->Select(first, FirstFieldCol);
 }

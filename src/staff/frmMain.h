@@ -2,6 +2,7 @@
 // The staff directory window: the staff grid with its in-cell editor and the command bar.
 
 #include "staff/StaffEdits.h"
+#include "staff/StaffHistory.h"
 #include "staff/StaffStore.h"
 #include "widgets/PastePlan.h"
 #include "widgets/SharedForm.h"
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 class FlexGrid;
+class frmHistory;
 class GridMenu;
 class Recordset;
 class LengthLimiter;
@@ -57,6 +59,12 @@ public:
     void DeleteData(bool blnDeleteAll = false);
     void Query();
 
+    // The history (where the database keeps one): the changes of a row, the deleted rows; and
+    // putting back what they held, as unsaved edits of the grid (one step each).
+    void ShowHistory(int row);
+    void ShowDeletedStaff();
+    void RestoreEntries(const std::vector<StaffHistory::Entry> &entries);
+
     void ResetControls();
     void SetControlsLanguage();
 
@@ -87,6 +95,13 @@ private:
     void refusePaste(int line, int value, int col);
     void step(bool redo);
     void keepEntryRow();
+    // Asked after the delete-all question: the number of rows the database holds, named.
+    bool ConfirmDeleteAll();
+    void historyFailed(frmHistory *history);
+    void RestoreChange(const StaffHistory::Entry &entry);
+    void RestoreRows(const std::vector<StaffHistory::Entry> &entries);
+    // The grid row of a saved row, -1 when the grid does not hold it.
+    int RowOfKey(const QString &key) const;
 
     void cmdFind_Click();
     void cmdDelete_Click();
@@ -112,6 +127,8 @@ private:
     QAction *m_actPaste;
     QAction *m_actUndo;
     QAction *m_actRedo;
+    QAction *m_actHistory;
+    QAction *m_actDeleted;
     QLineEdit *txtInput;
     LengthLimiter *m_limiter;
     QWidget *picControl;

@@ -3,6 +3,7 @@
 // editor) are made by the test, and every check runs as one of them, never as a superuser.
 
 #include "common/Session.h"
+#include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"
 #include "db/Database.h"
 #include "DbFixture.h"
@@ -127,6 +128,13 @@ private Q_SLOTS:
             session(who, login(who));
             frmMain *window = frmMain::instance();
             QVERIFY(ShowWindow(window));
+            // A reader cannot read the history: his menu does not offer it.
+            const QList<QAction *> actions = window->findChildren<QAction *>();
+            QCOMPARE(std::any_of(actions.cbegin(), actions.cend(),
+                                 [](QAction *a) {
+                                     return a->text() == u"History\u2026" && a->isVisible();
+                                 }),
+                     qstrcmp(who, "dave") == 0);
             window->EditCell(1, 4, QLatin1String(who));
             user->answerMessage(QMessageBox::Ok);
             Click(window, "cmdSave");
@@ -139,6 +147,31 @@ private Q_SLOTS:
             user->seenTexts(),
             (QStringList{"Failed!", "Your changes are not saved. Throw them away?", "Saved!"}));
         QCOMPARE(m_db->scalar(QStringLiteral("Select Clerk_UserName From Clerk")), "dave");
+    }
+
+    // The history names the login, whatever operator the module declares or a program sets;
+    // editors read it, and neither they nor readers change, add or delete its rows.
+    void historyNamesTheLogin()
+    {
+        m_db->exec(QStringLiteral("Insert Into Clerk(Clerk_UserName) Values('Eve')"));
+        ConnectionPool::DeclareOperator(as("dave"), login("bob"));
+        QVERIFY(ExcuteSQL(as("dave"), QStringLiteral("Update Clerk Set Clerk_Phone='1' Where "
+                                                     "Clerk_UserName='Eve'")));
+        QCOMPARE(sql("dave", "Update Clerk Set Clerk_Phone=set_config('ardenta.operator','x',"
+                             "false) Where Clerk_UserName='Eve'"),
+                 1);
+        const QString users = "Select string_agg(Coalesce(History_User,'-'), ',' Order By "
+                              "History_ID) From Clerk_History Where History_Kind='UPDATE' And "
+                              "History_Before Like '%\"Eve\"%'";
+        QCOMPARE(m_db->scalar(users).toString(), login("dave") + u',' + login("dave"));
+        QVERIFY(sql("dave", "Select History_ID From Clerk_History") > 0);
+        QCOMPARE(sql("carl", "Select History_ID From Clerk_History"), -1);
+        for (const char *who : {"carl", "dave"}) {
+            for (const char *statement :
+                 {"Update Clerk_History Set History_User='x'", "Delete From Clerk_History",
+                  "Insert Into Clerk_History(Clerk_ID,History_Kind) Values(1,'DELETE')"})
+                QCOMPARE(sql(who, QLatin1String(statement)), -1);
+        }
     }
 
     // The host takes the login for the operator and refuses another name; Ann's host still ages

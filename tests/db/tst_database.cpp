@@ -417,7 +417,7 @@ private Q_SLOTS:
         DB_FIXTURE_WITH(db, false);
         QString message;
         QVERIFY2(InitDatabase(db.connection(), &message), qPrintable(message));
-        QVERIFY2(message.endsWith(Announcing + u'.'), qPrintable(message));
+        QVERIFY2(message.contains(Announcing), qPrintable(message));
         QVERIFY(InitDatabase(db.connection(), &message));
         QVERIFY2(message.endsWith("nothing was changed."), qPrintable(message));
         for (const char *older :

@@ -246,9 +246,9 @@ class Bus:
         names = [action.getName(i) for i in range(action.nActions)]
         action.doAction(names.index("Press") if "Press" in names else 0)
 
-    def click(self, acc):
+    def click(self, acc, button=1):
         x, y, width, height = acc.queryComponent().getExtents(self.at.DESKTOP_COORDS)
-        self.at.Registry.generateMouseEvent(x + width // 2, y + height // 2, "b1c")
+        self.at.Registry.generateMouseEvent(x + width // 2, y + height // 2, f"b{button}c")
 
     def focus(self, acc, what):
         """Keys go where the focus is: grabs it, or clicks when the control will not take it.
@@ -519,6 +519,7 @@ class Scenario:
             raise Failure(f"after Refresh the grid shows {stored}")
         step("saved, refreshed and read back")
 
+        self.history(app, table, row, username, eng, self.SOUGHT, ("0500", "0501"))
         self.print_preview(app, window, eng)
         bus.press(self.button(window, self.caption(eng, "0082")))
         self.session.ended(process)
@@ -551,6 +552,22 @@ class Scenario:
         step(f"Copy Cell put {cell.name!r} on the X clipboard")
         bus.press(self.button(window, self.caption(eng, "0082")))
         self.session.ended(process)
+
+    def history(self, app, table, row, col, pack, name, entries):
+        """The history windows from the grid's menu, opened by a right-click on a row: every
+        control named, Escape closes each."""
+        bus, at = self.bus, self.at
+        titles = {"0500": pack["0502"].replace("%1", name), "0501": pack["0503"]}
+        for entry in entries:
+            menu = bus.popup_menu(lambda: bus.click(table.getAccessibleAt(row, col), 3))
+            bus.press(bus.find(menu, at.ROLE_MENU_ITEM, pack[entry]))
+            window = bus.window(app, titles[entry])
+            grid = self.check_grid_name(window, titles[entry], titles[entry])
+            self.check_named(window, titles[entry])
+            bus.focus(grid, "the history's list")
+            bus.key("Escape")
+            bus.gone(window, titles[entry])
+        step(f"{', '.join(titles[e] for e in entries)}: closed by Escape")
 
     def print_preview(self, app, staff, pack):
         bus, at = self.bus, self.at
@@ -680,6 +697,7 @@ class Scenario:
         if not cjk.search(editor.name):
             raise Failure(f"the editor's name {editor.name!r} is not Chinese")
         self.check_named(window, "staff window editing (CHS)")
+        self.history(app, grid.queryTable(), 0, 4, chs, self.PEOPLE[0][0], ("0500",))
         self.print_preview(app, window, chs)
         bus.press(self.button(window, self.caption(chs, "0082")))
         self.session.ended(process)

@@ -5,6 +5,7 @@
 #include "DbFixture.h"
 #include "print/cryClerk.h"
 #include "print/frmPrint.h"
+#include "staff/frmHistory.h"
 #include "staff/frmMain.h"
 #include "widgets/FlexGrid.h"
 #include "widgets/MsgBox.h"
@@ -406,16 +407,28 @@ private Q_SLOTS:
         QCOMPARE(m_grid->TextMatrix(2, 4), QStringLiteral("Ivan"));
         QCOMPARE(serials(), (QStringList{"1", "2", "3", "4"}));
 
-        // Shift+Delete asks for all: No deletes nothing but renumbers, Yes empties the table.
+        // Shift+Delete asks for all, then how many the table holds (warning, default No): No at
+        // either deletes nothing but renumbers; Yes at both empties the table.
+        const QString count =
+            QStringLiteral("This removes all 2 people from the staff directory. Delete them all?");
+        const QList<QStringList> kept = db.staff();
         m_grid->setTextMatrix(1, 0, QStringLiteral("9"));
-        user->answerMessage(QMessageBox::No);
-        QTest::keyClick(m_grid, Qt::Key_Delete, Qt::ShiftModifier);
-        QCOMPARE(serials(), (QStringList{"1", "2", "3", "4"}));
+        for (const auto &answers : {QList{QMessageBox::No}, {QMessageBox::Yes, QMessageBox::No}}) {
+            for (const QMessageBox::StandardButton answer : answers)
+                user->answerMessage(answer);
+            QTest::keyClick(m_grid, Qt::Key_Delete, Qt::ShiftModifier);
+            QCOMPARE(serials(), (QStringList{"1", "2", "3", "4"}));
+        }
+        const SeenDialog &second = user->seen().back();
+        QCOMPARE(std::tuple(second.icon, second.defaultButton),
+                 std::tuple(QMessageBox::Warning, QMessageBox::No));
+        user->answerMessage(QMessageBox::Yes);
         user->answerMessage(QMessageBox::Yes);
         QTest::keyClick(m_grid, Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(db.count(QStringLiteral("Clerk")), 0);
         QCOMPARE(serials(), QStringList{QStringLiteral("1")});
-        QCOMPARE(user->seenTexts(), (QStringList{question, "Failed!"} + QStringList(3, question)));
+        QCOMPARE(user->seenTexts(), (QStringList{question, "Failed!", question, question, question,
+                                                 count, question, count}));
 
         // Only the new-entry row is left: Escape presses Print, from the editor and from the
         // grid, and there is nothing to print. With a record there is.
@@ -435,6 +448,83 @@ private Q_SLOTS:
         db.addNames({QStringLiteral("Dan")});
         Click(m_window, "cmdPrint");
         QCOMPARE(frmPrint::loadedInstance()->report()->RecordCount(), 1);
+
+        // Deleted Staff... puts every deleted row back under its old key.
+        QVERIFY(choose(openMenu(1, 4), "Deleted Staff\u2026"));
+        frmHistory *deleted = frmHistory::loadedInstance();
+        Find<FlexGrid>(deleted, "vfgMain")->SelectAllRows();
+        Click(deleted, "cmdRestore");
+        saveGrid();
+        QCOMPARE(db.count(QStringLiteral("Clerk")), 5); // Dan deleted alone, too
+        for (const QStringList &row : kept)
+            QVERIFY(db.staff().contains(row));
+    }
+
+    // History... lists a row's changes newest first, a line per field. Restore puts the values
+    // before a change back as the user's edits (undone and redone as any), which the save checks:
+    // a colleague's change in between is asked about. Deleted Staff... lists a deleted row until
+    // it is put back as a new row with its old key; a colleague who put it back first keeps his
+    // values, and the user's own edit of it is written over them.
+    void restoreFromHistory()
+    {
+        DbFixture db;
+        db.addStaff({"E1", "", "Anna", "", "", "100"});
+        db.addNames({QStringLiteral("Dan")});
+        open(db, true);
+        typeInto(1, 7, QStringLiteral("1"));
+        saveGrid();
+        QVERIFY(choose(openMenu(1, 4), "History\u2026"));
+        frmHistory *history = frmHistory::loadedInstance();
+        auto *lines = Find<FlexGrid>(history, "vfgMain");
+        QCOMPARE(history->windowTitle(), QStringLiteral("History of Anna"));
+        QCOMPARE(lines->Rows(), 5); // the change, and the three fields Anna was added with
+        QStringList change;
+        for (int col = 1; col < 6; ++col)
+            change << lines->TextMatrix(1, col);
+        QCOMPARE(change, (QStringList{"", "Changed", "Phone", "100", "1001"}));
+        QCOMPARE(lines->TextMatrix(2, 2), QStringLiteral("Added"));
+        lines->Select(3, 0);
+        QVERIFY(!Find<QPushButton>(history, "cmdRestore")->isEnabled());
+        lines->Select(1, 0);
+        Click(history, "cmdRestore");
+        QCOMPARE(m_grid->TextMatrix(1, 7), QStringLiteral("100"));
+        m_window->Undo();
+        QCOMPARE(m_grid->TextMatrix(1, 7), QStringLiteral("1001"));
+        m_window->Redo();
+        db.exec(QStringLiteral("Update Clerk Set Clerk_Phone='150'"));
+        user->answerMessage(QMessageBox::No);
+        saveGrid();
+        QVERIFY(user->seen()[1].text.endsWith("read '1001', theirs '150', yours '100'"));
+        QCOMPARE(m_grid->TextMatrix(1, 7), QStringLiteral("150"));
+
+        const QString dan = m_grid->TextMatrix(2, 1);
+        clickCell(2, 0);
+        user->answerMessage(QMessageBox::Yes);
+        QTest::keyClick(m_grid, Qt::Key_Delete);
+        QVERIFY(choose(openMenu(1, 4), "Deleted Staff\u2026"));
+        history = frmHistory::loadedInstance();
+        QCOMPARE(history->windowTitle(), QStringLiteral("Deleted Staff"));
+        QCOMPARE(Find<FlexGrid>(history, "vfgMain")->TextMatrix(1, 5), QStringLiteral("Dan"));
+        Click(history, "cmdRestore");
+        QCOMPARE((QStringList{m_grid->TextMatrix(2, 1), m_grid->TextMatrix(2, 4)}),
+                 (QStringList{dan, "Dan"}));
+        QCOMPARE(serials(), (QStringList{"1", "2", "3"}));
+        // Not listed while the grid holds it; Escape closes the list.
+        QVERIFY(choose(openMenu(1, 4), "Deleted Staff\u2026"));
+        history = frmHistory::loadedInstance();
+        QCOMPARE(Find<FlexGrid>(history, "vfgMain")->Rows(), 1);
+        QVERIFY(ShowWindow(history));
+        QTest::keyClick(history, Qt::Key_Escape);
+        SettleWindows();
+        QVERIFY(!frmHistory::loadedInstance());
+        typeInto(2, 15, QStringLiteral("memo"));
+        db.exec("Insert Into Clerk(Clerk_ID,Clerk_UserName,Clerk_Phone) Values(" + dan +
+                ",'Dan','555')");
+        saveGrid();
+        QCOMPARE(db.staff()[1].mid(0, 4) << db.staff()[1][6] << db.staff()[1][14],
+                 (QStringList{dan, {}, {}, "Dan", "555", "memo"}));
+        checkGridEqualsDatabase(db);
+        QCOMPARE(home->logEntryCount(), 0);
     }
 
     // Copying needs no right to edit: Ctrl+C and Copy Cell give one value, rows picked with
@@ -473,7 +563,8 @@ private Q_SLOTS:
             enabled << (action->isEnabled() ? action->text() : QString());
         menu->close();
         QCOMPARE(enabled.join(u',').split(u',', Qt::SkipEmptyParts),
-                 (QStringList{"Copy Cell", "Copy Rows", "Find", "Refresh"}));
+                 (QStringList{"Copy Cell", "Copy Rows", "Find", "Refresh", "History\u2026",
+                              "Deleted Staff\u2026"}));
 
         const QRect first = m_grid->visualRect(m_grid->model()->index(0, 4));
         QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, first.center());

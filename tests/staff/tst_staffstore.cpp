@@ -3,9 +3,12 @@
 
 #include "db/ClerkFields.h"
 #include "db/ConnectionPool.h"
+#include "db/Database.h"
+#include "db/Schema.h"
 #include "DbFixture.h"
 #include "staff/CollisionQuestion.h"
 #include "staff/StaffEdits.h"
+#include "staff/StaffHistory.h"
 #include "staff/StaffStatements.h"
 #include "staff/StaffStore.h"
 #include "TestHome.h"
@@ -433,6 +436,89 @@ private Q_SLOTS:
         QCOMPARE(after[1].mid(Col("Clerk_NO"), 6), (QStringList{"Z1", {}, "Zoe", {}, {}, "555"}));
         QCOMPARE(after[2].mid(Col("Clerk_NO"), 3), (QStringList{"D1", {}, "Dup"}));
         QCOMPARE(home.logEntryCount(), 1); // the refused insert
+    }
+
+    // Each insert, change and delete of a Clerk row leaves one entry, newest first, whoever
+    // writes (the test's own connection, as psql would: its login); a change that changes
+    // nothing leaves none. The module's connections name the operator declared last (PostgreSQL;
+    // SQLite knows no users). A row put back under its key is no longer listed as deleted, and
+    // putting it back again changes nothing. Without the history the database still passes, and
+    // the next --init-db brings it back (on SQLite naming a column added since).
+    void historyOfEveryChange_data() { BackendRows(); }
+    void historyOfEveryChange()
+    {
+        using Kind = StaffHistory::Kind;
+        TestHome home;
+        DB_FIXTURE(db);
+        db.addStaff({"E1", "", "Anna", "", "", "100"});
+        const QStringList anna = db.staff()[0];
+        db.exec(QStringLiteral("Update Clerk Set Clerk_Phone='101'"));
+        db.exec(QStringLiteral("Update Clerk Set Clerk_Phone='101'"));
+        for (const char *name : {"Anna Smith", "Bob"}) {
+            ConnectionPool::DeclareOperator(db.connection(), QString::fromUtf8(name));
+            QVERIFY(ExcuteSQL(db.connection(),
+                              name[0] == 'A' ? QStringLiteral("Update Clerk Set Clerk_Memo='m'")
+                                             : StaffStatements::DeleteAll()));
+        }
+        std::vector<StaffHistory::Entry> entries;
+        QVERIFY(StaffHistory::Changes(db.connection(), anna[0], &entries));
+        QCOMPARE(entries.size(), size_t(4));
+        const QString login = db.onPostgreSql() ? db.scalar("Select session_user").toString() : "";
+        const QList<std::tuple<Kind, QString, std::vector<int>>> expected{
+            {Kind::Deleted, db.onPostgreSql() ? "Bob" : "", {0, 2, 5, 13}},
+            {Kind::Changed, db.onPostgreSql() ? "Anna Smith" : "", {Field("Clerk_Memo")}},
+            {Kind::Changed, login, {Field("Clerk_Phone")}},
+            {Kind::Added, login, {0, 2, 5}}};
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const auto &[kind, user, fields] = expected[qsizetype(i)];
+            QCOMPARE(std::tuple(entries[i].What, entries[i].User, entries[i].Fields()),
+                     std::tuple(kind, user, fields));
+            QVERIFY(
+                QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(entries[i].Time)
+                    .hasMatch());
+        }
+        QCOMPARE(entries[2].Before[size_t(Field("Clerk_Phone"))], QVariant("100"));
+        QCOMPARE(entries[2].After[size_t(Field("Clerk_Phone"))], QVariant("101"));
+
+        QVERIFY(StaffHistory::Deleted(db.connection(), &entries));
+        QCOMPARE(entries.size(), size_t(1));
+        QCOMPARE(entries[0].Key, anna[0]);
+        QStringList cells{anna[0]};
+        for (const QVariant &value : entries[0].Before)
+            cells << value.toString();
+        for (const int restored : {1, 0}) {
+            int rows = -1;
+            QVERIFY(ExcuteSQL(db.connection(), StaffStatements::Restore(cells), &rows));
+            QCOMPARE(rows, restored);
+        }
+        QCOMPARE(db.staff()[0].mid(0, 8), (anna.mid(0, 6) << "101" << QString()));
+        QVERIFY(StaffHistory::Deleted(db.connection(), &entries) && entries.empty());
+
+        const QStringList drop = db.onPostgreSql()
+                                     ? QStringList{"Drop Trigger clerk_history On Clerk",
+                                                   "Drop Trigger clerk_history_update On Clerk"}
+                                     : QStringList{"Drop Trigger Clerk_History_Insert",
+                                                   "Drop Trigger Clerk_History_Update",
+                                                   "Drop Trigger Clerk_History_Delete",
+                                                   "Alter Table Clerk Add Clerk_X Text"};
+        for (const QString &statement : drop + QStringList{"Drop Table Clerk_History"})
+            db.exec(statement);
+        QString message;
+        QVERIFY2(CheckDatabase(db.connection(), &message), qPrintable(message));
+        QVERIFY(!StaffHistory::Readable(db.connection()));
+        QVERIFY(InitDatabase(db.connection(), &message));
+        QVERIFY2(message.endsWith(QLatin1String("added the history of staff changes.")),
+                 qPrintable(message));
+        db.exec(QStringLiteral("Update Clerk Set %1='102'")
+                    .arg(db.onPostgreSql() ? "Clerk_Phone" : "Clerk_X"));
+        const QString after = db.scalar("Select History_After From Clerk_History").toString();
+        QVERIFY2(
+            after.contains(db.onPostgreSql() ? "\"clerk_phone\":\"102\"" : "\"Clerk_X\":\"102\""),
+            qPrintable(after));
+        QVERIFY(InitDatabase(db.connection(), &message));
+        QVERIFY2(message.endsWith(QLatin1String("nothing was changed.")), qPrintable(message));
+        QCOMPARE(home.logEntryCount(), 0);
     }
 
     // The disk fills half-way through a save (a file-size limit in a child): the save is rolled
