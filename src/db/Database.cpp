@@ -303,7 +303,29 @@ bool QueryRuns(const QString &strConnection, const QString &strSQL)
     }
 }
 
-// A write is never repeated here: its commit may have happened before the connection dropped.
+namespace {
+
+// A write in one transaction, never repeated here: its commit may have happened before the
+// connection dropped. A failure to connect travels on unlogged; any other is logged as the
+// original's ExcuteSQL logs one, its detail the text wholeText() builds, called only then.
+bool Write(const QString &connection, const std::function<QString()> &wholeText,
+           const std::function<void(QSqlDatabase &, SqlEngine)> &work)
+{
+    try {
+        InTransaction(connection, work);
+        return true;
+    } catch (const ConnectionError &e) {
+        noteFailure(e, connection);
+        throw;
+    } catch (const std::exception &e) {
+        noteFailure(e, connection);
+        LogFailure(e, QStringLiteral("ExcuteSQL"), QStringLiteral("modPublic"), wholeText());
+        return false;
+    }
+}
+
+} // namespace
+
 bool ExcuteBatch(const QString &strConnection, const std::function<QString()> &next,
                  const std::function<QString()> &wholeText,
                  const std::function<void(int rows)> &counted)
@@ -315,32 +337,22 @@ bool ExcuteBatch(const QString &strConnection, const std::function<QString()> &n
     QString statement = next();
     if (statement.isNull())
         return true;
-    try {
-        InTransaction(connection, [&](QSqlDatabase &db, SqlEngine engine) {
-            QSqlQuery query(db);
-            for (; !statement.isNull(); statement = next()) {
-                int rows = 0;
-                for (const QString &piece : AdaptBatch(statement, engine)) {
-                    ExecStatement(query, piece);
-                    if (counted && query.numRowsAffected() < 0)
-                        throw ArdentaError(QStringLiteral("The database did not say how many rows "
-                                                          "the statement changed"));
-                    rows += counted ? query.numRowsAffected() : 0;
-                }
-                if (counted)
-                    counted(rows);
+    return Write(connection, wholeText, [&](QSqlDatabase &db, SqlEngine engine) {
+        QSqlQuery query(db);
+        for (; !statement.isNull(); statement = next()) {
+            int rows = 0;
+            for (const QString &piece : AdaptBatch(statement, engine)) {
+                ExecStatement(query, piece);
+                if (counted && query.numRowsAffected() < 0)
+                    throw ArdentaError(QStringLiteral("The database did not say how many rows "
+                                                      "the statement changed"));
+                rows += counted ? query.numRowsAffected() : 0;
             }
-            query.finish();
-        });
-        return true;
-    } catch (const ConnectionError &e) {
-        noteFailure(e, connection);
-        throw;
-    } catch (const std::exception &e) {
-        noteFailure(e, connection);
-        LogFailure(e, QStringLiteral("ExcuteSQL"), QStringLiteral("modPublic"), wholeText());
-        return false;
-    }
+            if (counted)
+                counted(rows);
+        }
+        query.finish();
+    });
 }
 
 namespace {
@@ -385,21 +397,13 @@ bool ExcuteInsert(const QString &strConnection, const QString &strSQL, const QSt
     *newKey = 0;
     if (strConnection.trimmed().isEmpty())
         return false;
-    try {
-        InTransaction(strConnection, [&](QSqlDatabase &db, SqlEngine engine) {
+    return Write(
+        strConnection, [&] { return strSQL; },
+        [&](QSqlDatabase &db, SqlEngine engine) {
             QSqlQuery query(db);
             *newKey = InsertedKey(query, strSQL, keyColumn, engine, dialect);
             query.finish();
         });
-        return true;
-    } catch (const ConnectionError &e) {
-        noteFailure(e, strConnection);
-        throw;
-    } catch (const std::exception &e) {
-        noteFailure(e, strConnection);
-        LogFailure(e, QStringLiteral("ExcuteSQL"), QStringLiteral("modPublic"), strSQL);
-        return false;
-    }
 }
 
 bool ExcuteSQL(const QString &strConnection, const QString &strSQL)
