@@ -12,6 +12,8 @@
 //              the string may override.
 // ODBC:        anything holding "Driver=" or "DSN=", handed to the driver unchanged.
 
+#include "db/PasswordMask.h" // what every user of a connection string needs for the log
+
 #include <ArdentaExport.h>
 
 #include <QList>
@@ -38,17 +40,9 @@ struct ConnectionSettings
 
 ConnectionSettings ParseConnectionString(const QString &connection);
 
-// The same string with every password value replaced by "***", fit for the error log. It reads
-// the string exactly as ParseConnectionString does (for ODBC strings: as OdbcAttributes does).
-// Key-value strings have one reading: values in quotes or braces are kept whole.
-ARDENTA_EXPORT QString MaskPasswords(const QString &connection);
 // A name for what a user keeps of one database (what he was shown, a draft): a hash of the
 // masked connection string and the operator, so that it holds no password and no database name.
 ARDENTA_EXPORT QString UserStateKey(const QString &connection, const QString &operatorName);
-
-// A message about the connection (a driver's or the database's words) with every password the
-// string holds, as written or as read, replaced by "***".
-QString MaskPasswordsIn(const QString &message, const QString &connection);
 
 // An ODBC string's attributes as (lower-case key, value), braces taken off: "PWD={a;b}}c}"
 // gives ("pwd", "a;b}c"). A value in quotes is kept whole too, so a password is never read in

@@ -4,6 +4,10 @@
 #include "common/Codec.h"
 #include "common/LocalAddress.h"
 #include "common/NoticeMessage.h"
+#include "db/Database.h"
+#include "db/Recordset.h"
+#include "db/ValueFormat.h"
+#include "notice/NoticeStatements.h"
 
 #include <QHostAddress>
 
@@ -60,6 +64,22 @@ void NoticeBroadcast::SetLocalIPSource(std::function<QString()> source)
 }
 
 NoticeBroadcast::NoticeBroadcast(Settings settings) : m_settings(std::move(settings)) {}
+
+void NoticeBroadcast::SendToOthersOnline(const QString &strConnection, const QString &strPublisher,
+                                         const QString &strContent)
+{
+    const QString sql = NoticeStatements::OthersOnline(LocalIP());
+    const std::shared_ptr<Recordset> users = GetRecordset(strConnection, sql);
+    if (!users)
+        throw ArdentaError(QStringLiteral("The online users could not be read"));
+    const NoticeBroadcast broadcast;
+    const QByteArray datagram = broadcast.Datagram(strPublisher, strContent);
+    for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
+        const QString address = Nulltostr(users->Fields(QStringLiteral("UserIP")));
+        if (!address.isEmpty())
+            broadcast.SendTo(address, datagram);
+    }
+}
 
 QByteArray NoticeBroadcast::Datagram(const QString &strPublisher, const QString &strContent) const
 {

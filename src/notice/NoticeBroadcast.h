@@ -23,6 +23,11 @@ public:
 
     explicit NoticeBroadcast(Settings settings = ReadSettings());
 
+    // Sends the notice to every online user but this machine, as the OnLine table lists them;
+    // throws ArdentaError when they cannot be read or a send fails.
+    static void SendToOthersOnline(const QString &strConnection, const QString &strPublisher,
+                                   const QString &strContent);
+
     // The notice text in the configured encoding; throws ArdentaError for an unknown encoding.
     QByteArray Datagram(const QString &strPublisher, const QString &strContent) const;
 

@@ -1,7 +1,5 @@
 #include "notice/frmNotice.h"
 
-#include "common/ArdentaError.h"
-#include "common/Clock.h"
 #include "common/Convert.h"
 #include "common/ErrLog.h"
 #include "common/Language.h"
@@ -13,11 +11,11 @@
 #include "db/ValueFormat.h"
 #include "notice/NoticeBroadcast.h"
 #include "notice/NoticeDraft.h"
+#include "notice/NoticeListUpdate.h"
 #include "notice/NoticeStatements.h"
 #include "search/frmQueryNotice.h"
 #include "search/NoticeList.h"
 #include "widgets/Appearance.h"
-#include "widgets/BenchMarks.h"
 #include "widgets/FlexGrid.h"
 #include "widgets/GridMenu.h"
 #include "widgets/MsgBox.h"
@@ -78,18 +76,7 @@ frmNotice::frmNotice()
     SetWidgetColor(this, QPalette::Window, DesignColor::Window);
     setAutoFillBackground(true);
 
-    vfgMain = new FlexGrid(this);
-    PlaceControl(vfgMain, Design::List);
-    vfgMain->setSelectionByRow(true);
-    vfgMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    vfgMain->setForeColorFixed(qint32(DesignColor::White));
-    vfgMain->setBackColorAlternate(qint32(DesignColor::Window));
-    vfgMain->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QPalette headerPalette = vfgMain->horizontalHeader()->palette();
-    headerPalette.setColor(QPalette::Button, QColor(0x3A, 0x6E, 0xA5)); // the desktop colour
-    headerPalette.setColor(QPalette::ButtonText, Qt::white);
-    vfgMain->horizontalHeader()->setPalette(headerPalette);
-    connect(vfgMain, &FlexGrid::AfterRowColChange, this, &frmNotice::vfgMain_AfterRowColChange);
+    makeList();
 
     txtNotice = new QTextEdit(this);
     PlaceControl(txtNotice, Design::Text);
@@ -108,13 +95,10 @@ frmNotice::frmNotice()
     for (size_t i = 0; i < std::size(buttons); ++i)
         *buttons[i] = MakeButton(picControl, Design::Buttons[i]);
 
-    setTabOrder(vfgMain, txtNotice);
-    setTabOrder(txtNotice, cmdRefresh);
-    setTabOrder(cmdRefresh, cmdFind);
-    setTabOrder(cmdFind, cmdDelete);
-    setTabOrder(cmdDelete, cmdExit);
-    setTabOrder(cmdExit, cmdSave);
-    setTabOrder(cmdSave, cmdAdd);
+    QWidget *const tabOrder[] = {vfgMain,   txtNotice, cmdRefresh, cmdFind,
+                                 cmdDelete, cmdExit,   cmdSave,    cmdAdd};
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     connect(cmdFind, &QPushButton::clicked, this, &frmNotice::cmdFind_Click);
     connect(cmdAdd, &QPushButton::clicked, this, &frmNotice::AddNew);
@@ -131,6 +115,23 @@ frmNotice::frmNotice()
 
     resize(TwipsToPixels(Design::ClientWidth), TwipsToPixels(Design::ClientHeight));
     setMinimumSize(TwipsToPixels(Design::MinimumWidth), TwipsToPixels(Design::MinimumHeight));
+}
+
+void frmNotice::makeList()
+{
+    vfgMain = new FlexGrid(this);
+    PlaceControl(vfgMain, Design::List);
+    vfgMain->setSelectionByRow(true);
+    vfgMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    vfgMain->setForeColorFixed(qint32(DesignColor::White));
+    vfgMain->setBackColorAlternate(qint32(DesignColor::Window));
+    vfgMain->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QPalette headerPalette = vfgMain->horizontalHeader()->palette();
+    headerPalette.setColor(QPalette::Button, QColor(0x3A, 0x6E, 0xA5)); // the desktop colour
+    headerPalette.setColor(QPalette::ButtonText, Qt::white);
+    vfgMain->horizontalHeader()->setPalette(headerPalette);
+    connect(vfgMain, &FlexGrid::AfterRowColChange, this, &frmNotice::vfgMain_AfterRowColChange);
+    m_listUpdate = std::make_unique<NoticeListUpdate>(*vfgMain, [this] { currentNoticeChanged(); });
 }
 
 frmNotice::~frmNotice()
@@ -340,97 +341,23 @@ void frmNotice::NoticesChanged(const QList<qint64> &ids)
         const std::shared_ptr<Recordset> now = GetRecordset(Session().gstrConnection, sql);
         if (!now) // logged
             return;
-        std::map<qint64, qsizetype> stored;
-        for (qsizetype r = 0; r < now->RecordCount(); ++r)
-            stored[now->text(r, NoticeKeyCol).toLongLong()] = r;
-        // One pass over the list, however long, for where the named notices are.
-        const QSet<qint64> named(ids.cbegin(), ids.cend());
-        std::map<qint64, int> listed;
-        for (int row = vfgMain->FixedRows(); row < vfgMain->Rows(); ++row) {
-            const qint64 id = vfgMain->TextMatrix(row, NoticeKeyCol).toLongLong();
-            if (named.contains(id))
-                listed[id] = row;
-        }
         const QScopedValueRollback moving(m_blnMoving, true);
-        dropGone(listed, stored);
-        takeChanged(*now, stored, listed);
-        addNew(*now, stored, listed);
+        m_listUpdate->Take(ids, *now);
     } catch (const std::exception &e) {
         LogFailure(e, QStringLiteral("NoticesChanged"), ModuleName, sql);
     }
 }
 
-// Bottom first, so that the rows above keep their numbers.
-void frmNotice::dropGone(const std::map<qint64, int> &listed,
-                         const std::map<qint64, qsizetype> &stored)
+void frmNotice::currentNoticeChanged()
 {
-    for (auto it = listed.crbegin(); it != listed.crend(); ++it) {
-        const auto [id, row] = *it;
-        if (stored.count(id))
-            continue;
-        if (row == vfgMain->Row())
-            m_keptGone.insert(id);
-        else
-            vfgMain->RemoveItem(row);
-    }
-}
-
-// Rows moved up as others went: each is looked up again, which changes that are not new notices
-// can afford.
-void frmNotice::takeChanged(const Recordset &now, const std::map<qint64, qsizetype> &stored,
-                            const std::map<qint64, int> &listed)
-{
-    const int current = currentDataRow();
-    for (const auto &[id, r] : stored) {
-        const int row = listed.count(id) ? FindNoticeRow(vfgMain, QString::number(id)) : -1;
-        if (row < 0)
-            continue;
-        for (const int col : {NoticeTimeCol, NoticePublisherCol})
-            vfgMain->setCellValue(row, col, now.value(r, col));
-        // A new text of the notice shown, unless the user is at work on his own.
-        if (row == current && mstrMode.isEmpty() && !txtNotice->document()->isModified())
-            ShowNotice();
-    }
-}
-
-// Newest first, as the list is read: a notice goes above the first one not later than itself
-// (under Jet a client's clock may put it lower than the top).
-void frmNotice::addNew(const Recordset &now, const std::map<qint64, qsizetype> &stored,
-                       const std::map<qint64, int> &listed)
-{
-    for (const auto &[id, r] : stored) {
-        if (listed.count(id))
-            continue;
-        const QString time = now.text(r, NoticeTimeCol);
-        int low = vfgMain->FixedRows();
-        int high = vfgMain->Rows();
-        while (low < high) {
-            const int middle = (low + high) / 2;
-            if (vfgMain->TextMatrix(middle, NoticeTimeCol) > time)
-                low = middle + 1;
-            else
-                high = middle;
-        }
-        QVariantList values;
-        for (int col = 0; col < now.ColumnCount(); ++col)
-            values << now.value(r, col);
-        vfgMain->AddRecord(low, values);
-        MarkBoardRow(id, low);
-    }
-    ResetSN();
+    if (mstrMode.isEmpty() && !txtNotice->document()->isModified())
+        ShowNotice();
 }
 
 void frmNotice::dropKeptGone()
 {
-    if (m_keptGone.isEmpty())
-        return;
     const QScopedValueRollback moving(m_blnMoving, true);
-    for (int row = vfgMain->Rows() - 1; row >= vfgMain->FixedRows(); --row) {
-        const qint64 id = vfgMain->TextMatrix(row, NoticeKeyCol).toLongLong();
-        if (row != vfgMain->Row() && m_keptGone.remove(id))
-            vfgMain->RemoveItem(row);
-    }
-    ResetSN();
+    m_listUpdate->DropKeptGone();
 }
 
 void frmNotice::keepDraft()
@@ -508,7 +435,7 @@ void frmNotice::AddNew()
     if (mstrMode == AddNewMode || !mayDropText())
         return;
     mstrMode = AddNewMode;
-    m_maybeStored.reset(); // another notice from here on
+    m_store.NewNotice();
     txtNotice->setPlainText(QString());
     setTextBackground(DesignColor::Composing);
     txtNotice->setFocus();
@@ -531,77 +458,65 @@ void frmNotice::SaveData()
     QString sql;
     try {
         const QString text = txtNotice->toPlainText();
-        const bool composing = mstrMode == AddNewMode;
-        QString storedId;
-        if (composing) {
-            if (refuseEmptyText(text))
-                return;
-            if (!newNoticeStatement(text, &sql, &storedId)) {
-                MsgFailed(LastDatabaseFailure(), this);
-                return;
-            }
-        } else {
-            const int row = currentDataRow();
-            if (row < 0)
-                return;
-            const QString key = TrimBlanks(vfgMain->TextMatrix(row, NoticeKeyCol));
-            if (!IsPlainWholeNumber(key)) // also blank, or the header's "ID"
-                return;
-            if (refuseEmptyText(text))
-                return;
-            sql = NoticeStatements::UpdateContent(key, text);
-        }
-
-        int rows = 0;
-        bool stored = false;
-        if (composing && storedId.isEmpty()) {
-            // The notice just saved is found by the key it took, not by its time.
-            qint64 key = 0;
-            stored = ExcuteInsert(Session().gstrConnection, sql, QStringLiteral("Notice_ID"),
-                                  Session().gintDBType, &key);
-            if (key > 0)
-                storedId = QString::number(key);
-        } else {
-            stored = ExcuteSQL(Session().gstrConnection, sql, &rows);
-        }
-        if (!stored) {
-            // The text and the mode stay so the user can try again; a new notice may have been
-            // stored before the connection dropped, and the next save looks for it.
-            if (composing) {
-                if (!m_maybeStored)
-                    m_maybeStored = MaybeStored{{}, highestListedId()};
-                m_maybeStored->Texts << StoredValue(text).toString();
-            }
-            MsgFailed(LastDatabaseFailure(), this);
-            return;
-        }
-        if (!composing && rows == 0) {
-            // The database left the notice alone (not this login's), or it is gone.
-            const bool gone = noticeGone(QStringLiteral("SaveData"), sql);
-            MsgFailed(QString(), this);
-            if (gone)
-                RefreshDB();
-            return;
-        }
-        if (composing) {
-            m_maybeStored.reset();
-            RefreshDB(storedId);
-        }
-        txtNotice->document()->setModified(false);
-        setTextBackground(DesignColor::Viewing);
-        MsgInfo(GetLangText(ModuleTexts::Saved), this);
-        if (composing && MsgYesNo(GetLangText(QStringLiteral("0426"),
-                                              QStringLiteral("Are you want to send Notice?")),
-                                  this)) {
-            // The stored text as the database gave it back.
-            SendAllUserMsg(Session().gstrOperator,
-                           NoticeMessage::LeftChars(txtNotice->toPlainText(), 10));
-        }
+        if (mstrMode == AddNewMode)
+            saveNew(text, &sql);
+        else
+            saveChange(text, &sql);
     } catch (const std::exception &e) {
         setTextBackground(DesignColor::Viewing);
         LogFailure(e, QStringLiteral("SaveData"), ModuleName, sql);
         MsgFailed(MaskPasswordsIn(QString::fromUtf8(e.what()), Session().gstrConnection), this);
     }
+}
+
+void frmNotice::saveNew(const QString &text, QString *sql)
+{
+    if (refuseEmptyText(text))
+        return;
+    QString storedId;
+    if (m_store.SaveNew(Session().gstrConnection, Session().gintDBType, Session().gstrOperator,
+                        text, highestListedId(), &storedId, sql) != NoticeStore::Outcome::Done) {
+        // The text and the mode stay so the user can try again.
+        MsgFailed(m_store.Reason(), this);
+        return;
+    }
+    RefreshDB(storedId);
+    textSaved();
+    if (MsgYesNo(
+            GetLangText(QStringLiteral("0426"), QStringLiteral("Are you want to send Notice?")),
+            this)) {
+        // The stored text as the database gave it back.
+        SendAllUserMsg(Session().gstrOperator,
+                       NoticeMessage::LeftChars(txtNotice->toPlainText(), 10));
+    }
+}
+
+void frmNotice::saveChange(const QString &text, QString *sql)
+{
+    const int row = currentDataRow();
+    if (row < 0)
+        return;
+    const QString key = TrimBlanks(vfgMain->TextMatrix(row, NoticeKeyCol));
+    if (!IsPlainWholeNumber(key)) // also blank, or the header's "ID"
+        return;
+    if (refuseEmptyText(text))
+        return;
+    const NoticeStore::Outcome outcome = m_store.Change(Session().gstrConnection, key, text, sql);
+    if (outcome == NoticeStore::Outcome::Done) {
+        textSaved();
+        return;
+    }
+    // No reason when the database changed no row.
+    MsgFailed(m_store.Reason(), this);
+    if (outcome == NoticeStore::Outcome::Gone)
+        RefreshDB();
+}
+
+void frmNotice::textSaved()
+{
+    txtNotice->document()->setModified(false);
+    setTextBackground(DesignColor::Viewing);
+    MsgInfo(GetLangText(ModuleTexts::Saved), this);
 }
 
 void frmNotice::DeleteData()
@@ -618,14 +533,12 @@ void frmNotice::DeleteData()
         return;
     if (!MsgYesNo(GetLangText(ModuleTexts::DeleteQuestion), this))
         return;
-    const QString sql = NoticeStatements::Delete(key);
+    QString sql;
     try {
-        int rows = 0;
         // Refused with an error, or left alone while still there: it stays, and the user is told.
-        const bool ran = ExcuteSQL(Session().gstrConnection, sql, &rows);
-        const QString reason = LastDatabaseFailure();
-        if (!ran || (rows == 0 && !noticeGone(QStringLiteral("DeleteData"), sql))) {
-            MsgFailed(reason, this);
+        const NoticeStore::Outcome outcome = m_store.Delete(Session().gstrConnection, key, &sql);
+        if (outcome == NoticeStore::Outcome::Failed || outcome == NoticeStore::Outcome::Refused) {
+            MsgFailed(m_store.Reason(), this);
             return;
         }
         // Next the older neighbour; at the bottom the newer one; nothing when it was the only one.
@@ -641,28 +554,6 @@ void frmNotice::DeleteData()
     }
 }
 
-bool frmNotice::newNoticeStatement(const QString &text, QString *sql, QString *storedId)
-{
-    if (m_maybeStored) {
-        const std::shared_ptr<Recordset> since = GetRecordset(
-            Session().gstrConnection,
-            NoticeStatements::FromPublisherSince(Session().gstrOperator, m_maybeStored->AfterId));
-        if (!since) // logged
-            return false;
-        const QString now = StoredValue(text).toString();
-        for (qsizetype r = 0; r < since->RecordCount(); ++r) {
-            const QString stored = since->text(r, 1);
-            if (stored != now && !m_maybeStored->Texts.contains(stored))
-                continue;
-            *storedId = since->text(r, 0);
-            *sql = stored == now ? QString() : NoticeStatements::UpdateContent(*storedId, text);
-            return true;
-        }
-    }
-    *sql = NoticeStatements::Insert(Session().gintDBType, Session().gstrOperator, text, Now());
-    return true;
-}
-
 qint64 frmNotice::highestListedId() const
 {
     qint64 highest = 0;
@@ -671,35 +562,10 @@ qint64 frmNotice::highestListedId() const
     return highest;
 }
 
-bool frmNotice::noticeGone(const QString &procedure, const QString &sql)
-{
-    const QString key = TrimBlanks(vfgMain->TextMatrix(currentDataRow(), NoticeKeyCol));
-    const std::shared_ptr<Recordset> now =
-        GetRecordset(Session().gstrConnection, NoticeStatements::ContentQuery(key));
-    if (!now) // not read again, and logged: it counts as still there
-        return false;
-    const bool gone = now->RecordCount() == 0;
-    if (!gone)
-        WriteErrLog(QStringLiteral("The database changed no row: the notice is not yours to "
-                                   "change, or the change was refused"),
-                    procedure, ModuleName, sql);
-    return gone;
-}
-
 void frmNotice::SendAllUserMsg(const QString &strPublisher, const QString &strContent)
 {
     try {
-        const QString sql = NoticeStatements::OthersOnline(NoticeBroadcast::LocalIP());
-        const std::shared_ptr<Recordset> users = GetRecordset(Session().gstrConnection, sql);
-        if (!users)
-            throw ArdentaError(QStringLiteral("The online users could not be read"));
-        const NoticeBroadcast broadcast;
-        const QByteArray datagram = broadcast.Datagram(strPublisher, strContent);
-        for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
-            const QString address = Nulltostr(users->Fields(QStringLiteral("UserIP")));
-            if (!address.isEmpty())
-                broadcast.SendTo(address, datagram);
-        }
+        NoticeBroadcast::SendToOthersOnline(Session().gstrConnection, strPublisher, strContent);
     } catch (const std::exception &e) {
         LogFailure(e, QStringLiteral("SendAllUserMsg"), ModuleName);
     }

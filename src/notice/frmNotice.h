@@ -2,20 +2,18 @@
 // The notice window: the list of notices on the left, the text of the current one on the right,
 // and the commands to find, add, delete, save, refresh and close.
 
+#include "notice/NoticeStore.h"
 #include "widgets/SharedForm.h"
 
-#include <map>
-#include <optional>
+#include <memory>
 #include <QList>
-#include <QSet>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
 class FlexGrid;
 class GridMenu;
+class NoticeListUpdate;
 class QPushButton;
-class Recordset;
 class QTextEdit;
 
 class frmNotice : public QWidget, public SharedForm<frmNotice>
@@ -64,14 +62,12 @@ protected:
 private:
     // Tells the user that an empty notice is not stored; true when the text is empty.
     bool refuseEmptyText(const QString &text);
-    // A change or delete of the current notice touched no row: true when the notice is gone;
-    // when it is still there the database refused it, which is logged (once, also when the
-    // notice cannot be read again).
-    bool noticeGone(const QString &procedure, const QString &sql);
-    // The statement that stores the notice being composed: its insert; or, when a failed save
-    // stored it all the same, nothing or the change to the text typed since (*storedId gets
-    // its key). False when the database could not be asked.
-    bool newNoticeStatement(const QString &text, QString *sql, QString *storedId);
+    // SaveData's two cases: the notice being composed, a change of the current one. *sql: the
+    // statement, for the log.
+    void saveNew(const QString &text, QString *sql);
+    void saveChange(const QString &text, QString *sql);
+    // The saved text is the notice's now.
+    void textSaved();
     // The highest key in the list.
     qint64 highestListedId() const;
     frmNotice();
@@ -86,18 +82,15 @@ private:
     void showNoticeAt(int row);
     // True when no changed text of a saved notice is in the box, or the user lets it go.
     bool mayDropText();
-    // NoticesChanged's steps.
-    void dropGone(const std::map<qint64, int> &listed, const std::map<qint64, qsizetype> &stored);
-    void takeChanged(const Recordset &now, const std::map<qint64, qsizetype> &stored,
-                     const std::map<qint64, int> &listed);
-    void addNew(const Recordset &now, const std::map<qint64, qsizetype> &stored,
-                const std::map<qint64, int> &listed);
+    // NoticesChanged: a new text of the notice shown, unless the user is at work on his own.
+    void currentNoticeChanged();
     // Deleted notices kept while current go once the user has moved on.
     void dropKeptGone();
     // A notice composed when the session ended without asking: kept, and put back next time.
     void keepDraft();
     void takeDraft();
     void cmdRefresh_Click();
+    void makeList();
     void makeMenu();
 
     FlexGrid *vfgMain;
@@ -115,13 +108,6 @@ private:
     // Set while the window moves the list itself (to a notice it shows, or back to the notice
     // whose changed text the user kept): the move shows no notice of its own.
     bool m_blnMoving = false;
-    QSet<qint64> m_keptGone; // deleted notices still listed because they were current
-    // A new notice whose save failed, perhaps only after its commit (the connection dropped):
-    // every text a failed save may have stored, and the highest key listed before the first.
-    struct MaybeStored
-    {
-        QStringList Texts;
-        qint64 AfterId;
-    };
-    std::optional<MaybeStored> m_maybeStored;
+    std::unique_ptr<NoticeListUpdate> m_listUpdate;
+    NoticeStore m_store;
 };

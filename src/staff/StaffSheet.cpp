@@ -1,10 +1,12 @@
 #include "staff/StaffSheet.h"
 
+#include "common/Convert.h"
 #include "db/ClerkFields.h"
 #include "staff/StaffEdits.h"
 #include "widgets/FlexGrid.h"
 #include "widgets/PastePlan.h"
 
+using ClerkColumns::GridCol;
 using ClerkColumns::GridKeyCol;
 using ClerkColumns::GridSerialCol;
 
@@ -109,7 +111,7 @@ void StaffSheet::RestoreRows(std::vector<QStringList> rows)
     std::vector<QStringList> replaced;
     bool entryRow = last >= m_grid.FixedRows() && m_grid.TextMatrix(last, GridKeyCol).isEmpty();
     for (int field = 0; entryRow && field < ClerkFieldCount; ++field)
-        entryRow = m_grid.TextMatrix(last, ClerkColumns::GridCol(field)).isEmpty();
+        entryRow = m_grid.TextMatrix(last, GridCol(field)).isEmpty();
     if (entryRow)
         replaced.emplace_back(m_grid.Cols());
     rows.emplace_back(); // the fresh new-entry row
@@ -157,6 +159,70 @@ void StaffSheet::RemoveRow(int row)
         step(i)->RowRemoved(row, i < m_stack.index());
 }
 
+void StaffSheet::AddEntryRow()
+{
+    m_grid.AddItem(QString());
+    const int last = m_grid.Rows() - 1;
+    m_grid.setTextMatrix(last, GridSerialCol, QString::number(last));
+}
+
+void StaffSheet::KeepEntryRow()
+{
+    const int last = m_grid.Rows() - 1;
+    bool blank = last >= m_grid.FixedRows() && m_grid.TextMatrix(last, GridKeyCol).isEmpty();
+    for (int field = 0; blank && field < ClerkFieldCount; ++field)
+        blank = IsBlank(m_grid.TextMatrix(last, GridCol(field)));
+    if (!blank)
+        AddEntryRow();
+}
+
+bool StaffSheet::Unsaved(int row) const
+{
+    return m_edits.Changed(
+        row, [this, row](int field) { return m_grid.TextMatrix(row, GridCol(field)); });
+}
+
+bool StaffSheet::Unsaved() const
+{
+    for (const auto &[row, read] : m_edits.Rows()) {
+        if (Unsaved(row))
+            return true;
+    }
+    if (!m_edits.RestoredRows().empty())
+        return true;
+    for (const int row : NewRows()) {
+        for (int field = 0; field < ClerkFieldCount; ++field) {
+            if (!IsBlank(m_grid.TextMatrix(row, GridCol(field))))
+                return true;
+        }
+    }
+    return false;
+}
+
+std::vector<int> StaffSheet::NewRows() const
+{
+    // Typed and restored rows only ever grow at the bottom, and a save that inserts reloads the
+    // grid.
+    int first = m_grid.Rows();
+    while (first > m_grid.FixedRows() &&
+           (m_grid.TextMatrix(first - 1, GridKeyCol).isEmpty() || m_edits.IsRestored(first - 1)))
+        --first;
+    std::vector<int> rows;
+    for (int row = first; row < m_grid.Rows(); ++row)
+        rows.push_back(row);
+    return rows;
+}
+
+qint64 StaffSheet::HighestKey() const
+{
+    qint64 highest = 0;
+    for (int row = m_grid.FixedRows(); row < m_grid.Rows(); ++row) {
+        if (!m_edits.IsRestored(row))
+            highest = qMax(highest, m_grid.TextMatrix(row, GridKeyCol).toLongLong());
+    }
+    return highest;
+}
+
 void StaffSheet::WriteCells(const std::vector<StaffStep::Cell> &cells, bool after)
 {
     std::vector<GridCellValue> writes;
@@ -185,7 +251,7 @@ void StaffSheet::AddRows(const std::vector<QStringList> &rows)
             continue;
         QStringList cells{row.value(GridKeyCol)};
         for (int field = 0; field < ClerkFieldCount; ++field)
-            cells << row.value(ClerkColumns::GridCol(field));
+            cells << row.value(GridCol(field));
         m_edits.Restored(first + int(i), std::move(cells));
     }
 }

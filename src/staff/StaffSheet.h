@@ -52,6 +52,20 @@ public:
     // The user deleted a row (or the save let a colleague's deletion through): the record of
     // what was read and the steps follow the rows below it up.
     void RemoveRow(int row);
+    // A blank row at the bottom to type a new entry in, outside the steps (after a load).
+    void AddEntryRow();
+    // An undone paste takes the new-entry row with it when the row the paste began in was
+    // deleted in between: a blank row at the bottom again.
+    void KeepEntryRow();
+
+    // What is not in the database yet: a row's changed fields (a saved row shows another value
+    // than it was read with), rows restored, anything typed in new rows.
+    bool Unsaved(int row) const;
+    bool Unsaved() const;
+    // Rows typed or restored below the saved ones, which are not in the database yet.
+    std::vector<int> NewRows() const;
+    // The highest key of a saved row.
+    qint64 HighestKey() const;
 
     // What the steps do to the grid.
     void WriteCells(const std::vector<StaffStep::Cell> &cells, bool after);

@@ -4,21 +4,20 @@
 #include "staff/StaffEdits.h"
 #include "staff/StaffHistory.h"
 #include "staff/StaffStore.h"
-#include "widgets/PastePlan.h"
 #include "widgets/SharedForm.h"
 
 #include <memory>
 #include <QWidget>
 
 class FlexGrid;
-class frmHistory;
-class GridMenu;
 class Recordset;
-class LengthLimiter;
-class QAction;
 class QKeyEvent;
 class QLineEdit;
 class QPushButton;
+class StaffCellEditor;
+class StaffEditCommands;
+class StaffMenu;
+class StaffRestore;
 class StaffSheet;
 
 class frmMain : public QWidget, public SharedForm<frmMain>
@@ -68,9 +67,6 @@ public:
     void ResetControls();
     void SetControlsLanguage();
 
-    // Character limit of the editor in a grid column; 0 means none.
-    static int ColumnMaxLength(int col);
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -78,30 +74,16 @@ protected:
 
 private:
     frmMain();
+    // The button bar with its keys.
+    void makeBar();
     void Form_Load();
 
     void txtInput_Change();
     bool txtInput_KeyDown(const QKeyEvent *event);
     void txtInput_KeyUp();
     void vfgMain_KeyDown(int KeyCode, int Shift);
-    void editorTrigger();
-    // The keys the editor hands to the grid (clipboard, history, row selection, menu).
-    bool editorKey(const QKeyEvent *event);
-    void makeMenu();
-    void updateMenu();
-    void pasteBlock(const QString &text);
-    void pasteIntoEditor(const QString &text);
-    std::vector<PastePlan::Column> pasteColumns() const;
-    void refusePaste(int line, int value, int col);
-    void step(bool redo);
-    void keepEntryRow();
     // Asked after the delete-all question: the number of rows the database holds, named.
     bool ConfirmDeleteAll();
-    void historyFailed(frmHistory *history);
-    void RestoreChange(const StaffHistory::Entry &entry);
-    void RestoreRows(const std::vector<StaffHistory::Entry> &entries);
-    // The grid row of a saved row, -1 when the grid does not hold it.
-    int RowOfKey(const QString &key) const;
 
     void cmdFind_Click();
     void cmdDelete_Click();
@@ -110,8 +92,6 @@ private:
     void cmdPrint_Click();
     void cmdExit_Click();
 
-    // Rows typed below the saved ones, which have no key yet.
-    std::vector<int> NewRows() const;
     // Puts what the save wrote or took from colleagues into the grid.
     void ApplySave(const StaffStore::SaveResult &result);
     // Reloads the grid and puts the current cell back where it was; a database that cannot be
@@ -119,18 +99,9 @@ private:
     void ReloadKeepingCell();
     // Fills the grid with the records (none: only the new-entry row), forgetting its edits.
     void LoadRecords(std::shared_ptr<Recordset> records);
-    // The highest key in the grid.
-    qint64 HighestKey() const;
 
     FlexGrid *vfgMain;
-    GridMenu *m_menu;
-    QAction *m_actPaste;
-    QAction *m_actUndo;
-    QAction *m_actRedo;
-    QAction *m_actHistory;
-    QAction *m_actDeleted;
     QLineEdit *txtInput;
-    LengthLimiter *m_limiter;
     QWidget *picControl;
     QPushButton *cmdFind;
     QPushButton *cmdDelete;
@@ -142,7 +113,8 @@ private:
     StaffStore m_store;
     StaffEdits m_edits;
     std::unique_ptr<StaffSheet> m_sheet;
-    // Set while the grid is being refilled or moved by the code, so that its cell changes do
-    // not open the editor.
-    bool m_blnQuiet = false;
+    std::unique_ptr<StaffCellEditor> m_editor;
+    std::unique_ptr<StaffMenu> m_menu;
+    std::unique_ptr<StaffEditCommands> m_commands;
+    std::unique_ptr<StaffRestore> m_restore;
 };
