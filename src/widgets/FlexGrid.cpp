@@ -1,6 +1,7 @@
 #include "widgets/FlexGrid.h"
 
 #include "db/Recordset.h"
+#include "widgets/CurrentRowDelegate.h"
 #include "widgets/FlexGridModel.h"
 #include "widgets/KeyCodes.h"
 #include "widgets/OleColor.h"
@@ -13,37 +14,9 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 
-#include <algorithm>
-
-namespace {
-
-// Tints the current row so that it stays visible when only one cell is selected.
-class CurrentRowDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const auto *view = qobject_cast<const QAbstractItemView *>(option->widget);
-        if (!view || option->state.testFlag(QStyle::State_Selected) ||
-            view->currentIndex().row() != index.row())
-            return;
-        const QColor base = option->palette.color(QPalette::Base);
-        const QColor mark = option->palette.color(QPalette::Highlight);
-        option->backgroundBrush =
-            QColor((base.red() * 3 + mark.red()) / 4, (base.green() * 3 + mark.green()) / 4,
-                   (base.blue() * 3 + mark.blue()) / 4);
-    }
-};
-
-} // namespace
-
-FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridModel(this))
+FlexGrid::FlexGrid(QWidget *parent)
+    : QTableView(parent), m_model(new FlexGridModel(this)), m_picked(this)
 {
     setModel(m_model);
     setItemDelegate(new CurrentRowDelegate(this));
@@ -285,69 +258,22 @@ std::vector<int> FlexGrid::ColumnsAsShown() const
 
 std::vector<int> FlexGrid::SelectedRows() const
 {
-    std::vector<int> rows;
-    for (const QItemSelectionRange &range : selectionModel()->selection()) {
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.push_back(row + 1);
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    if (rows.size() <= 1) {
-        rows.clear();
-        if (currentIndex().isValid())
-            rows.push_back(Row());
-    }
+    std::vector<int> rows = m_picked.rows();
+    for (int &row : rows)
+        row += 1;
     return rows;
 }
 
 void FlexGrid::SelectAllRows()
 {
-    if (m_model->rowCount() == 0 || Cols() == 0)
-        return;
-    selectionModel()->select(
-        QItemSelection(m_model->index(0, 0), m_model->index(m_model->rowCount() - 1, Cols() - 1)),
-        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_picked.selectAll();
 }
 
 void FlexGrid::ExtendRowsTo(int row)
 {
     const QModelIndex target = modelIndex(row, Col());
-    if (!target.isValid())
-        return;
-    const QModelIndex current = currentIndex();
-    const int anchor = m_anchorRow >= 0 && m_anchorRow < m_model->rowCount()
-                           ? m_anchorRow
-                           : (current.isValid() ? current.row() : target.row());
-    const QItemSelection rows(m_model->index(qMin(anchor, target.row()), 0),
-                              m_model->index(qMax(anchor, target.row()), Cols() - 1));
-    const QPointer<FlexGrid> alive(this);
-    m_extending = true;
-    selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
-    if (!alive)
-        return;
-    m_extending = false;
-    m_anchorRow = anchor;
-    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
-// Ctrl+click: the row joins the picked rows, or leaves them when it was picked whole.
-void FlexGrid::toggleRow(const QModelIndex &index)
-{
-    QItemSelectionModel *selection = selectionModel();
-    // What was picked by cell counts by its rows from now on.
-    selection->select(selection->selection(),
-                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    const bool picked = selection->isRowSelected(index.row(), QModelIndex());
-    const QPointer<FlexGrid> alive(this);
-    m_extending = true;
-    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    if (!alive)
-        return;
-    m_extending = false;
-    m_anchorRow = index.row();
-    selection->select(index,
-                      (picked ? QItemSelectionModel::Deselect : QItemSelectionModel::Select) |
-                          QItemSelectionModel::Rows);
+    if (target.isValid())
+        m_picked.extendTo(target);
 }
 
 QModelIndex FlexGrid::modelIndex(int row, int col) const
@@ -558,7 +484,7 @@ void FlexGrid::mousePressEvent(QMouseEvent *event)
         if (modifiers & Qt::ShiftModifier)
             ExtendRowsTo(gridRow(index));
         else
-            toggleRow(index);
+            m_picked.toggle(index);
         if (!alive)
             return;
         m_pressExtended = true;
@@ -601,8 +527,7 @@ void FlexGrid::updateRow(int modelRow)
 void FlexGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);
-    if (!m_extending)
-        m_anchorRow = current.row();
+    m_picked.currentMoved(current);
     updateRow(previous.row());
     updateRow(current.row());
     const int oldRow = gridRow(previous);

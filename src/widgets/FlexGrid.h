@@ -4,6 +4,7 @@
 // horizontal header); grid row r >= 1 is model row r - 1. Lengths are in twips.
 
 #include "widgets/FlexGridModel.h"
+#include "widgets/FlexGridSelection.h"
 
 #include <memory>
 #include <optional>
@@ -156,15 +157,13 @@ private:
     int leftCol() const;
     void setPaletteColor(QPalette::ColorRole role, const QColor &color);
     void sectionResized(int col);
-    void toggleRow(const QModelIndex &index);
     void requestMenuAtCurrent();
 
     FlexGridModel *m_model;
+    FlexGridSelection m_picked; // the rows picked beside the current cell
     int m_topRowBeforeScroll = 1;
     int m_leftColBeforeScroll = 0;
     bool m_ownResize = false;     // width changes made by code are no user resize
-    int m_anchorRow = -1;         // model row a row selection extends from
-    bool m_extending = false;     // the current cell moves as part of extending a selection
     bool m_pressExtended = false; // the button is down on a Shift or Ctrl click
     std::optional<qint32> m_foreColor, m_foreColorFixed, m_backColor, m_backColorAlternate;
 };
