@@ -1,10 +1,11 @@
-// The staff and notice windows across a failover, on a primary and its synchronous standby
-// started by scripts/pg-test --pair: both save in a loop while the primary stops and the
-// standby is promoted, with the host's presence beside them. A pair takes one failover: CTest
-// runs each row on a pair of its own.
+// A primary and its synchronous standby started by scripts/pg-test --pair: every form of a
+// two-host connection string reaches the primary; the staff and notice windows save in a loop
+// while the primary stops and the standby is promoted, with the host's presence beside them. A
+// pair takes one failover: CTest runs each row on a pair of its own.
 
 #include "common/Session.h"
 #include "db/ClerkFields.h"
+#include "db/ConnectionString.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/Schema.h"
@@ -22,6 +23,7 @@
 #include <functional>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <thread>
 
@@ -52,6 +54,8 @@ class tst_FailoverWindows : public WindowTestCase
     Q_OBJECT
     const QString m_pair = qEnvironmentVariable("ARDENTA_TEST_PAIR");
     const QString m_standby = qEnvironmentVariable("ARDENTA_TEST_PAIR_STANDBY");
+    // Where the rig's servers listen: primary, then standby.
+    const QStringList m_ports = ParseConnectionString(m_pair).ports.split(u',');
     frmMain *m_staff = nullptr;
     FlexGrid *m_grid = nullptr;
     frmNotice *m_notices = nullptr;
@@ -99,6 +103,34 @@ private Q_SLOTS:
     {
         if (m_pair.isEmpty())
             QSKIP("needs a primary and a standby: run through scripts/pg-test --pair");
+        QCOMPARE(m_ports.size(), 2);
+    }
+
+    // Whichever way the two hosts are named, and the standby first, the primary answers.
+    void writableServerChosen_data()
+    {
+        QTest::addColumn<QString>("connection");
+        const QString standbyFirst =
+            QStringLiteral("127.0.0.1:%1,127.0.0.1:%2").arg(m_ports.value(1), m_ports.value(0));
+        QTest::newRow("uri") << "postgresql://ardenta@" + standbyFirst + "/postgres";
+        QTest::newRow("keys") << "Provider=PostgreSQL;Host=127.0.0.1,127.0.0.1;Port=" +
+                                     m_ports.value(1) + ',' + m_ports.value(0) +
+                                     ";Database=postgres;User ID=ardenta";
+        QTest::newRow("service") << QStringLiteral("Provider=PostgreSQL;Service=pair");
+    }
+    void writableServerChosen()
+    {
+        QFETCH(QString, connection);
+        QTemporaryDir dir;
+        QFile services(dir.filePath(QStringLiteral("pg_service.conf")));
+        QVERIFY(services.open(QIODevice::WriteOnly));
+        services.write("[pair]\nhost=127.0.0.1,127.0.0.1\nuser=ardenta\ndbname=postgres\nport=" +
+                       m_ports.value(1).toUtf8() + ',' + m_ports.value(0).toUtf8() + '\n');
+        services.close();
+        qputenv("PGSERVICEFILE", services.fileName().toUtf8());
+        const QVariant port = PairScalar(connection, QStringLiteral("Select inet_server_port()"));
+        qunsetenv("PGSERVICEFILE");
+        QCOMPARE(port.toString(), m_ports.value(0));
     }
 
     // At the failover step one window's save is committing when the primary stops: its commit
