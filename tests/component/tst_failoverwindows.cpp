@@ -116,19 +116,19 @@ private Q_SLOTS:
         QTest::newRow("keys") << "Provider=PostgreSQL;Host=127.0.0.1,127.0.0.1;Port=" +
                                      m_ports.value(1) + ',' + m_ports.value(0) +
                                      ";Database=postgres;User ID=ardenta";
-        QTest::newRow("service") << QStringLiteral("Provider=PostgreSQL;Service=pair");
+        QTest::newRow("service") << "Provider=PostgreSQL;Service=pair";
     }
     void writableServerChosen()
     {
         QFETCH(QString, connection);
         QTemporaryDir dir;
-        QFile services(dir.filePath(QStringLiteral("pg_service.conf")));
+        QFile services(dir.filePath("pg_service.conf"));
         QVERIFY(services.open(QIODevice::WriteOnly));
         services.write("[pair]\nhost=127.0.0.1,127.0.0.1\nuser=ardenta\ndbname=postgres\nport=" +
                        m_ports.value(1).toUtf8() + ',' + m_ports.value(0).toUtf8() + '\n');
         services.close();
         qputenv("PGSERVICEFILE", services.fileName().toUtf8());
-        const QVariant port = PairScalar(connection, QStringLiteral("Select inet_server_port()"));
+        const QVariant port = PairScalar(connection, "Select inet_server_port()");
         qunsetenv("PGSERVICEFILE");
         QCOMPARE(port.toString(), m_ports.value(0));
     }
@@ -154,7 +154,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, stop);
         QFETCH(bool, staffFails);
         QFETCH(int, dialect);
-        if (!PairScalar(m_standby, QStringLiteral("Select pg_is_in_recovery()")).toBool())
+        if (!PairScalar(m_standby, "Select pg_is_in_recovery()").toBool())
             QSKIP("this pair has had its failover; CTest gives each row a pair of its own");
         m_typedNotices.clear();
         QString message;
@@ -166,10 +166,10 @@ private Q_SLOTS:
         Session().gstrConnection = m_pair;
         Session().gintDBType = ToDBType(qint16(dialect)).value();
         Session().gobjFontScheme = CreateFontScheme();
-        Session().gobjFontScheme->SetLanguage(QStringLiteral("ENG"));
-        Session().gstrOperator = QStringLiteral("ops");
+        Session().gobjFontScheme->SetLanguage("ENG");
+        Session().gstrOperator = "ops";
         Session().gblnEditInnerInfo = Session().gblnEditNotice = true;
-        Presence presence({m_pair, QStringLiteral("127.0.0.9"), QStringLiteral("ann"), 1});
+        Presence presence({m_pair, "127.0.0.9", "ann", 1});
         presence.Start();
         m_staff = frmMain::instance();
         m_grid = Find<FlexGrid>(m_staff, "vfgMain");
@@ -190,14 +190,14 @@ private Q_SLOTS:
                 const QString primary = qEnvironmentVariable("ARDENTA_TEST_PAIR_PRIMARY");
                 if (!await([&] { return phase == PauseAsked; }, abandoned))
                     return;
-                PairScalar(m_standby, QStringLiteral("Select pg_wal_replay_pause()"));
+                PairScalar(m_standby, "Select pg_wal_replay_pause()");
                 phase = Paused;
                 QString flushed;
                 WithConnection(primary, [&](QSqlDatabase &db) {
                     QSqlQuery query(db);
-                    const QString committing = QStringLiteral(
+                    const QString committing =
                         "Select pg_current_wal_flush_lsn() From pg_stat_activity Where pid=%1 "
-                        "And wait_event='SyncRep'");
+                        "And wait_event='SyncRep'";
                     if (!await([&] { return query.exec(committing.arg(backend)) && query.next(); },
                                abandoned))
                         throw std::runtime_error(
@@ -234,8 +234,7 @@ private Q_SLOTS:
             for (const bool staff : {true, false}) {
                 const bool underWay = failover && staff == staffFails;
                 if (underWay) {
-                    const auto pid =
-                        GetRecordset(m_pair, QStringLiteral("Select pg_backend_pid()"));
+                    const auto pid = GetRecordset(m_pair, "Select pg_backend_pid()");
                     QVERIFY(pid && pid->RecordCount() == 1);
                     backend = pid->text(0, 0).toLongLong();
                     phase = PauseAsked;
@@ -282,12 +281,12 @@ private Q_SLOTS:
 
         // Gone from the new primary (as after an asynchronous standby's failover): presence
         // enters it again within a refresh period.
-        PairScalar(m_standby, QStringLiteral("Delete From OnLine Where UserIP='127.0.0.9'"));
+        PairScalar(m_standby, "Delete From OnLine Where UserIP='127.0.0.9'");
         QTRY_COMPARE_WITH_TIMEOUT(
             PairScalar(m_standby, "Select Count(*) From OnLine Where UserIP='127.0.0.9'").toInt(),
             1, 2500);
         // The failed save's entry, and presence's at most once; nothing of the reads.
-        const int presenceEntries = int(home->logText().count(QStringLiteral("模块:Presence")));
+        const int presenceEntries = int(home->logText().count("模块:Presence"));
         QVERIFY(presenceEntries <= 1);
         QVERIFY2(home->logEntryCount() == 1 + presenceEntries, qPrintable(home->logText()));
     }
