@@ -512,20 +512,10 @@ private Q_SLOTS:
     {
         DbFixture source;
         source.addStaff({"E1", "101", "张三", "研发部", {}, {}, {}, "zs@example.com"});
-        source.addStaff({"E2",
-                         {},
-                         "O'Neil \"Bo\"",
-                         {},
-                         {},
-                         {},
-                         {},
-                         {},
-                         {},
-                         {},
-                         {},
-                         {},
-                         {},
-                         "two\tparts\nand lines"});
+        QStringList bo{"E2", {}, "O'Neil \"Bo\""}; // quotes, a tab, a line break: quoted
+        bo.resize(14);
+        bo[13] = "two\tparts\nand lines";
+        source.addStaff(bo);
         source.addNames({"Dan"});
         open(source, false);
         clickCell(2, 4);
