@@ -1,10 +1,11 @@
-// The staff and notice windows across a failover, on a primary and its synchronous standby
-// started by scripts/pg-test --pair: both save in a loop while the primary stops and the
-// standby is promoted, with the host's presence beside them. A pair takes one failover: CTest
-// runs each row on a pair of its own.
+// A primary and its synchronous standby started by scripts/pg-test --pair: every form of a
+// two-host connection string reaches the primary; the staff and notice windows save in a loop
+// while the primary stops and the standby is promoted, with the host's presence beside them. A
+// pair takes one failover: CTest runs each row on a pair of its own.
 
 #include "common/Session.h"
 #include "db/ClerkFields.h"
+#include "db/ConnectionString.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/Schema.h"
@@ -22,6 +23,7 @@
 #include <functional>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <thread>
 
@@ -52,6 +54,8 @@ class tst_FailoverWindows : public WindowTestCase
     Q_OBJECT
     const QString m_pair = qEnvironmentVariable("ARDENTA_TEST_PAIR");
     const QString m_standby = qEnvironmentVariable("ARDENTA_TEST_PAIR_STANDBY");
+    // Where the rig's servers listen: primary, then standby.
+    const QStringList m_ports = ParseConnectionString(m_pair).ports.split(u',');
     frmMain *m_staff = nullptr;
     FlexGrid *m_grid = nullptr;
     frmNotice *m_notices = nullptr;
@@ -99,6 +103,34 @@ private Q_SLOTS:
     {
         if (m_pair.isEmpty())
             QSKIP("needs a primary and a standby: run through scripts/pg-test --pair");
+        QCOMPARE(m_ports.size(), 2);
+    }
+
+    // Whichever way the two hosts are named, and the standby first, the primary answers.
+    void writableServerChosen_data()
+    {
+        QTest::addColumn<QString>("connection");
+        const QString standbyFirst =
+            QStringLiteral("127.0.0.1:%1,127.0.0.1:%2").arg(m_ports.value(1), m_ports.value(0));
+        QTest::newRow("uri") << "postgresql://ardenta@" + standbyFirst + "/postgres";
+        QTest::newRow("keys") << "Provider=PostgreSQL;Host=127.0.0.1,127.0.0.1;Port=" +
+                                     m_ports.value(1) + ',' + m_ports.value(0) +
+                                     ";Database=postgres;User ID=ardenta";
+        QTest::newRow("service") << "Provider=PostgreSQL;Service=pair";
+    }
+    void writableServerChosen()
+    {
+        QFETCH(QString, connection);
+        QTemporaryDir dir;
+        QFile services(dir.filePath("pg_service.conf"));
+        QVERIFY(services.open(QIODevice::WriteOnly));
+        services.write("[pair]\nhost=127.0.0.1,127.0.0.1\nuser=ardenta\ndbname=postgres\nport=" +
+                       m_ports.value(1).toUtf8() + ',' + m_ports.value(0).toUtf8() + '\n');
+        services.close();
+        qputenv("PGSERVICEFILE", services.fileName().toUtf8());
+        const QVariant port = PairScalar(connection, "Select inet_server_port()");
+        qunsetenv("PGSERVICEFILE");
+        QCOMPARE(port.toString(), m_ports.value(0));
     }
 
     // At the failover step one window's save is committing when the primary stops: its commit
@@ -122,7 +154,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, stop);
         QFETCH(bool, staffFails);
         QFETCH(int, dialect);
-        if (!PairScalar(m_standby, QStringLiteral("Select pg_is_in_recovery()")).toBool())
+        if (!PairScalar(m_standby, "Select pg_is_in_recovery()").toBool())
             QSKIP("this pair has had its failover; CTest gives each row a pair of its own");
         m_typedNotices.clear();
         QString message;
@@ -134,10 +166,10 @@ private Q_SLOTS:
         Session().gstrConnection = m_pair;
         Session().gintDBType = ToDBType(qint16(dialect)).value();
         Session().gobjFontScheme = CreateFontScheme();
-        Session().gobjFontScheme->SetLanguage(QStringLiteral("ENG"));
-        Session().gstrOperator = QStringLiteral("ops");
+        Session().gobjFontScheme->SetLanguage("ENG");
+        Session().gstrOperator = "ops";
         Session().gblnEditInnerInfo = Session().gblnEditNotice = true;
-        Presence presence({m_pair, QStringLiteral("127.0.0.9"), QStringLiteral("ann"), 1});
+        Presence presence({m_pair, "127.0.0.9", "ann", 1});
         presence.Start();
         m_staff = frmMain::instance();
         m_grid = Find<FlexGrid>(m_staff, "vfgMain");
@@ -158,14 +190,14 @@ private Q_SLOTS:
                 const QString primary = qEnvironmentVariable("ARDENTA_TEST_PAIR_PRIMARY");
                 if (!await([&] { return phase == PauseAsked; }, abandoned))
                     return;
-                PairScalar(m_standby, QStringLiteral("Select pg_wal_replay_pause()"));
+                PairScalar(m_standby, "Select pg_wal_replay_pause()");
                 phase = Paused;
                 QString flushed;
                 WithConnection(primary, [&](QSqlDatabase &db) {
                     QSqlQuery query(db);
-                    const QString committing = QStringLiteral(
+                    const QString committing =
                         "Select pg_current_wal_flush_lsn() From pg_stat_activity Where pid=%1 "
-                        "And wait_event='SyncRep'");
+                        "And wait_event='SyncRep'";
                     if (!await([&] { return query.exec(committing.arg(backend)) && query.next(); },
                                abandoned))
                         throw std::runtime_error(
@@ -202,8 +234,7 @@ private Q_SLOTS:
             for (const bool staff : {true, false}) {
                 const bool underWay = failover && staff == staffFails;
                 if (underWay) {
-                    const auto pid =
-                        GetRecordset(m_pair, QStringLiteral("Select pg_backend_pid()"));
+                    const auto pid = GetRecordset(m_pair, "Select pg_backend_pid()");
                     QVERIFY(pid && pid->RecordCount() == 1);
                     backend = pid->text(0, 0).toLongLong();
                     phase = PauseAsked;
@@ -250,12 +281,12 @@ private Q_SLOTS:
 
         // Gone from the new primary (as after an asynchronous standby's failover): presence
         // enters it again within a refresh period.
-        PairScalar(m_standby, QStringLiteral("Delete From OnLine Where UserIP='127.0.0.9'"));
+        PairScalar(m_standby, "Delete From OnLine Where UserIP='127.0.0.9'");
         QTRY_COMPARE_WITH_TIMEOUT(
             PairScalar(m_standby, "Select Count(*) From OnLine Where UserIP='127.0.0.9'").toInt(),
             1, 2500);
         // The failed save's entry, and presence's at most once; nothing of the reads.
-        const int presenceEntries = int(home->logText().count(QStringLiteral("模块:Presence")));
+        const int presenceEntries = int(home->logText().count("模块:Presence"));
         QVERIFY(presenceEntries <= 1);
         QVERIFY2(home->logEntryCount() == 1 + presenceEntries, qPrintable(home->logText()));
     }

@@ -57,7 +57,7 @@ class tst_Secured : public WindowTestCase
         Session().gstrOperator = strOperator;
         Session().gblnEditNotice = Session().gblnEditInnerInfo = true;
         Session().gobjFontScheme = CreateFontScheme();
-        Session().gobjFontScheme->SetLanguage(QStringLiteral("ENG"));
+        Session().gobjFontScheme->SetLanguage("ENG");
     }
 
 private Q_SLOTS:
@@ -65,7 +65,7 @@ private Q_SLOTS:
     // refusals for another engine, an unknown group and an unknown login.
     void initTestCase()
     {
-        m_db = std::make_unique<DbFixture>(QStringLiteral("postgresql"), false);
+        m_db = std::make_unique<DbFixture>("postgresql", false);
         if (m_db->skipped())
             QSKIP(qPrintable(m_db->problem()));
         QVERIFY2(m_db->ready(), qPrintable(m_db->problem()));
@@ -78,10 +78,10 @@ private Q_SLOTS:
              {std::pair{"ann", "notice"}, {"bob", "notice"}, {"carl", "reader"}, {"dave", "staff"}})
             QCOMPARE(ardenta({"--grant", login(who), group, "--connection", admin}), 0);
         QCOMPARE(ardenta({"--grant", login("ann"), "admin", "--connection", admin}), 2);
-        QVERIFY2(m_errors.contains(QStringLiteral("Unknown group")), qPrintable(m_errors));
+        QVERIFY2(m_errors.contains("Unknown group"), qPrintable(m_errors));
         QCOMPARE(ardenta({"--grant", "nobody", "notice", "--connection", admin}), 2);
         QCOMPARE(ardenta({"--init-db", "--secure", "--connection", "sqlite:x.sqlite"}), 2);
-        QVERIFY(!QFile::exists(QStringLiteral("x.sqlite")));
+        QVERIFY(!QFile::exists("x.sqlite"));
     }
 
     // Ann cannot change or delete Bob's notice, neither through the module (whose host claims
@@ -91,7 +91,7 @@ private Q_SLOTS:
     {
         const QString bob = login("bob");
         const QString insert =
-            QStringLiteral("Insert Into Notice(Notice_Publisher,Notice_Content) Values('%1','%2')");
+            "Insert Into Notice(Notice_Publisher,Notice_Content) Values('%1','%2')";
         QCOMPARE(sql("bob", insert.arg(bob, "lunch")), 1);
         QCOMPARE(sql("ann", "Update Notice Set Notice_Content='x'"), 0);
         QCOMPARE(sql("ann", "Delete From Notice"), 0);
@@ -102,22 +102,22 @@ private Q_SLOTS:
         user->answerMessage(QMessageBox::Yes);
         user->answerMessage(QMessageBox::Ok);
         Click(window, "cmdDelete");
-        Find<QTextEdit>(window, "txtNotice")->setPlainText(QStringLiteral("changed"));
+        Find<QTextEdit>(window, "txtNotice")->setPlainText("changed");
         user->answerMessage(QMessageBox::Ok);
         Click(window, "cmdSave");
         QCOMPARE(user->seenTexts(),
                  (QStringList{"Are You Want To Delete All Records?", "Failed!", "Failed!"}));
         QCOMPARE(home->logEntryCount(), 2);
-        QCOMPARE(m_db->scalar(QStringLiteral("Select Notice_Content From Notice")), "lunch");
+        QCOMPARE(m_db->scalar("Select Notice_Content From Notice"), "lunch");
         window->close();
         SettleWindows();
 
         session("bob", bob);
         window = frmNotice::instance();
-        Find<QTextEdit>(window, "txtNotice")->setPlainText(QStringLiteral("lunch at one"));
+        Find<QTextEdit>(window, "txtNotice")->setPlainText("lunch at one");
         user->answerMessage(QMessageBox::Ok);
         Click(window, "cmdSave");
-        QCOMPARE(m_db->scalar(QStringLiteral("Select Notice_Content From Notice")), "lunch at one");
+        QCOMPARE(m_db->scalar("Select Notice_Content From Notice"), "lunch at one");
     }
 
     // A reader's save fails and changes nothing; an editor's works.
@@ -146,17 +146,17 @@ private Q_SLOTS:
         QCOMPARE(
             user->seenTexts(),
             (QStringList{"Failed!", "Your changes are not saved. Throw them away?", "Saved!"}));
-        QCOMPARE(m_db->scalar(QStringLiteral("Select Clerk_UserName From Clerk")), "dave");
+        QCOMPARE(m_db->scalar("Select Clerk_UserName From Clerk"), "dave");
     }
 
     // The history names the login, whatever operator the module declares or a program sets;
     // editors read it, and neither they nor readers change, add or delete its rows.
     void historyNamesTheLogin()
     {
-        m_db->exec(QStringLiteral("Insert Into Clerk(Clerk_UserName) Values('Eve')"));
+        m_db->exec("Insert Into Clerk(Clerk_UserName) Values('Eve')");
         ConnectionPool::DeclareOperator(as("dave"), login("bob"));
-        QVERIFY(ExcuteSQL(as("dave"), QStringLiteral("Update Clerk Set Clerk_Phone='1' Where "
-                                                     "Clerk_UserName='Eve'")));
+        QVERIFY(ExcuteSQL(as("dave"), "Update Clerk Set Clerk_Phone='1' Where "
+                                      "Clerk_UserName='Eve'"));
         QCOMPARE(sql("dave", "Update Clerk Set Clerk_Phone=set_config('ardenta.operator','x',"
                              "false) Where Clerk_UserName='Eve'"),
                  1);
@@ -179,9 +179,9 @@ private Q_SLOTS:
     void hostWorksAsTheLogin()
     {
         QCOMPARE(ardenta({"--connection", as("ann"), "--operator", login("bob")}), 2);
-        QVERIFY2(m_errors.contains(QStringLiteral("logged in as")), qPrintable(m_errors));
-        const QString row = QStringLiteral("Insert Into OnLine(UserIP,UserName,LastSeen) "
-                                           "Values('%1','%2',LOCALTIMESTAMP - interval '%3')");
+        QVERIFY2(m_errors.contains("logged in as"), qPrintable(m_errors));
+        const QString row = "Insert Into OnLine(UserIP,UserName,LastSeen) "
+                            "Values('%1','%2',LOCALTIMESTAMP - interval '%3')";
         QCOMPARE(sql("bob", row.arg("127.0.0.9", login("bob"), "10 minutes")), 1);
         QCOMPARE(sql("bob", row.arg("127.0.0.10", login("bob"), "1 second")), 1);
         home->writeSettings(false, "[Presence]\nRefreshSeconds=1\n");

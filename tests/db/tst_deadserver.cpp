@@ -22,14 +22,14 @@ class tst_DeadServer : public QObject
 
     static bool setLoopback(const char *state)
     {
-        return QProcess::execute(QStringLiteral("ip"), {"link", "set", "lo", state}) == 0;
+        return QProcess::execute("ip", {"link", "set", "lo", state}) == 0;
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
         // Never the machine's own loopback: only inside the namespace the rig made.
-        const QString own = QFileInfo(QStringLiteral("/proc/self/ns/net")).symLinkTarget();
+        const QString own = QFileInfo("/proc/self/ns/net").symLinkTarget();
         if (qEnvironmentVariableIsEmpty("ARDENTA_TEST_NETNS") ||
             !own.endsWith(qEnvironmentVariable("ARDENTA_TEST_NETNS")))
             QSKIP("needs root and a network namespace: runs through scripts/pg-test --netns");
@@ -52,10 +52,10 @@ private Q_SLOTS:
         QString reason;
         QScopedPointer<QThread> call(QThread::create([&] {
             if (!GetRecordset(connection,
-                              QStringLiteral("Select 1"))) // the connection is open beforehand
+                              "Select 1")) // the connection is open beforehand
                 return;
             running = true;
-            const QString statement = QStringLiteral("Select pg_sleep(60)");
+            const QString statement = "Select pg_sleep(60)";
             try {
                 failed =
                     read ? !GetRecordset(connection, statement) : !ExcuteSQL(connection, statement);

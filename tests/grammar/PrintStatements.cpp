@@ -20,17 +20,17 @@
 namespace {
 
 const std::pair<const char *, QString> Values[] = {
-    {"plain", QStringLiteral("Ann")},
-    {"quote", QStringLiteral("O'Neil")},
-    {"quotes_only", QStringLiteral("'''")},
-    {"chinese", QStringLiteral("李娜 王芳")},
-    {"blank_is_null", QStringLiteral("  ")},
+    {"plain", "Ann"},
+    {"quote", "O'Neil"},
+    {"quotes_only", "'''"},
+    {"chinese", "李娜 王芳"},
+    {"blank_is_null", "  "},
     {"empty", QString()},
-    {"date", QStringLiteral("2024-1-5 9:07")},
-    {"number", QStringLiteral("-2.5E-3")},
-    {"wildcards", QStringLiteral("50%_[off]")},
-    {"line_breaks", QStringLiteral("line 1\r\nline 2\rline 3")},
-    {"comment_marks", QStringLiteral("a; -- b /* c */ \"d\"")},
+    {"date", "2024-1-5 9:07"},
+    {"number", "-2.5E-3"},
+    {"wildcards", "50%_[off]"},
+    {"line_breaks", "line 1\r\nline 2\rline 3"},
+    {"comment_marks", "a; -- b /* c */ \"d\""},
     {"long", QString(5000, u'x')},
 };
 
@@ -38,7 +38,7 @@ QJsonArray statements;
 
 void Add(const QString &name, const QString &sql)
 {
-    statements.append(QJsonObject{{QStringLiteral("name"), name}, {QStringLiteral("sql"), sql}});
+    statements.append(QJsonObject{{"name", name}, {"sql", sql}});
 }
 
 void AddStaff(const QString &name, const QString &value, int index)
@@ -54,8 +54,7 @@ void AddStaff(const QString &name, const QString &value, int index)
         {first + 1, value, QVariant(value)},
         {first + 2, value, QVariant(7)},
         {first + 3, QString(), QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))}};
-    Add(QStringLiteral("staff.update.") + name,
-        StaffStatements::Update(QStringLiteral("12"), writes));
+    Add(QStringLiteral("staff.update.") + name, StaffStatements::Update("12", writes));
     QStringList other = cells;
     other[1] = QString();
     Add(QStringLiteral("staff.find_inserted.") + name,
@@ -67,8 +66,7 @@ void AddNotice(const QString &name, const QString &value)
     const QDateTime clientTime(QDate(2024, 3, 5), QTime(14, 7, 9));
     Add(QStringLiteral("notice.insert.") + name,
         NoticeStatements::Insert(DBType::TransactSql, value, value, clientTime));
-    Add(QStringLiteral("notice.update.") + name,
-        NoticeStatements::UpdateContent(QStringLiteral("7"), value));
+    Add(QStringLiteral("notice.update.") + name, NoticeStatements::UpdateContent("7", value));
     Add(QStringLiteral("notice.from_publisher.") + name, NoticeStatements::FromPublisher(value));
     Add(QStringLiteral("notice.from_publisher_since.") + name,
         NoticeStatements::FromPublisherSince(value, 41));
@@ -91,28 +89,23 @@ int main()
     QStringList mixed{QString()};
     for (int field = 0; field < ClerkFieldCount; ++field)
         mixed << Values[size_t(field) % std::size(Values)].second;
-    Add(QStringLiteral("staff.insert.mixed"), StaffStatements::Insert(mixed));
-    Add(QStringLiteral("staff.load"), StaffStatements::LoadQuery());
-    Add(QStringLiteral("staff.read_rows"),
-        StaffStatements::ReadRows(
-            {QStringLiteral("3"), QStringLiteral("12"), QStringLiteral("40")}));
-    Add(QStringLiteral("staff.delete_all"), StaffStatements::DeleteAll());
-    Add(QStringLiteral("staff.delete_one"), StaffStatements::DeleteOne(QStringLiteral("12")));
-    Add(QStringLiteral("notice.list"), NoticeStatements::ListQuery());
-    Add(QStringLiteral("notice.list_rows"), NoticeStatements::ListRows({7, 12}));
-    Add(QStringLiteral("notice.content"), NoticeStatements::ContentQuery(QStringLiteral("7")));
-    Add(QStringLiteral("notice.delete"), NoticeStatements::Delete(QStringLiteral("7")));
-    Add(QStringLiteral("notice.others_online"),
-        NoticeStatements::OthersOnline(QStringLiteral("127.0.0.1")));
-    Add(QStringLiteral("search.all"),
-        NoticeQuerySQL(QString(), false, {}, {}, DBType::TransactSql));
-    Add(QStringLiteral("search.days"),
+    Add("staff.insert.mixed", StaffStatements::Insert(mixed));
+    Add("staff.load", StaffStatements::LoadQuery());
+    Add("staff.read_rows", StaffStatements::ReadRows({"3", "12", "40"}));
+    Add("staff.delete_all", StaffStatements::DeleteAll());
+    Add("staff.delete_one", StaffStatements::DeleteOne("12"));
+    Add("notice.list", NoticeStatements::ListQuery());
+    Add("notice.list_rows", NoticeStatements::ListRows({7, 12}));
+    Add("notice.content", NoticeStatements::ContentQuery("7"));
+    Add("notice.delete", NoticeStatements::Delete("7"));
+    Add("notice.others_online", NoticeStatements::OthersOnline("127.0.0.1"));
+    Add("search.all", NoticeQuerySQL(QString(), false, {}, {}, DBType::TransactSql));
+    Add("search.days",
         NoticeQuerySQL(QString(), true, QDate(2024, 3, 3), QDate(2024, 3, 1), DBType::TransactSql));
-    Add(QStringLiteral("report.source"), cryClerk::SourceQuery());
-    Add(QStringLiteral("watch.newest"),
-        NoticeWatchStatements::Newest(SqlEngine::Passthrough, NoticeWatch::Newest));
-    Add(QStringLiteral("watch.from"), NoticeWatchStatements::From(41));
-    Add(QStringLiteral("watch.highest_id"), NoticeWatchStatements::HighestId());
+    Add("report.source", cryClerk::SourceQuery());
+    Add("watch.newest", NoticeWatchStatements::Newest(SqlEngine::Passthrough, NoticeWatch::Newest));
+    Add("watch.from", NoticeWatchStatements::From(41));
+    Add("watch.highest_id", NoticeWatchStatements::HighestId());
     const QByteArray json = QJsonDocument(statements).toJson(QJsonDocument::Compact);
     return std::fwrite(json.constData(), 1, size_t(json.size()), stdout) == size_t(json.size()) ? 0
                                                                                                 : 1;

@@ -12,11 +12,11 @@
 #include <QSqlRecord>
 
 namespace {
-const QString sqlite = QStringLiteral("sqlite");
-const QString postgresql = QStringLiteral("postgresql");
+const QString sqlite = "sqlite";
+const QString postgresql = "postgresql";
 // The same two databases reached through unixODBC and the drivers Debian registers for them.
-const QString odbcSqlite = QStringLiteral("odbc-sqlite");
-const QString odbcPostgresql = QStringLiteral("odbc-postgresql");
+const QString odbcSqlite = "odbc-sqlite";
+const QString odbcPostgresql = "odbc-postgresql";
 
 // Values as the drivers read them: they take braces literally, so only a value that needs them
 // gets them.
@@ -24,7 +24,7 @@ QString braced(const QString &value)
 {
     if (!value.contains(u';') && !value.contains(u'{') && value.trimmed() == value)
         return value;
-    return u'{' + QString(value).replace(u'}', QStringLiteral("}}")) + u'}';
+    return u'{' + QString(value).replace(u'}', "}}") + u'}';
 }
 
 QString odbcPostgreSqlString(const ConnectionSettings &pg)
@@ -45,7 +45,7 @@ QString odbcPostgreSqlString(const ConnectionSettings &pg)
 
 QString quoted(QString value)
 {
-    return u'\'' + value.replace(u'\'', QStringLiteral("''")) + u'\'';
+    return u'\'' + value.replace(u'\'', "''") + u'\'';
 }
 } // namespace
 
@@ -80,7 +80,7 @@ DbFixture::DbFixture(const QString &engine, bool withSchema) : m_engine(engine)
 {
     try {
         if (engine == sqlite || engine == odbcSqlite) {
-            m_file = m_dir.filePath(QStringLiteral("t.sqlite"));
+            m_file = m_dir.filePath("t.sqlite");
             m_connection = engine == sqlite ? QStringLiteral("sqlite:") + m_file
                                             : QStringLiteral("Driver={SQLite3};Timeout=5000;"
                                                              "Database=") +
@@ -88,8 +88,8 @@ DbFixture::DbFixture(const QString &engine, bool withSchema) : m_engine(engine)
         } else if (engine == postgresql || engine == odbcPostgresql) {
             m_adminConnection = qEnvironmentVariable("ARDENTA_TEST_PG");
             if (m_adminConnection.isEmpty()) {
-                m_problem = QStringLiteral("ARDENTA_TEST_PG is not set; run the tests through "
-                                           "scripts/pg-test");
+                m_problem = "ARDENTA_TEST_PG is not set; run the tests through "
+                            "scripts/pg-test";
                 // In CI a missing server is a failure.
                 m_skipped = qEnvironmentVariable("CI").compare(u"true", Qt::CaseInsensitive) != 0;
                 return;
@@ -189,7 +189,7 @@ void DbFixture::addNames(const QStringList &userNames) const
 QList<QStringList> DbFixture::staff() const
 {
     QList<QStringList> result;
-    for (const QVariantList &row : rows(QStringLiteral("SELECT * FROM Vw_Clerk"))) {
+    for (const QVariantList &row : rows("SELECT * FROM Vw_Clerk")) {
         QStringList texts;
         for (const QVariant &value : row)
             texts << (value.isNull() ? QString() : value.toString());

@@ -26,7 +26,7 @@ class DbFixture
 {
 public:
     // withSchema false leaves the database empty (SQLite: the file does not exist yet).
-    explicit DbFixture(const QString &engine = QStringLiteral("sqlite"), bool withSchema = true);
+    explicit DbFixture(const QString &engine = "sqlite", bool withSchema = true);
     ~DbFixture();
     DbFixture(const DbFixture &) = delete;
     DbFixture &operator=(const DbFixture &) = delete;

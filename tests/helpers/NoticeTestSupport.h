@@ -17,7 +17,7 @@ inline void StartNoticeSession(const DbFixture &db, const QString &strOperator =
 {
     Session().gstrConnection = db.connection();
     Session().gobjFontScheme = CreateFontScheme();
-    Session().gobjFontScheme->SetLanguage(QStringLiteral("ENG"));
+    Session().gobjFontScheme->SetLanguage("ENG");
     Session().gstrOperator = strOperator;
     Session().gblnEditNotice = blnEditNotice;
 }

@@ -15,8 +15,8 @@ TestHome::TestHome()
     for (const char *name : homeVariables)
         m_previous.append(qgetenv(name));
     qputenv("ARDENTA_HOME", m_dir.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", file(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_CONFIG_DIRS", file(QStringLiteral("etc-xdg")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", file("config").toUtf8());
+    qputenv("XDG_CONFIG_DIRS", file("etc-xdg").toUtf8());
     Session() = SessionState();
 }
 
@@ -32,7 +32,7 @@ TestHome::~TestHome()
 
 QByteArray TestHome::logBytes() const
 {
-    QFile log(file(QStringLiteral("Errlog.txt")));
+    QFile log(file("Errlog.txt"));
     return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
 }
 
@@ -43,17 +43,16 @@ int TestHome::logEntryCount() const
 
 void TestHome::writeConfig(const QByteArray &iniText) const
 {
-    QFile config(file(QStringLiteral("SystemConfig.ini")));
+    QFile config(file("SystemConfig.ini"));
     if (config.open(QIODevice::WriteOnly | QIODevice::Truncate))
         config.write(iniText);
 }
 
 void TestHome::writeSettings(bool systemWide, const QByteArray &text) const
 {
-    const QString folder =
-        file(systemWide ? QStringLiteral("etc-xdg/ardenta") : QStringLiteral("config/ardenta"));
+    const QString folder = file(systemWide ? "etc-xdg/ardenta" : "config/ardenta");
     QDir().mkpath(folder);
-    QFile settings(folder + QStringLiteral("/ardenta.conf"));
+    QFile settings(folder + "/ardenta.conf");
     if (settings.open(QIODevice::WriteOnly | QIODevice::Truncate))
         settings.write(text);
 }

@@ -88,14 +88,13 @@ private Q_SLOTS:
     // A session bus of the test's own, with the stand-in on it; the host programs inherit it.
     void initTestCase()
     {
-        m_bus.start(QStringLiteral("dbus-daemon"),
-                    {"--session", "--nofork", "--nopidfile", "--print-address"});
+        m_bus.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
         QVERIFY(m_bus.waitForReadyRead(10000));
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
         QDBusConnection bus = QDBusConnection::sessionBus();
-        QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"),
-                                   &m_notifications, QDBusConnection::ExportAllSlots));
-        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        QVERIFY(bus.registerObject("/org/freedesktop/Notifications", &m_notifications,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService("org.freedesktop.Notifications"));
     }
     void cleanupTestCase()
     {
@@ -108,9 +107,9 @@ private Q_SLOTS:
         m_home.reset(); // before the next one takes ARDENTA_HOME
         m_home = std::make_unique<TestHome>();
         m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert(QStringLiteral("ARDENTA_HOME"), m_home->path());
-        m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_home->file(QStringLiteral("data")));
-        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        m_env.insert("ARDENTA_HOME", m_home->path());
+        m_env.insert("XDG_DATA_HOME", m_home->file("data"));
+        m_env.insert("QT_QPA_PLATFORM", "offscreen");
     }
 
     void badArgumentsFailClearly_data()
@@ -159,27 +158,27 @@ private Q_SLOTS:
         const Run run = ardenta({"--connection", connection, "--operator", "ops"});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(reason), qPrintable(run.err));
-        QVERIFY2(run.err.contains(m_home->file(QStringLiteral("Errlog.txt"))), qPrintable(run.err));
+        QVERIFY2(run.err.contains(m_home->file("Errlog.txt")), qPrintable(run.err));
         QCOMPARE(m_home->logEntryCount(), 1);
-        QVERIFY(!QString(run.err + m_home->logText()).contains(QStringLiteral("s3cret")));
+        QVERIFY(!QString(run.err + m_home->logText()).contains("s3cret"));
     }
 
     // --init-db makes the schema once and says so the second time; a window opens on it.
     void initDbAndScreenshots()
     {
-        DbFixture db(QStringLiteral("sqlite"), false);
+        DbFixture db("sqlite", false);
         const QStringList init{"--init-db", "--connection", db.connection()};
         ardenta(init);
         const Run second = ardenta(init);
-        QVERIFY2(second.out.contains(QStringLiteral("already")), qPrintable(second.out));
-        QCOMPARE(ardenta({QStringLiteral("--init-db")}).exitCode, 2);
+        QVERIFY2(second.out.contains("already"), qPrintable(second.out));
+        QCOMPARE(ardenta({"--init-db"}).exitCode, 2);
         // Without --connection the configured one is used.
-        DbFixture configured(QStringLiteral("sqlite"), false);
+        DbFixture configured("sqlite", false);
         m_home->writeSettings(false, "[Database]\nConnection=" + configured.connection().toUtf8());
-        QCOMPARE(ardenta({QStringLiteral("--init-db")}).exitCode, 0);
-        QCOMPARE(configured.count(QStringLiteral("Vw_Clerk")), 0);
+        QCOMPARE(ardenta({"--init-db"}).exitCode, 0);
+        QCOMPARE(configured.count("Vw_Clerk"), 0);
 
-        const QString png = m_home->file(QStringLiteral("shot.png"));
+        const QString png = m_home->file("shot.png");
         const Run run = ardenta({"--connection", db.connection(), "--operator", "ops", "--language",
                                  "CHS", "--flag", "1", "--screenshot", png});
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
@@ -201,8 +200,8 @@ private Q_SLOTS:
         QFETCH(bool, lastSeen);
         DbFixture db;
         if (!lastSeen) {
-            db.exec(QStringLiteral("Drop Table OnLine"));
-            db.exec(QStringLiteral("Create Table OnLine(UserIP Text Not Null)"));
+            db.exec("Drop Table OnLine");
+            db.exec("Create Table OnLine(UserIP Text Not Null)");
         }
         m_home->writeSettings(false, "[Presence]\nRefreshSeconds=1\n");
         m_home->writeConfig("[Notice]\r\nRemotePort=" + QByteArray::number(FreeUdpPort()) + "\r\n");
@@ -245,11 +244,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, zone);
         DB_FIXTURE(db);
-        m_env.insert(QStringLiteral("TZ"), zone);
-        m_env.insert(QStringLiteral("XDG_STATE_HOME"), m_home->file(QStringLiteral("state")));
+        m_env.insert("TZ", zone);
+        m_env.insert("XDG_STATE_HOME", m_home->file("state"));
         const quint16 port = FreeUdpPort();
         m_home->writeConfig("[Notice]\r\nRemotePort=" + QByteArray::number(port) + "\r\n");
-        const QHostAddress address(QStringLiteral("127.0.0.7"));
+        const QHostAddress address("127.0.0.7");
         QProcess host;
         const auto start = [&] {
             startHost(host, {"--connection", db.connection(), "--operator", "ann", "--language",
@@ -263,7 +262,7 @@ private Q_SLOTS:
             QVERIFY(host.waitForFinished(10000));
         };
         const auto notice = [&db](const char *who, const char *text) {
-            db.addNotice(QStringLiteral("2024-05-01 10:00:00"), QLatin1String(who), text);
+            db.addNotice("2024-05-01 10:00:00", QLatin1String(who), text);
         };
         m_notifications.received.clear();
         const QList<QStringList> &shown = m_notifications.received;
@@ -337,8 +336,8 @@ private Q_SLOTS:
         for (auto [host, who, address] :
              {std::tuple{&ann, "ann", "127.0.0.7"}, {&bob, "bob", "127.0.0.8"}}) {
             const QString state = m_home->file(QStringLiteral("state-") + who);
-            m_env.insert(QStringLiteral("XDG_STATE_HOME"), state);
-            m_env.insert(QStringLiteral("ARDENTA_BENCH_MARKS"), QStringLiteral("1"));
+            m_env.insert("XDG_STATE_HOME", state);
+            m_env.insert("ARDENTA_BENCH_MARKS", "1");
             // Bob's board is open: each notice comes into it at the top, without a reload.
             startHost(*host,
                       {"--connection", db.connection(), "--operator", who, "--language", "ENG",
@@ -350,7 +349,7 @@ private Q_SLOTS:
         QList<QStringList> toAnn, toBob;
         QByteArray bobSaid;
         const auto notice = [&](const char *who, const char *text) {
-            db.addNotice(QStringLiteral("2024-05-01 10:00:00"), QLatin1String(who), text);
+            db.addNotice("2024-05-01 10:00:00", QLatin1String(who), text);
             const QStringList shown{QStringLiteral("New notice · ") + who, text};
             if (qstrcmp(who, "ann") != 0)
                 toAnn << shown;
@@ -364,8 +363,8 @@ private Q_SLOTS:
         notice("carl", "one");
         notice("ann", "from ann, by SQL");
         if (postgres) {
-            db.exec(QStringLiteral("Select pg_terminate_backend(pid) From pg_stat_activity "
-                                   "Where datname=current_database() And pid<>pg_backend_pid()"));
+            db.exec("Select pg_terminate_backend(pid) From pg_stat_activity "
+                    "Where datname=current_database() And pid<>pg_backend_pid()");
             notice("carl", "two, the listeners cut off just before");
             notice("carl", "three");
             const QString pgCtl = qEnvironmentVariable("ARDENTA_TEST_PG_CTL");

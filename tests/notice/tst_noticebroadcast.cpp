@@ -30,7 +30,7 @@ class tst_NoticeBroadcast : public WindowTestCase
             m_db.exec(QStringLiteral("Insert Into OnLine(UserIP) Values('%1')").arg(address));
         StartNoticeSession(m_db, publisher);
         Session().gintDBType = dialect;
-        NoticeBroadcast::SetLocalIPSource([] { return QStringLiteral("127.0.0.4"); });
+        NoticeBroadcast::SetLocalIPSource([] { return "127.0.0.4"; });
         Click(OpenNoticeWindow(), "cmdAdd");
         TypeText(Text(), text);
         user->answerMessage(QMessageBox::Ok);
@@ -43,8 +43,8 @@ private Q_SLOTS:
     void cleanup()
     {
         tearDown();
-        m_db.exec(QStringLiteral("Delete From OnLine"));
-        m_db.exec(QStringLiteral("Delete From Notice"));
+        m_db.exec("Delete From OnLine");
+        m_db.exec("Delete From Notice");
     }
 
     // Users on 127.0.0.2 and .3 get marker, publisher and the first ten characters of the notice
@@ -68,8 +68,8 @@ private Q_SLOTS:
         QFETCH(int, dialect);
         QFETCH(QByteArray, expected);
         if (dialect == 1)
-            m_db.addNotice(Now().addSecs(600).toString(u"yyyy-MM-dd HH:mm:ss"),
-                           QStringLiteral("carl"), QStringLiteral("Ahead of the clock"));
+            m_db.addNotice(Now().addSecs(600).toString(u"yyyy-MM-dd HH:mm:ss"), "carl",
+                           "Ahead of the clock");
         QUdpSocket users[3]; // on 127.0.0.2 to .4, one port
         quint16 port = 0;
         for (int i = 0; i < 3; ++i) {
@@ -79,7 +79,7 @@ private Q_SLOTS:
         QUdpSocket holder; // another program on the local port
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0));
         publish(expected.isEmpty() ? holder.localPort() : FreeUdpPort(), port, "UTF-8",
-                {"127.0.0.2", "", "127.0.0.3", "127.0.0.4"}, QStringLiteral("ops"), text,
+                {"127.0.0.2", "", "127.0.0.3", "127.0.0.4"}, "ops", text,
                 ToDBType(qint16(dialect)).value());
         QCOMPARE(Text()->toPlainText(), text);
         QTest::qWait(200);
@@ -100,15 +100,15 @@ private Q_SLOTS:
         const quint16 port = FreeUdpPort();
         QProcess listener;
         QVERIFY(StartListener(listener, port, {"--encoding", "GB18030"}));
-        publish(FreeUdpPort(), port, "GB18030", {"127.0.0.2"}, QStringLiteral("张三"),
-                QStringLiteral("明天上午九点全体开会，请准时"));
+        publish(FreeUdpPort(), port, "GB18030", {"127.0.0.2"}, "张三",
+                "明天上午九点全体开会，请准时");
         QByteArray output;
         QTRY_VERIFY((output += listener.readAllStandardOutput()).contains('\n'));
         listener.terminate();
         QVERIFY(listener.waitForFinished());
         // One line: time, publisher, the first ten characters.
-        static const QRegularExpression line(QStringLiteral(
-            "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\t张三\t明天上午九点全体开会\n$"));
+        static const QRegularExpression line(
+            "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\t张三\t明天上午九点全体开会\n$");
         output += listener.readAllStandardOutput();
         QVERIFY2(line.match(QString::fromUtf8(output)).hasMatch(), output.constData());
     }

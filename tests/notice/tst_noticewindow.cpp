@@ -54,7 +54,7 @@ private Q_SLOTS:
         QCOMPARE(grid->TextMatrix(10, 0) + u'|' + grid->TextMatrix(10, 1),
                  "10|" + db.noticeId("n1"));
         QVERIFY(grid->ColHidden(1));
-        QCOMPARE(Text()->toPlainText(), QStringLiteral("n10"));
+        QCOMPARE(Text()->toPlainText(), "n10");
         QCOMPARE(Text()->palette().color(QPalette::Base), QColor(Qt::white));
         QCOMPARE(Find<QPushButton>(window, "cmdSave")->isEnabled(), mayChange);
         QCOMPARE(Find<QPushButton>(window, "cmdDelete")->isEnabled(), mayChange);
@@ -63,10 +63,10 @@ private Q_SLOTS:
 
         // Another row shows its notice; another column of the same row reads nothing anew.
         MoveToRow(grid, 4);
-        QCOMPARE(Text()->toPlainText(), QStringLiteral("n7"));
-        Text()->setPlainText(QStringLiteral("edited, not saved"));
+        QCOMPARE(Text()->toPlainText(), "n7");
+        Text()->setPlainText("edited, not saved");
         QTest::keyClick(grid, Qt::Key_Right);
-        QCOMPARE(Text()->toPlainText(), QStringLiteral("edited, not saved"));
+        QCOMPARE(Text()->toPlainText(), "edited, not saved");
         // Not composing: Escape closes without asking, the edit notwithstanding.
         QTest::keyClick(grid, Qt::Key_Escape);
         SettleWindows();
@@ -84,11 +84,11 @@ private Q_SLOTS:
         StartNoticeSession(db);
         for (const char *text : {"a", "b", "c"})
             db.addNotice(QStringLiteral("2024-01-0%1 10:00:00").arg(QChar(text[0] - 'a' + '1')),
-                         QStringLiteral("carl"), QLatin1String(text));
+                         "carl", QLatin1String(text));
         frmNotice *window = OpenNoticeWindow();
         FlexGrid *grid = Grid(window);
         MoveToRow(grid, 2); // b
-        grid->setTextMatrix(3, NoticePublisherCol, QStringLiteral("mark"));
+        grid->setTextMatrix(3, NoticePublisherCol, "mark");
         const auto changed = [&](const QStringList &texts) {
             QList<qint64> ids;
             for (const QString &text : texts)
@@ -96,9 +96,9 @@ private Q_SLOTS:
             return ids;
         };
         const QList<qint64> gone = changed({"c"});
-        db.exec(QStringLiteral("Delete From Notice Where Notice_Content='c'"));
-        db.addNotice(QStringLiteral("2024-01-04 10:00:00"), QStringLiteral("eve"), "d");
-        db.exec(QStringLiteral("Update Notice Set Notice_Content='b2' Where Notice_Content='b'"));
+        db.exec("Delete From Notice Where Notice_Content='c'");
+        db.addNotice("2024-01-04 10:00:00", "eve", "d");
+        db.exec("Update Notice Set Notice_Content='b2' Where Notice_Content='b'");
         window->NoticesChanged(gone + changed({"d", "b2"}));
         const auto listed = [grid] {
             QStringList rows;
@@ -109,17 +109,17 @@ private Q_SLOTS:
         };
         QCOMPARE(listed(), (QStringList{"1 eve", "2 carl", "3 mark"}));
         QCOMPARE(grid->TextMatrix(grid->Row(), NoticeKeyCol), db.noticeId("b2"));
-        QCOMPARE(Text()->toPlainText(), QStringLiteral("b2"));
+        QCOMPARE(Text()->toPlainText(), "b2");
 
         Click(window, "cmdAdd");
-        TypeText(Text(), QStringLiteral("mine"));
+        TypeText(Text(), "mine");
         const QList<qint64> current = changed({"b2"});
-        db.exec(QStringLiteral("Delete From Notice Where Notice_Content='b2'"));
-        db.addNotice(QStringLiteral("2023-12-31 10:00:00"), QStringLiteral("eve"), "e");
+        db.exec("Delete From Notice Where Notice_Content='b2'");
+        db.addNotice("2023-12-31 10:00:00", "eve", "e");
         window->NoticesChanged(current + changed({"e"}));
         QCOMPARE(listed(), (QStringList{"1 eve", "2 carl", "3 mark", "4 eve"}));
-        QCOMPARE(window->Mode(), QStringLiteral("AddNew"));
-        QCOMPARE(Text()->toPlainText(), QStringLiteral("mine"));
+        QCOMPARE(window->Mode(), "AddNew");
+        QCOMPARE(Text()->toPlainText(), "mine");
         QCOMPARE(home->logEntryCount(), 0);
         user->answerMessage(QMessageBox::Yes); // leave the notice being composed
         frmNotice::Unload();
@@ -138,12 +138,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("dialogs");
         const QStringList asked{"Saved!", "Are you want to send Notice?"};
         for (const QString &engine : Backends())
-            AddBackendRow(QStringLiteral("server_time"), engine)
+            AddBackendRow("server_time", engine)
                 << "new" << 0 << "Don't touch O'Brien's desk" << asked;
         const auto row = [](const char *name) -> QTestData & {
-            return QTest::newRow(name) << QStringLiteral("sqlite");
+            return QTest::newRow(name) << "sqlite";
         };
-        row("chinese_client_time") << "new" << 1 << QStringLiteral("明天下午三点开会") << asked;
+        row("chinese_client_time") << "new" << 1 << "明天下午三点开会" << asked;
         row("spaces_only_refused")
             << "new" << 0 << "    " << QStringList{"Please Input The Notice Content!"};
         row("own_notice_edited_not_sent")
@@ -163,8 +163,8 @@ private Q_SLOTS:
         SetClock([frozen] { return frozen; });
         const bool edit = action == QLatin1String("edit");
         if (edit) {
-            db.addNotice(QStringLiteral("2024-01-01 10:00:00"), QStringLiteral("ops"), "older");
-            db.addNotice(QStringLiteral("2024-01-02 10:00:00"), QStringLiteral("ops"), "newer");
+            db.addNotice("2024-01-01 10:00:00", "ops", "older");
+            db.addNotice("2024-01-02 10:00:00", "ops", "newer");
         }
         frmNotice *window = OpenNoticeWindow();
         if (edit) {
@@ -178,7 +178,7 @@ private Q_SLOTS:
         if (!edit)
             Click(window, "cmdAdd"); // a second Add keeps what was typed
         if (action == QLatin1String("fail"))
-            db.exec(QStringLiteral("Drop Table Notice"));
+            db.exec("Drop Table Notice");
         user->answerMessage(QMessageBox::Ok);
         if (dialogs.size() > 1)
             user->answerMessage(QMessageBox::No);
@@ -272,52 +272,50 @@ private Q_SLOTS:
     {
         DbFixture db;
         StartNoticeSession(db);
-        db.addNotice(QStringLiteral("2024-01-10 10:00:00"), QStringLiteral("ops"), "older");
-        db.addNotice(QStringLiteral("2024-01-11 10:00:00"), QStringLiteral("ops"), "newer");
+        db.addNotice("2024-01-10 10:00:00", "ops", "older");
+        db.addNotice("2024-01-11 10:00:00", "ops", "newer");
         frmNotice *window = OpenNoticeWindow();
         FlexGrid *grid = Grid(window);
-        TypeText(Text(), QStringLiteral("!"));
+        TypeText(Text(), "!");
         for (int i = 0; i < 5; ++i)
             user->answerMessage(QMessageBox::No);
         QTest::keyClick(grid, Qt::Key_Down);
         QTRY_COMPARE(grid->Row(), 1);
         Click(window, "cmdRefresh");
         Click(window, "cmdAdd");
-        window->SearchNotice(db.noticeId(QStringLiteral("older"))); // chosen in the search
+        window->SearchNotice(db.noticeId("older")); // chosen in the search
         window->close();
         QCOMPARE(grid->Row(), 1);
-        QCOMPARE(Text()->toPlainText(), QStringLiteral("!newer"));
+        QCOMPARE(Text()->toPlainText(), "!newer");
         QCOMPARE(window->Mode(), QString());
-        QCOMPARE(user->seenTexts(),
-                 QStringList(5, QStringLiteral("Your changes are not saved. Throw them away?")));
+        QCOMPARE(user->seenTexts(), QStringList(5, "Your changes are not saved. Throw them away?"));
         QCOMPARE(user->seen().back().defaultButton, QMessageBox::No);
         QVERIFY(ShowWindow(window));
         user->answerMessage(QMessageBox::Ok);
         QTest::keyClick(Text(), Qt::Key_S, Qt::ControlModifier);
-        QVERIFY(!db.noticeId(QStringLiteral("!newer")).isEmpty());
+        QVERIFY(!db.noticeId("!newer").isEmpty());
         QVERIFY(ShowWindow(window));
         QTest::keyClick(grid, Qt::Key_Down);
-        QCOMPARE(Text()->toPlainText(), QStringLiteral("older"));
+        QCOMPARE(Text()->toPlainText(), "older");
 
         QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 QStringLiteral("Time\tPublisher\n2024-01-11 10:00:00\tops\n"
-                                "2024-01-10 10:00:00\tops\n"));
-        db.addNotice(QStringLiteral("2024-01-12 10:00:00"), QStringLiteral("ops"), "newest");
+        QCOMPARE(QGuiApplication::clipboard()->text(), "Time\tPublisher\n2024-01-11 10:00:00\tops\n"
+                                                       "2024-01-10 10:00:00\tops\n");
+        db.addNotice("2024-01-12 10:00:00", "ops", "newest");
         QTest::keyClick(grid, Qt::Key_F5);
         QCOMPARE(grid->Rows(), 4);
         QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier);
         frmQueryNotice *search = frmQueryNotice::loadedInstance();
         QVERIFY(search && ShowWindow(search));
-        Find<QLineEdit>(search, "txtPublisher")->setText(QStringLiteral("ops"));
+        Find<QLineEdit>(search, "txtPublisher")->setText("ops");
         QTest::keyClick(search, Qt::Key_F5);
         QCOMPARE(Grid(search)->Rows(), 4);
 
         QVERIFY(ShowWindow(window));
         QTest::keyClick(grid, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(window->Mode(), QStringLiteral("AddNew"));
-        TypeText(Text(), QStringLiteral("draft"));
+        QCOMPARE(window->Mode(), "AddNew");
+        TypeText(Text(), "draft");
         SetDiscardWithoutAsking(true);
         const auto asking = qScopeGuard([] { SetDiscardWithoutAsking(false); });
         window->close();

@@ -66,8 +66,7 @@ struct Sheet
     QStringList asked;
 
     explicit Sheet(const DbFixture &db)
-        : connection(db.connection()), values(db.rows(QStringLiteral("Select * From Vw_Clerk"))),
-          texts(db.staff())
+        : connection(db.connection()), values(db.rows("Select * From Vw_Clerk")), texts(db.staff())
     {
     }
     QString &text(int row, int field) { return texts[row - 1][ClerkColumns::RecordCol(field)]; }
@@ -111,7 +110,7 @@ bool Never(const QString &)
     return false;
 }
 
-const QString Injection = QStringLiteral("x'); Delete From Clerk; --\r'");
+const QString Injection = "x'); Delete From Clerk; --\r'";
 
 // Runs work in a child process, which ends with work's answer; `started` gets the child's pid
 // once work is about to begin. No connection may be open across the fork.
@@ -254,7 +253,7 @@ private Q_SLOTS:
         DB_FIXTURE(db);
         db.addStaff({"E1", "", "Anna", "", "", "100", "", "", "", "", "", "", "", "m1"});
         db.addStaff({"E2", "", "Dan", "", "", "200"});
-        db.exec(QStringLiteral("Update Clerk Set Clerk_Dept=Null")); // shown as "", read as null
+        db.exec("Update Clerk Set Clerk_Dept=Null"); // shown as "", read as null
         const QString colleague = QString::fromUtf8(c.Colleague) + " Where Clerk_UserName='Anna'";
         if (c.ColleagueFirst)
             db.exec(colleague);
@@ -283,15 +282,14 @@ private Q_SLOTS:
         QCOMPARE(result.Reload, deleted && answer == u"yes");
         if (answer.isEmpty())
             return;
-        QVERIFY2(sheet.asked[0].contains(deleted
-                                             ? QStringLiteral("Row 1 (Anna):\n  (deleted)")
-                                             : QStringLiteral("Row 1 (Anna):\n  Phone: read "
-                                                              "'100', theirs '150', yours '101'")),
+        QVERIFY2(sheet.asked[0].contains(deleted ? "Row 1 (Anna):\n  (deleted)"
+                                                 : "Row 1 (Anna):\n  Phone: read "
+                                                   "'100', theirs '150', yours '101'"),
                  qPrintable(sheet.asked[0]));
         if (!deleted && answer == u"no")
             QVERIFY(std::any_of(result.Cells.cbegin(), result.Cells.cend(), [](const auto &cell) {
                 return cell.GridRow == 1 && cell.Field == Field("Clerk_Phone") &&
-                       cell.Value == QStringLiteral("150");
+                       cell.Value == "150";
             }));
     }
 
@@ -301,22 +299,22 @@ private Q_SLOTS:
     {
         TestHome home;
         DbFixture db;
-        db.addNames({QStringLiteral("Anna"), QStringLiteral("Dan")});
-        db.exec(QStringLiteral("Create Trigger Keep Before Update On Clerk When "
-                               "Old.Clerk_UserName='Dan' Begin Select Raise(Ignore); End"));
+        db.addNames({"Anna", "Dan"});
+        db.exec("Create Trigger Keep Before Update On Clerk When "
+                "Old.Clerk_UserName='Dan' Begin Select Raise(Ignore); End");
         Sheet sheet(db);
-        sheet.edit(2, Field("Clerk_UserName"), QStringLiteral("Danny"));
-        sheet.edit(1, Field("Clerk_Phone"), QStringLiteral("1"));
+        sheet.edit(2, Field("Clerk_UserName"), "Danny");
+        sheet.edit(1, Field("Clerk_Phone"), "1");
         StaffStore::SaveResult result = sheet.save(DBType::TransactSql, Never);
         QVERIFY(!result.Saved && sheet.asked.isEmpty());
-        QCOMPARE(db.staff()[1][Col("Clerk_UserName")], QStringLiteral("Dan"));
-        QCOMPARE(db.staff()[0][Col("Clerk_Phone")], QStringLiteral("1"));
+        QCOMPARE(db.staff()[1][Col("Clerk_UserName")], "Dan");
+        QCOMPARE(db.staff()[0][Col("Clerk_Phone")], "1");
         QCOMPARE(result.Settled, std::vector<int>{1}); // Dan's row keeps what was typed
         QCOMPARE(home.logEntryCount(), 1);
 
         Sheet again(db);
-        again.edit(1, Field("Clerk_Phone"), QStringLiteral("2"));
-        db.exec(QStringLiteral("Update Clerk Set Clerk_Phone='x' Where Clerk_UserName='Anna'"));
+        again.edit(1, Field("Clerk_Phone"), "2");
+        db.exec("Update Clerk Set Clerk_Phone='x' Where Clerk_UserName='Anna'");
         int round = 0;
         result = again.save(DBType::TransactSql, [&](const QString &) {
             db.exec(QStringLiteral("Update Clerk Set Clerk_Phone='y%1' Where "
@@ -325,9 +323,9 @@ private Q_SLOTS:
             return true;
         });
         QCOMPARE(again.asked.size(), 2);
-        QVERIFY(again.asked[1].contains(QStringLiteral("read 'x', theirs 'y1', yours '2'")));
+        QVERIFY(again.asked[1].contains("read 'x', theirs 'y1', yours '2'"));
         QVERIFY(!result.Saved);
-        QCOMPARE(db.staff()[0][Col("Clerk_Phone")], QStringLiteral("y2"));
+        QCOMPARE(db.staff()[0][Col("Clerk_Phone")], "y2");
         QCOMPARE(home.logEntryCount(), 2);
     }
 
@@ -339,28 +337,28 @@ private Q_SLOTS:
         QFETCH(int, dialect);
         TestHome home;
         DB_FIXTURE(db);
-        db.addNames({QStringLiteral("Anna"), QStringLiteral("Dan")});
+        db.addNames({"Anna", "Dan"});
         const QList<QStringList> before = db.staff();
         Sheet sheet(db);
-        sheet.edit(1, Field("Clerk_NO"), QStringLiteral(" E1 "));
+        sheet.edit(1, Field("Clerk_NO"), " E1 ");
         sheet.edit(1, Field("Clerk_UserName"), Injection);
-        sheet.edit(1, Field("Clerk_Dept"), QStringLiteral("研发部"));
-        sheet.edit(1, Field("Clerk_Address"), QStringLiteral("2024-1-5"));
-        sheet.texts[1][ClerkColumns::RecordKeyCol] = QStringLiteral("2 or 1=1");
-        sheet.edit(2, Field("Clerk_UserName"), QStringLiteral("  "));
+        sheet.edit(1, Field("Clerk_Dept"), "研发部");
+        sheet.edit(1, Field("Clerk_Address"), "2024-1-5");
+        sheet.texts[1][ClerkColumns::RecordKeyCol] = "2 or 1=1";
+        sheet.edit(2, Field("Clerk_UserName"), "  ");
         const auto result =
             sheet.save(Dialect(dialect), Never, {Row("", {"", "", "Zoe"}), Row("", {" "})});
         QVERIFY(result.Saved && result.Reload);
         QCOMPARE(home.logEntryCount(), 1); // the bad key, and nothing else
-        QVERIFY(home.logText().contains(QStringLiteral("Row 2, Clerk_ID=2 or 1=1")));
+        QVERIFY(home.logText().contains("Row 2, Clerk_ID=2 or 1=1"));
         const QList<QStringList> after = db.staff();
         QCOMPARE(after.size(), 3);
         QCOMPARE(after[0].mid(Col("Clerk_NO"), 5),
                  (QStringList{"E1", QString(), Injection, "研发部", "2024-01-05 00:00:00"}));
         QCOMPARE(after[1], before[1]);
-        QCOMPARE(after[2][Col("Clerk_UserName")], QStringLiteral("Zoe"));
+        QCOMPARE(after[2][Col("Clerk_UserName")], "Zoe");
         QVERIFY(after[2][Col("Clerk_NO")].isNull()); // blank cells are stored as null
-        QCOMPARE(result.Cells.front().Value, QVariant(QStringLiteral("E1")));
+        QCOMPARE(result.Cells.front().Value, QVariant("E1"));
         StaffStore store;
         QVERIFY(store.DeleteOne(db.connection(), after[0][0]) && db.staff().size() == 2);
         QCOMPARE(store.LastStatement(), "Delete From Clerk Where Clerk_ID=" + after[0][0]);
@@ -376,13 +374,13 @@ private Q_SLOTS:
         QFETCH(int, dialect);
         TestHome home;
         DB_FIXTURE(db);
-        db.addStaff({QStringLiteral("R"), QString(), QStringLiteral("Anna")});
-        db.addNames({QStringLiteral("Dan")});
-        db.exec(QStringLiteral("Create Unique Index Reject On Clerk(Clerk_NO)"));
+        db.addStaff({"R", QString(), "Anna"});
+        db.addNames({"Dan"});
+        db.exec("Create Unique Index Reject On Clerk(Clerk_NO)");
         const QList<QStringList> before = db.staff();
         Sheet sheet(db);
-        sheet.edit(1, Field("Clerk_UserName"), QStringLiteral("Anna2"));
-        sheet.edit(2, Field("Clerk_UserName"), QStringLiteral("Dan2"));
+        sheet.edit(1, Field("Clerk_UserName"), "Anna2");
+        sheet.edit(2, Field("Clerk_UserName"), "Dan2");
         QVERIFY(!sheet.save(Dialect(dialect), Never, {Row("", {"R", "", "Zoe"})}).Saved);
         QCOMPARE(home.logEntryCount(), 1);
         const QString log = home.logText();
@@ -394,15 +392,15 @@ private Q_SLOTS:
             QCOMPARE(db.staff(), before);
         } else {
             QCOMPARE(first, -1);
-            QCOMPARE(db.staff()[1][Col("Clerk_UserName")], QStringLiteral("Dan2"));
+            QCOMPARE(db.staff()[1][Col("Clerk_UserName")], "Dan2");
         }
 
         Sheet offline(db);
-        offline.connection = QStringLiteral("sqlite:/nonexistent/staff.db");
-        offline.edit(1, Field("Clerk_UserName"), QStringLiteral("Anna3"));
+        offline.connection = "sqlite:/nonexistent/staff.db";
+        offline.edit(1, Field("Clerk_UserName"), "Anna3");
         QVERIFY(!offline.save(Dialect(dialect), Never).Saved);
         QCOMPARE(home.logEntryCount(), 2);
-        QVERIFY(home.logText().contains(QStringLiteral("SaveData,模块:frmMain")));
+        QVERIFY(home.logText().contains("SaveData,模块:frmMain"));
         QVERIFY(home.logText().endsWith(" And Clerk_UserName='" +
                                         db.staff()[0][Col("Clerk_UserName")] + "'\r\r\n" +
                                         QString(79, u'=') + "\r\n"));
@@ -417,18 +415,18 @@ private Q_SLOTS:
         QFETCH(int, dialect);
         TestHome home;
         DB_FIXTURE(db);
-        db.addStaff({QStringLiteral("R"), QString(), QStringLiteral("Anna")});
-        db.exec(QStringLiteral("Create Unique Index Reject On Clerk(Clerk_NO)"));
+        db.addStaff({"R", QString(), "Anna"});
+        db.exec("Create Unique Index Reject On Clerk(Clerk_NO)");
         Sheet sheet(db);
         auto result = sheet.save(Dialect(dialect), Never,
                                  {Row("", {"Z1", "", "Zoe"}), Row("", {"R", "", "Dup"})});
         QVERIFY(!result.Saved && !result.Reload);
-        QCOMPARE(db.count(QStringLiteral("Clerk")), dialect == 1 ? 2 : 1);
+        QCOMPARE(db.count("Clerk"), dialect == 1 ? 2 : 1);
         QCOMPARE(result.MaybeInserted.size(), size_t(2));
         for (const auto &[row, cells] : result.MaybeInserted)
             sheet.edits.MaybeInserted(row, cells);
-        sheet.text(2, Field("Clerk_Phone")) = QStringLiteral("555");
-        sheet.text(3, Field("Clerk_NO")) = QStringLiteral("D1");
+        sheet.text(2, Field("Clerk_Phone")) = "555";
+        sheet.text(3, Field("Clerk_NO")) = "D1";
         result = sheet.save(Dialect(dialect), Never);
         QVERIFY(result.Saved && result.Reload);
         const QList<QStringList> after = db.staff();
@@ -452,13 +450,12 @@ private Q_SLOTS:
         DB_FIXTURE(db);
         db.addStaff({"E1", "", "Anna", "", "", "100"});
         const QStringList anna = db.staff()[0];
-        db.exec(QStringLiteral("Update Clerk Set Clerk_Phone='101'"));
-        db.exec(QStringLiteral("Update Clerk Set Clerk_Phone='101'"));
+        db.exec("Update Clerk Set Clerk_Phone='101'");
+        db.exec("Update Clerk Set Clerk_Phone='101'");
         for (const char *name : {"Anna Smith", "Bob"}) {
             ConnectionPool::DeclareOperator(db.connection(), QString::fromUtf8(name));
-            QVERIFY(ExcuteSQL(db.connection(),
-                              name[0] == 'A' ? QStringLiteral("Update Clerk Set Clerk_Memo='m'")
-                                             : StaffStatements::DeleteAll()));
+            QVERIFY(ExcuteSQL(db.connection(), name[0] == 'A' ? "Update Clerk Set Clerk_Memo='m'"
+                                                              : StaffStatements::DeleteAll()));
         }
         std::vector<StaffHistory::Entry> entries;
         QVERIFY(StaffHistory::Changes(db.connection(), anna[0], &entries));
@@ -473,10 +470,9 @@ private Q_SLOTS:
             const auto &[kind, user, fields] = expected[qsizetype(i)];
             QCOMPARE(std::tuple(entries[i].What, entries[i].User, entries[i].Fields()),
                      std::tuple(kind, user, fields));
-            QVERIFY(
-                QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
-                    .match(entries[i].Time)
-                    .hasMatch());
+            QVERIFY(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")
+                        .match(entries[i].Time)
+                        .hasMatch());
         }
         QCOMPARE(entries[2].Before[size_t(Field("Clerk_Phone"))], QVariant("100"));
         QCOMPARE(entries[2].After[size_t(Field("Clerk_Phone"))], QVariant("101"));
@@ -533,10 +529,10 @@ private Q_SLOTS:
     {
         TestHome home;
         DB_FIXTURE(db);
-        db.addNames({QStringLiteral("Anna")});
+        db.addNames({"Anna"});
         // Megabytes already in the file keep the limit above the size of the log entry.
-        db.exec(QStringLiteral("Create Table Padding(x)"));
-        db.exec(QStringLiteral("Insert Into Padding Values(zeroblob(4194304))"));
+        db.exec("Create Table Padding(x)");
+        db.exec("Insert Into Padding Values(zeroblob(4194304))");
         const QList<QStringList> before = db.staff();
         const rlim_t limit = rlim_t(QFileInfo(db.sqliteFile()).size() + 32768);
         const QString connection = db.connection();
@@ -547,9 +543,9 @@ private Q_SLOTS:
         });
         QCOMPARE(status, 1);
         QCOMPARE(db.staff(), before);
-        QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), "ok");
+        QCOMPARE(db.scalar("PRAGMA integrity_check").toString(), "ok");
         QCOMPARE(home.logEntryCount(), 1);
-        QVERIFY(home.logText().contains(QStringLiteral("ExcuteSQL,模块:modPublic")));
+        QVERIFY(home.logText().contains("ExcuteSQL,模块:modPublic"));
     }
 
     // The process is killed at several points of a dialect-0 save of 10,000 rows: afterwards
@@ -559,14 +555,14 @@ private Q_SLOTS:
     {
         TestHome home;
         DB_FIXTURE(db);
-        db.addNames({QStringLiteral("Anna")});
+        db.addNames({"Anna"});
         QElapsedTimer whole;
         whole.start();
         QCOMPARE(InChild([&db] { return SaveNewNames(db.connection()); }), 0);
         const qint64 took = whole.elapsed();
-        QCOMPARE(db.count(QStringLiteral("Clerk")), 10001);
+        QCOMPARE(db.count("Clerk"), 10001);
         for (const int percent : {10, 40, 70, 95}) {
-            db.exec(QStringLiteral("Delete From Clerk Where Clerk_UserName<>'Anna'"));
+            db.exec("Delete From Clerk Where Clerk_UserName<>'Anna'");
             const int status = InChild([&db] { return SaveNewNames(db.connection()); },
                                        [&](pid_t child) {
                                            QThread::msleep(took * percent / 100);
@@ -575,7 +571,7 @@ private Q_SLOTS:
             QVERIFY(status == 0 || status == 128 + SIGKILL);
             // A server notices the lost client in its own time; what it keeps must not change.
             QTest::qWait(200);
-            const int added = db.count(QStringLiteral("Clerk")) - 1;
+            const int added = db.count("Clerk") - 1;
             QVERIFY2(added == 0 || added == 10000, qPrintable(QString::number(added)));
         }
     }
