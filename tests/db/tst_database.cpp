@@ -529,8 +529,7 @@ private Q_SLOTS:
     void demoDatabase()
     {
         TestHome home;
-        const QDateTime now(QDate(2024, 3, 15), QTime(10, 0));
-        SetClock([now] { return now; });
+        SetClock([] { return QDateTime(QDate(2024, 3, 15), QTime(10, 0)); });
         const QString path = home.file("data/demo.sqlite");
         QString message;
         const bool made = CreateDemoDatabase(path, &message);
