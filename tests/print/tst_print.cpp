@@ -212,10 +212,7 @@ public:
                   : QByteArray());
         m_cupsd.start("/usr/sbin/cupsd",
                       {"-f", "-c", d + "/conf/cupsd.conf", "-s", d + "/conf/cups-files.conf"});
-        QDeadlineTimer ready(10000);
-        while (!QFile::exists(socket()) && !ready.hasExpired())
-            QTest::qWait(50);
-        return QFile::exists(socket());
+        return QTest::qWaitFor([this] { return QFile::exists(socket()); }, 10000);
     }
     void stop()
     {
