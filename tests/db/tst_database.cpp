@@ -107,13 +107,6 @@ QString Mismatch(const FieldColumn &column, const QVariantList &expected)
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));                                        \
     } while (false)
 
-QVariantList Texts(const QVariantList &values)
-{
-    QVariantList texts;
-    for (const QVariant &value : values)
-        texts << (value.isNull() ? Null : QVariant(DatabaseValueText(value)));
-    return texts;
-}
 } // namespace
 
 class tst_Database : public QObject
@@ -683,7 +676,8 @@ private Q_SLOTS:
         COMPARE_COLUMN(column, values);
 
         const qsizetype last = values.size() - 1;
-        values = Texts(values);
+        for (QVariant &value : values) // widened to texts
+            value = value.isNull() ? Null : QVariant(DatabaseValueText(value));
         values[last] = "it's 李";
         column.setText(last, values[last].toString());
         column.setNull(0);

@@ -177,8 +177,10 @@ public:
     QString socket() const { return m_dir.filePath("cups.sock"); }
     QString printed() const { return m_dir.filePath("out/printed.pdf"); }
 
+    // (Re)starts the scheduler.
     bool start(bool withQueue)
     {
+        stop();
         const QString d = m_dir.path();
         for (const char *sub :
              {"conf", "state", "cache", "spool", "tmp", "log", "out", "bin/backend"})
@@ -354,7 +356,6 @@ private Q_SLOTS:
         addStaff(ManyStaff(80));
         frmPrint *window = frmPrint::instance();
         window->show();
-        m_cups.stop();
         QVERIFY(m_cups.start(false));
         user->answerMessage(QMessageBox::Ok);
         AnswerPrintDialog(this, false);
@@ -362,7 +363,6 @@ private Q_SLOTS:
         QCOMPARE(user->seenTexts(), QStringList{"No printer is set up; the print dialog can still "
                                                 "print to a PDF file."});
 
-        m_cups.stop();
         QVERIFY(m_cups.start(true));
         AnswerPrintDialog(this, true);
         window->findChild<QAction *>("crvPrint")->trigger();
