@@ -31,10 +31,9 @@ public:
     QList<QStringList> from(const QProcess &host) const
     {
         QList<QStringList> shown;
-        for (qsizetype i = 0; i < received.size(); ++i) {
+        for (qsizetype i = 0; i < received.size(); ++i)
             if (senders.at(i) == host.processId())
                 shown << received.at(i);
-        }
         return shown;
     }
 
@@ -235,10 +234,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("zone");
-        for (const char *engine : {"sqlite", "postgresql"}) {
+        for (const char *engine : {"sqlite", "postgresql"})
             for (const char *zone : {"Asia/Shanghai", "UTC"})
                 AddBackendRow(QLatin1String(zone), QLatin1String(engine)) << zone;
-        }
     }
     void trustedNoticesAndCatchUp()
     {

@@ -401,11 +401,10 @@ private Q_SLOTS:
         QVERIFY(text.contains(captions.last()));
         // Each value ends where its column ends, the cut ones with an ellipsis.
         QHash<QString, double> columnEnd;
-        for (const ReportSection &section : report->Definition().Sections) {
+        for (const ReportSection &section : report->Definition().Sections)
             for (const ReportObject &o : section.Objects)
                 columnEnd[o.Object.Name] =
                     (report->Definition().Margins.left() + o.Rect.right()) * 72 / 25.4;
-        }
         const QHash<QString, QString> longValues{
             {"Wolfe", "fldName"}, {"a.ver", "fldEmail"}, {"12345", "fldExt"}};
         QStringList cut;
@@ -460,10 +459,9 @@ private Q_SLOTS:
             QCOMPARE(QString(text).remove(u' ').count(QString(pageOf).remove(u' ')), 1);
             QVERIFY(text.contains(report->TextObject("txtEmail").Text));
             QCOMPARE(text.count(report->TextObject("txtTitle").Text), page == 1 ? 1 : 0);
-            for (const QString &line : text.split(u'\n')) {
+            for (const QString &line : text.split(u'\n'))
                 if (line.contains("Person"))
                     QCOMPARE(line.simplified().section(u' ', 0, 0).toInt(), ++lastSerial);
-            }
         }
         QCOMPARE(lastSerial, 200);
         // No two texts on top of each other, none too short for its font, none off the page.
