@@ -9,7 +9,6 @@
 #include "common/ArdentaError.h"
 #include "common/Clock.h"
 #include "common/Convert.h"
-#include "common/Session.h"
 #include "db/ClerkFields.h"
 #include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"

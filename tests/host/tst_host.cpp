@@ -2,7 +2,6 @@
 // --screenshot; its presence in OnLine and the notices it pops up, under a private D-Bus session
 // with a stand-in notification service.
 
-#include "common/Session.h"
 #include "DbFixture.h"
 #include "Listener.h"
 #include "TestHome.h"

@@ -7,7 +7,6 @@
 #include "common/Language.h"
 #include "common/Session.h"
 #include "db/ClerkFields.h"
-#include "db/Database.h"
 #include "db/Recordset.h"
 #include "DbFixture.h"
 #include "print/cryClerk.h"
