@@ -475,10 +475,9 @@ private Q_SLOTS:
         db.addNotice("2024-05-01 10:00:00", "bob", "first");
         db.addNotice("2024-05-01 10:00:00", "bob", "second");
         const qint64 first = db.noticeId("first").toLongLong();
-        const qint64 second = first + 1;
-        db.exec(QStringLiteral("Update Notice Set Notice_Content='changed' Where Notice_ID=%1")
-                    .arg(first));
-        db.exec(QStringLiteral("Delete From Notice Where Notice_ID=%1").arg(second));
+        const qint64 second = db.noticeId("second").toLongLong();
+        db.exec("Update Notice Set Notice_Content='changed' Where Notice_Content='first'");
+        db.exec("Delete From Notice Where Notice_Content='second'");
         WithConnection(db.connection(), [](QSqlDatabase &writer) {
             writer.transaction();
             QSqlQuery(writer).exec("Insert Into Notice(Notice_Content) Values('x')");
