@@ -68,8 +68,7 @@ class tst_host : public QObject
     struct Run
     {
         int exitCode = -1;
-        QString out;
-        QString err;
+        QString out, err;
     };
     Run ardenta(const QStringList &arguments)
     {
