@@ -12,13 +12,7 @@ constexpr qsizetype Megabyte = 1 << 20;
 QString Amplified(const uint8_t *data, size_t size)
 {
     const QString piece = InputText(data + 1, size - 1);
-    if (piece.isEmpty())
-        return piece;
-    QString text;
-    text.reserve(Megabyte + piece.size());
-    while (text.size() < Megabyte)
-        text += piece;
-    return text;
+    return piece.isEmpty() ? piece : piece.repeated(Megabyte / piece.size() + 1);
 }
 } // namespace
 

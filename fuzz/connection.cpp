@@ -7,11 +7,6 @@
 
 namespace {
 
-bool IsPasswordKey(const QString &key)
-{
-    return key == QLatin1String("pwd") || key == QLatin1String("password");
-}
-
 // A password reads "***" once masked; an empty one may stay empty or be masked too (what follows
 // an empty quoted value is masked with it, since drivers that know no quotes read it).
 bool MaskedAs(const QString &password, const QString &masked)
@@ -26,8 +21,9 @@ void RequireOdbcMasked(const QString &text, const QString &masked)
     FUZZ_REQUIRE(read.size() == plain.size(), text + u'\n' + masked);
     for (qsizetype i = 0; i < plain.size(); ++i) {
         FUZZ_REQUIRE(read[i].first == plain[i].first, text + u'\n' + masked);
-        FUZZ_REQUIRE(IsPasswordKey(plain[i].first) ? MaskedAs(plain[i].second, read[i].second)
-                                                   : read[i].second == plain[i].second,
+        const bool password = plain[i].first == u"pwd" || plain[i].first == u"password";
+        FUZZ_REQUIRE(password ? MaskedAs(plain[i].second, read[i].second)
+                              : read[i].second == plain[i].second,
                      text + u'\n' + masked);
     }
 }

@@ -14,9 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const auto fields = NoticeMessage::Decode(datagram, QLatin1String(encoding));
         if (!fields)
             continue;
-        FUZZ_REQUIRE(!NoticeMessage::Printable(fields->publisher).contains(control),
-                     fields->publisher);
-        FUZZ_REQUIRE(!NoticeMessage::Printable(fields->content).contains(control), fields->content);
+        for (const QString &field : {fields->publisher, fields->content})
+            FUZZ_REQUIRE(!NoticeMessage::Printable(field).contains(control), field);
         const auto again =
             NoticeMessage::Parse(NoticeMessage::Compose(fields->publisher, fields->content));
         FUZZ_REQUIRE(again && again->publisher == fields->publisher &&

@@ -11,10 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const IniFile ini = IniFile::FromText(bytes);
     // Every name that appears in the text, asked for under every section that appears.
-    static const QRegularExpression section(QStringLiteral(R"(^\s*\[([^\]\n]*))"),
+    static const QRegularExpression section(R"(^\s*\[([^\]\n]*))",
                                             QRegularExpression::MultilineOption);
-    static const QRegularExpression key(QStringLiteral(R"(^([^=\n]*)=)"),
-                                        QRegularExpression::MultilineOption);
+    static const QRegularExpression key(R"(^([^=\n]*)=)", QRegularExpression::MultilineOption);
     const QString text = QString::fromUtf8(bytes);
     QStringList sections, keys;
     for (auto it = section.globalMatch(text); it.hasNext();)

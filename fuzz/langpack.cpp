@@ -9,22 +9,17 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-namespace {
-QTemporaryDir *home = nullptr;
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    static QTemporaryDir dir;
-    home = &dir;
-    QDir(dir.path()).mkdir(QStringLiteral("lang"));
-    qputenv("ARDENTA_HOME", dir.path().toUtf8());
+    static QTemporaryDir home;
+    QDir(home.path()).mkdir(QStringLiteral("lang"));
+    qputenv("ARDENTA_HOME", home.path().toUtf8());
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString path = home->filePath(QStringLiteral("lang/FZ.lang"));
+    static const QString path = qEnvironmentVariable("ARDENTA_HOME") + "/lang/FZ.lang";
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -26,17 +26,15 @@ std::shared_ptr<Recordset> RowsFor(const ReportDefinition &definition)
 {
     QStringList columns{definition.GroupColumn};
     for (const ReportSection &section : definition.Sections) {
-        for (const ReportObject &object : section.Objects) {
+        for (const ReportObject &object : section.Objects)
             if (object.Kind == ObjectKind::Field && !columns.contains(object.Column))
                 columns << object.Column;
-        }
     }
     auto rows = std::make_shared<Recordset>(columns);
     const QVariant values[] = {QVariant(), QString(300, u'W'), QStringLiteral("研发部 张三")};
-    for (int column = 0; column < columns.size(); ++column) {
+    for (int column = 0; column < columns.size(); ++column)
         for (const QVariant &value : values)
             rows->column(column).append(value);
-    }
     return rows;
 }
 

@@ -1,7 +1,6 @@
 // The module's entry: ShowForm, UnloadForms, the release of the class, and the life of the
 // shared windows it opens.
 
-#include "common/BuiltinLanguagePack.h"
 #include "common/Session.h"
 #include "DbFixture.h"
 #include "notice/frmNotice.h"

@@ -31,15 +31,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Waits up to 20 s; false when the time ran out or the other side gave up.
-bool await(const std::function<bool()> &done, const std::atomic<bool> &abandoned)
+// Waits up to 20 s; throws failure when the time ran out or the other side gave up.
+void await(const std::function<bool()> &done, const std::atomic<bool> &abandoned,
+           const char *failure)
 {
     for (int i = 0; i < 2000 && !abandoned; ++i) {
         if (done())
-            return true;
+            return;
         std::this_thread::sleep_for(10ms);
     }
-    return false;
+    throw std::runtime_error(failure);
 }
 
 constexpr int Steps = 7;
@@ -56,6 +57,7 @@ class tst_FailoverWindows : public WindowTestCase
     const QString m_standby = qEnvironmentVariable("ARDENTA_TEST_PAIR_STANDBY");
     // Where the rig's servers listen: primary, then standby.
     const QStringList m_ports = ParseConnectionString(m_pair).ports.split(u',');
+    QTemporaryDir m_services;
     frmMain *m_staff = nullptr;
     FlexGrid *m_grid = nullptr;
     frmNotice *m_notices = nullptr;
@@ -104,6 +106,11 @@ private Q_SLOTS:
         if (m_pair.isEmpty())
             QSKIP("needs a primary and a standby: run through scripts/pg-test --pair");
         QCOMPARE(m_ports.size(), 2);
+        QFile services(m_services.filePath("pg_service.conf"));
+        QVERIFY(services.open(QIODevice::WriteOnly));
+        services.write("[pair]\nhost=127.0.0.1,127.0.0.1\nuser=ardenta\ndbname=postgres\nport=" +
+                       m_ports.value(1).toUtf8() + ',' + m_ports.value(0).toUtf8() + '\n');
+        qputenv("PGSERVICEFILE", services.fileName().toUtf8());
     }
 
     // Whichever way the two hosts are named, and the standby first, the primary answers.
@@ -121,16 +128,7 @@ private Q_SLOTS:
     void writableServerChosen()
     {
         QFETCH(QString, connection);
-        QTemporaryDir dir;
-        QFile services(dir.filePath("pg_service.conf"));
-        QVERIFY(services.open(QIODevice::WriteOnly));
-        services.write("[pair]\nhost=127.0.0.1,127.0.0.1\nuser=ardenta\ndbname=postgres\nport=" +
-                       m_ports.value(1).toUtf8() + ',' + m_ports.value(0).toUtf8() + '\n');
-        services.close();
-        qputenv("PGSERVICEFILE", services.fileName().toUtf8());
-        const QVariant port = PairScalar(connection, "Select inet_server_port()");
-        qunsetenv("PGSERVICEFILE");
-        QCOMPARE(port.toString(), m_ports.value(0));
+        QCOMPARE(PairScalar(connection, "Select inet_server_port()").toString(), m_ports.value(0));
     }
 
     // At the failover step one window's save is committing when the primary stops: its commit
@@ -188,8 +186,7 @@ private Q_SLOTS:
         std::thread controller([&] {
             try {
                 const QString primary = qEnvironmentVariable("ARDENTA_TEST_PAIR_PRIMARY");
-                if (!await([&] { return phase == PauseAsked; }, abandoned))
-                    return;
+                await([&] { return phase == PauseAsked; }, abandoned, "no save came");
                 PairScalar(m_standby, "Select pg_wal_replay_pause()");
                 phase = Paused;
                 QString flushed;
@@ -198,21 +195,18 @@ private Q_SLOTS:
                     const QString committing =
                         "Select pg_current_wal_flush_lsn() From pg_stat_activity Where pid=%1 "
                         "And wait_event='SyncRep'";
-                    if (!await([&] { return query.exec(committing.arg(backend)) && query.next(); },
-                               abandoned))
-                        throw std::runtime_error(
-                            "the window's commit did not wait for the standby");
+                    await([&] { return query.exec(committing.arg(backend)) && query.next(); },
+                          abandoned, "the window's commit did not wait for the standby");
                     flushed = query.value(0).toString();
                 });
                 const QString received =
                     QStringLiteral("Select pg_last_wal_receive_lsn()>='%1'::pg_lsn").arg(flushed);
-                if (!await([&] { return PairScalar(m_standby, received).toBool(); }, abandoned))
-                    throw std::runtime_error("the standby did not receive the commit");
+                await([&] { return PairScalar(m_standby, received).toBool(); }, abandoned,
+                      "the standby did not receive the commit");
                 if (!PairControl(stop))
                     throw std::runtime_error("the primary did not stop");
                 phase = Stopped;
-                if (!await([&] { return phase == Reading; }, abandoned))
-                    return;
+                await([&] { return phase == Reading; }, abandoned, "no read came");
                 std::this_thread::sleep_for(200ms); // the read waits for a server taking writes
                 if (!PairControl("promote"))
                     throw std::runtime_error("the standby was not promoted");
@@ -263,8 +257,7 @@ private Q_SLOTS:
         }
         QTRY_VERIFY_WITH_TIMEOUT(phase == Promoted || phase == Failed, 10000);
         QVERIFY2(phase == Promoted, qPrintable(why()));
-        QCOMPARE(failed[0], staffFails ? 1 : 0);
-        QCOMPARE(failed[1], staffFails ? 0 : 1);
+        QCOMPARE((QList<int>{failed[0], failed[1]}), (QList<int>{staffFails, !staffFails}));
 
         QStringList staff;
         for (int i = 1; i <= Steps; ++i)

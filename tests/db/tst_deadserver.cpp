@@ -51,8 +51,8 @@ private Q_SLOTS:
         bool failed = false;
         QString reason;
         QScopedPointer<QThread> call(QThread::create([&] {
-            if (!GetRecordset(connection,
-                              "Select 1")) // the connection is open beforehand
+            // The connection is open beforehand.
+            if (!GetRecordset(connection, "Select 1"))
                 return;
             running = true;
             const QString statement = "Select pg_sleep(60)";

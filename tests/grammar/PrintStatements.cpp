@@ -36,9 +36,11 @@ const std::pair<const char *, QString> Values[] = {
 
 QJsonArray statements;
 
-void Add(const QString &name, const QString &sql)
+// The statement named form, or form and the value's name.
+void Add(const char *form, const QString &sql, const QString &valueName = QString())
 {
-    statements.append(QJsonObject{{"name", name}, {"sql", sql}});
+    statements.append(
+        QJsonObject{{"name", QString(QLatin1String(form) + valueName)}, {"sql", sql}});
 }
 
 void AddStaff(const QString &name, const QString &value, int index)
@@ -46,7 +48,7 @@ void AddStaff(const QString &name, const QString &value, int index)
     QStringList cells{QString()};
     for (int field = 0; field < ClerkFieldCount; ++field)
         cells << value;
-    Add(QStringLiteral("staff.insert.") + name, StaffStatements::Insert(cells));
+    Add("staff.insert.", StaffStatements::Insert(cells), name);
     // Checked against what was read: nothing, the same text, a number, a moment.
     const int first = index % (ClerkFieldCount - 3);
     const std::vector<StaffStatements::FieldWrite> writes{
@@ -54,27 +56,23 @@ void AddStaff(const QString &name, const QString &value, int index)
         {first + 1, value, QVariant(value)},
         {first + 2, value, QVariant(7)},
         {first + 3, QString(), QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))}};
-    Add(QStringLiteral("staff.update.") + name, StaffStatements::Update("12", writes));
+    Add("staff.update.", StaffStatements::Update("12", writes), name);
     QStringList other = cells;
     other[1] = QString();
-    Add(QStringLiteral("staff.find_inserted.") + name,
-        StaffStatements::FindInserted({cells, other}, 40));
+    Add("staff.find_inserted.", StaffStatements::FindInserted({cells, other}, 40), name);
 }
 
 void AddNotice(const QString &name, const QString &value)
 {
     const QDateTime clientTime(QDate(2024, 3, 5), QTime(14, 7, 9));
-    Add(QStringLiteral("notice.insert.") + name,
-        NoticeStatements::Insert(DBType::TransactSql, value, value, clientTime));
-    Add(QStringLiteral("notice.update.") + name, NoticeStatements::UpdateContent("7", value));
-    Add(QStringLiteral("notice.from_publisher.") + name, NoticeStatements::FromPublisher(value));
-    Add(QStringLiteral("notice.from_publisher_since.") + name,
-        NoticeStatements::FromPublisherSince(value, 41));
+    Add("notice.insert.", NoticeStatements::Insert(DBType::TransactSql, value, value, clientTime),
+        name);
+    Add("notice.update.", NoticeStatements::UpdateContent("7", value), name);
+    Add("notice.from_publisher.", NoticeStatements::FromPublisher(value), name);
+    Add("notice.from_publisher_since.", NoticeStatements::FromPublisherSince(value, 41), name);
     const QDate from(2024, 3, 1), to(2024, 3, 2);
-    Add(QStringLiteral("search.publisher.") + name,
-        NoticeQuerySQL(value, false, from, to, DBType::TransactSql));
-    Add(QStringLiteral("search.publisher_days.") + name,
-        NoticeQuerySQL(value, true, from, to, DBType::TransactSql));
+    Add("search.publisher.", NoticeQuerySQL(value, false, from, to, DBType::TransactSql), name);
+    Add("search.publisher_days.", NoticeQuerySQL(value, true, from, to, DBType::TransactSql), name);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // --screenshot; its presence in OnLine and the notices it pops up, under a private D-Bus session
 // with a stand-in notification service.
 
-#include "common/Session.h"
 #include "DbFixture.h"
 #include "Listener.h"
 #include "TestHome.h"
@@ -31,10 +30,9 @@ public:
     QList<QStringList> from(const QProcess &host) const
     {
         QList<QStringList> shown;
-        for (qsizetype i = 0; i < received.size(); ++i) {
+        for (qsizetype i = 0; i < received.size(); ++i)
             if (senders.at(i) == host.processId())
                 shown << received.at(i);
-        }
         return shown;
     }
 
@@ -70,8 +68,7 @@ class tst_host : public QObject
     struct Run
     {
         int exitCode = -1;
-        QString out;
-        QString err;
+        QString out, err;
     };
     Run ardenta(const QStringList &arguments)
     {
@@ -235,10 +232,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("zone");
-        for (const char *engine : {"sqlite", "postgresql"}) {
+        for (const char *engine : {"sqlite", "postgresql"})
             for (const char *zone : {"Asia/Shanghai", "UTC"})
                 AddBackendRow(QLatin1String(zone), QLatin1String(engine)) << zone;
-        }
     }
     void trustedNoticesAndCatchUp()
     {

@@ -24,27 +24,20 @@ QPair<QByteArray, bool> hostileDatagram(int i, QRandomGenerator &random)
     QByteArray noise(int(random.bounded(300)), Qt::Uninitialized);
     for (char &byte : noise)
         byte = char(random.bounded(256));
-    switch (i % 8) {
-    case 0:
-        return {noise.prepend('x'), false};
-    case 1: // retitle, clear, C1 CSI, DEL, NUL
-        return {notice("\x1b]0;owned\x07",
-                       QByteArrayLiteral("\x1b[2J\xc2\x9b\x33\x31m\x7f\x00x") + noise),
-                true};
-    case 2:
-        return {"###Notice###~!" + noise.replace("~!", "~?"), false};
-    case 3: // not valid UTF-8 after a valid head
-        return {notice("\xff\xfe", "\xc3\x28\xed\xa0\x80" + noise), true};
-    case 4:
-        return {i % 997 == 4 ? notice("big", QByteArray(65000, 'a')) : noise.prepend('#'),
-                i % 997 == 4};
-    case 5:
-        return {notice("", ""), true};
-    case 6:
-        return {"###notice###~!a~!b", false};
-    default:
-        return {QByteArray(), false};
-    }
+    const bool big = i % 997 == 4;
+    const QPair<QByteArray, bool> kinds[] = {
+        {'x' + noise, false},
+        // retitle, clear, C1 CSI, DEL, NUL
+        {notice("\x1b]0;owned\x07", QByteArrayLiteral("\x1b[2J\xc2\x9b\x33\x31m\x7f\x00x") + noise),
+         true},
+        {"###Notice###~!" + QByteArray(noise).replace("~!", "~?"), false},
+        // not valid UTF-8 after a valid head
+        {notice("\xff\xfe", "\xc3\x28\xed\xa0\x80" + noise), true},
+        {big ? notice("big", QByteArray(65000, 'a')) : QByteArray('#' + noise), big},
+        {notice("", ""), true},
+        {"###notice###~!a~!b", false},
+        {QByteArray(), false}};
+    return kinds[i % 8];
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 // announcement, check), none missed when ids commit out of order, the operator's own never. A
 // burst of datagrams is looked up on the board in one read, each judged on its own.
 
-#include "common/Session.h"
 #include "DbFixture.h"
 #include "office/NoticeWatchWorker.h"
 #include "office/Presence.h"

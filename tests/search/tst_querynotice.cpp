@@ -47,11 +47,9 @@ private Q_SLOTS:
                 AddBackendRow(QStringLiteral("whole_days_dialect%1").arg(dialect), engine)
                     << "" << first << second << dialect << QStringList{"a2", "b1", "a1"};
         }
-        const auto row = [](const char *name) -> QTestData & {
-            return QTest::newRow(name) << "sqlite";
-        };
-        row("no_criteria") << "" << none << none << 0 << QStringList{"c3", "a2", "b1", "a1", "t0"};
-        row("from_after_to") << "" << third << first << 0 << QStringList();
+        AddBackendRow("no_criteria", "sqlite")
+            << "" << none << none << 0 << QStringList{"c3", "a2", "b1", "a1", "t0"};
+        AddBackendRow("from_after_to", "sqlite") << "" << third << first << 0 << QStringList();
     }
     void query()
     {

@@ -250,63 +250,52 @@ private Q_SLOTS:
         QCOMPARE(frames.size(), 1);
         const auto *table = qobject_cast<QTextTable *>(frames.front());
         QVERIFY(table && table->rows() == 3 && table->columns() == 2);
-        for (int r = 0; r < 3; ++r) {
-            for (int c = 0; c < 2; ++c) {
-                const QTextTableCell cell = table->cellAt(r, c);
-                QTextCursor cursor = cell.firstCursorPosition();
-                cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
-                QCOMPARE(cursor.selectedText().replace(QChar::LineSeparator, u'\n'),
-                         rows[size_t(r)][c]);
-            }
+        for (int i = 0; i < 6; ++i) {
+            const QTextTableCell cell = table->cellAt(i / 2, i % 2);
+            QTextCursor cursor = cell.firstCursorPosition();
+            cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+            QCOMPARE(cursor.selectedText().replace(QChar::LineSeparator, u'\n'),
+                     rows[size_t(i / 2)][i % 2]);
         }
     }
 
-    // Rows 1 to 4 are saved, row 5 is the new-entry row.
+    // Rows 1 to 4 are saved, row 5 is the new-entry row. "plan" is the problem, the misfit's
+    // line and value, the first line pasted and the rows added.
     void plan_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("firstRow");
-        QTest::addColumn<int>("problem");
-        QTest::addColumn<int>("misfitLine");
-        QTest::addColumn<int>("misfitValue");
-        QTest::addColumn<int>("firstLine");
-        QTest::addColumn<int>("added");
-        const int none = int(PastePlan::Misfit::None);
-        const int noColumn = int(PastePlan::Misfit::NoColumn);
-        const int tooLong = int(PastePlan::Misfit::TooLong);
-        const auto row = [](const char *tag, const QString &text, int firstRow) -> QTestData & {
-            return QTest::newRow(tag) << text << firstRow;
+        QTest::addColumn<QList<int>>("plan");
+        const int none = int(PastePlan::Misfit::None), tooLong = int(PastePlan::Misfit::TooLong);
+        const auto row = [](const char *tag, const QString &text, int firstRow, QList<int> plan) {
+            QTest::newRow(tag) << text << firstRow << plan;
         };
-        row("saved_rows_only", "a\tb\nc\td\n", 1) << none << 0 << 0 << 0 << 0;
-        row("into_entry_row", "a\n", 5) << none << 0 << 0 << 0 << 1;
-        row("past_entry_row", "a\nb\nc\n", 4) << none << 0 << 0 << 0 << 2;
-        row("blank_lines_below_make_no_rows", "a\n \t\n\n\t\t\t\t\n", 5)
-            << none << 0 << 0 << 0 << 1;
-        row("blank_lines_clear_saved_rows", "\n\n", 3) << none << 0 << 0 << 0 << 0;
-        row("pack_captions_skipped", "姓名\t电话\nx\ty", 5) << none << 0 << 0 << 1 << 1;
-        row("english_captions_skipped", "Name\tPhone\tMemo\nx\n", 1) << none << 0 << 0 << 1 << 0;
-        row("one_caption_is_a_value", "Name\n", 5) << none << 0 << 0 << 0 << 1;
-        row("memo_has_no_limit", "a\t" + QString(5000, u'x'), 1) << none << 0 << 0 << 0 << 0;
-        row("too_wide", "a\tb\tc\nd\te\tf\tg\n", 1) << noColumn << 2 << 4 << 0 << 0;
-        row("too_long", "ok\nabcdef\n", 1) << tooLong << 2 << 1 << 0 << 0;
-        row("too_long_after_header", "Name\tPhone\tMemo\nx\ty\tlong", 1)
-            << tooLong << 2 << 3 << 1 << 0;
+        row("saved_rows_only", "a\tb\nc\td\n", 1, {none, 0, 0, 0, 0});
+        row("into_entry_row", "a\n", 5, {none, 0, 0, 0, 1});
+        row("past_entry_row", "a\nb\nc\n", 4, {none, 0, 0, 0, 2});
+        row("blank_lines_below_make_no_rows", "a\n \t\n\n\t\t\t\t\n", 5, {none, 0, 0, 0, 1});
+        row("blank_lines_clear_saved_rows", "\n\n", 3, {none, 0, 0, 0, 0});
+        row("pack_captions_skipped", "姓名\t电话\nx\ty", 5, {none, 0, 0, 1, 1});
+        row("english_captions_skipped", "Name\tPhone\tMemo\nx\n", 1, {none, 0, 0, 1, 0});
+        row("one_caption_is_a_value", "Name\n", 5, {none, 0, 0, 0, 1});
+        row("memo_has_no_limit", "a\t" + QString(5000, u'x'), 1, {none, 0, 0, 0, 0});
+        row("too_wide", "a\tb\tc\nd\te\tf\tg\n", 1, {int(PastePlan::Misfit::NoColumn), 2, 4, 0, 0});
+        row("too_long", "ok\nabcdef\n", 1, {tooLong, 2, 1, 0, 0});
+        row("too_long_after_header", "Name\tPhone\tMemo\nx\ty\tlong", 1, {tooLong, 2, 3, 1, 0});
     }
     void plan()
     {
         QFETCH(QString, text);
         QFETCH(int, firstRow);
-        QFETCH(int, problem);
-        const PastePlan plan(CellBlock::ReadTabText(text), firstRow, 6, Columns());
-        QTEST(int(plan.Problem()), "problem");
-        QTEST(plan.MisfitLine(), "misfitLine");
-        QTEST(plan.MisfitValue(), "misfitValue");
-        QCOMPARE(plan.MisfitColumn() != nullptr, problem == int(PastePlan::Misfit::TooLong));
-        QTEST(plan.FirstLine(), "firstLine");
-        QTEST(plan.AddedRows(), "added");
+        QFETCH(QList<int>, plan);
+        const PastePlan made(CellBlock::ReadTabText(text), firstRow, 6, Columns());
+        QCOMPARE((QList<int>{int(made.Problem()), made.MisfitLine(), made.MisfitValue(),
+                             made.FirstLine(), made.AddedRows()}),
+                 plan);
+        QCOMPARE(made.MisfitColumn() != nullptr, plan[0] == int(PastePlan::Misfit::TooLong));
         if (QByteArray(QTest::currentDataTag()).startsWith("blank_lines"))
-            QCOMPARE(plan.EndLine() - plan.FirstLine(), firstRow == 5 ? 1 : 2);
-        QCOMPARE(plan.ColumnOf(2), 4);
+            QCOMPARE(made.EndLine() - made.FirstLine(), firstRow == 5 ? 1 : 2);
+        QCOMPARE(made.ColumnOf(2), 4);
     }
 };
 
