@@ -1,12 +1,8 @@
 #!/usr/bin/python3
-"""The real ardenta driven through the desktop's accessibility bus (AT-SPI), as a screen reader
-or keyboard user drives it: only by what the bus shows, by its actions and by keys.
-
-usage: accessibility.py ARDENTA SOURCE_DIR
-
-It starts its own X server and session bus, so it runs the same on a desktop and in CI. Debian's
-/usr/bin/python3 has the modules it needs (python3-pyatspi, python3-gi, python3-dbus).
-"""
+# The real ardenta driven through the desktop's accessibility bus (AT-SPI), as a screen reader
+# or keyboard user drives it: only by what the bus shows, by its actions and by keys. It starts
+# its own X server and session bus, so it runs the same on a desktop and in CI. Debian's
+# /usr/bin/python3 has the modules it needs (python3-pyatspi, python3-gi, python3-dbus).
 
 import collections
 import configparser
@@ -21,6 +17,7 @@ import sys
 import tempfile
 import time
 
+USAGE = "usage: accessibility.py ARDENTA SOURCE_DIR"
 INNER = "ARDENTA_E2E_INNER"
 STARTED = time.monotonic()
 
@@ -648,7 +645,7 @@ class Scenario:
 
 def main():
     if len(sys.argv) != 3:
-        sys.exit(__doc__)
+        sys.exit(USAGE)
     if not os.environ.get(INNER):
         return outer(sys.argv)
     # Whatever hangs, the programs started are still ended.

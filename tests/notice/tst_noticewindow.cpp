@@ -84,7 +84,6 @@ private Q_SLOTS:
                  "10|" + db.noticeId("n1"));
         QVERIFY(grid->ColHidden(1));
         QCOMPARE(Text()->toPlainText(), "n10");
-        QCOMPARE(Text()->palette().color(QPalette::Base), QColor(Qt::white));
         QCOMPARE(Find<QPushButton>(window, "cmdSave")->isEnabled(), mayChange);
         QCOMPARE(Find<QPushButton>(window, "cmdDelete")->isEnabled(), mayChange);
         QCOMPARE(Find<QPushButton>(window, "cmdAdd")->isEnabled(), permission);
@@ -318,7 +317,6 @@ private Q_SLOTS:
         QCOMPARE(Text()->toPlainText(), "!newer");
         QCOMPARE(window->Mode(), QString());
         QCOMPARE(user->seenTexts(), QStringList(5, "Your changes are not saved. Throw them away?"));
-        QCOMPARE(user->seen().back().defaultButton, QMessageBox::No);
         QVERIFY(ShowWindow(window));
         user->answerMessage(QMessageBox::Ok);
         QTest::keyClick(Text(), Qt::Key_S, Qt::ControlModifier);
@@ -350,7 +348,6 @@ private Q_SLOTS:
         window->close();
         SettleWindows();
         QCOMPARE(frmNotice::loadedInstance(), nullptr);
-        QCOMPARE(user->seen().size(), size_t(6));
     }
 
     // Users on 127.0.0.2 and .3 get marker, publisher and the first ten characters of the notice
