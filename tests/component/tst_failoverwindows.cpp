@@ -3,7 +3,6 @@
 // while the primary stops and the standby is promoted, with the host's presence beside them. A
 // pair takes one failover: CTest runs each row on a pair of its own.
 
-#include "common/Session.h"
 #include "db/ClerkFields.h"
 #include "db/ConnectionString.h"
 #include "db/Database.h"
@@ -16,7 +15,6 @@
 #include "staff/frmMain.h"
 #include "widgets/FlexGrid.h"
 #include "WindowDriver.h"
-#include <FontScheme.h>
 
 #include <atomic>
 #include <chrono>
@@ -161,12 +159,7 @@ private Q_SLOTS:
         // commit stays under way.
         PairScalar(m_pair, "Alter Database postgres Set synchronous_commit='remote_apply'");
         PairScalar(m_pair, "Insert Into Clerk(Clerk_UserName) Values('S0')");
-        Session().gstrConnection = m_pair;
-        Session().gintDBType = ToDBType(qint16(dialect)).value();
-        Session().gobjFontScheme = CreateFontScheme();
-        Session().gobjFontScheme->SetLanguage("ENG");
-        Session().gstrOperator = "ops";
-        Session().gblnEditInnerInfo = Session().gblnEditNotice = true;
+        StartSession(m_pair, "ops", true, dialect);
         Presence presence({m_pair, "127.0.0.9", "ann", 1});
         presence.Start();
         m_staff = frmMain::instance();

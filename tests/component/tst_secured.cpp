@@ -2,7 +2,6 @@
 // --init-db --secure and --grant; logins ann and bob (notices), carl (reader) and dave (staff
 // editor) are made by the test, and every check runs as one of them, never as a superuser.
 
-#include "common/Session.h"
 #include "db/ConnectionPool.h"
 #include "db/ConnectionString.h"
 #include "db/Database.h"
@@ -10,7 +9,6 @@
 #include "notice/frmNotice.h"
 #include "staff/frmMain.h"
 #include "WindowDriver.h"
-#include <FontScheme.h>
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -53,11 +51,7 @@ class tst_Secured : public WindowTestCase
     }
     void session(const char *who, const QString &strOperator)
     {
-        Session().gstrConnection = as(who);
-        Session().gstrOperator = strOperator;
-        Session().gblnEditNotice = Session().gblnEditInnerInfo = true;
-        Session().gobjFontScheme = CreateFontScheme();
-        Session().gobjFontScheme->SetLanguage("ENG");
+        StartSession(as(who), strOperator);
     }
 
 private Q_SLOTS:

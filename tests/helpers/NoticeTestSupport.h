@@ -2,12 +2,10 @@
 // What the notice and search window tests share: English captions, an operator, and the notice
 // window with its controls.
 
-#include "common/Session.h"
 #include "DbFixture.h"
 #include "notice/frmNotice.h"
 #include "widgets/FlexGrid.h"
 #include "WindowDriver.h"
-#include <FontScheme.h>
 
 #include <QTextEdit>
 
@@ -15,11 +13,7 @@
 inline void StartNoticeSession(const DbFixture &db, const QString &strOperator = "ops",
                                bool blnEditNotice = true)
 {
-    Session().gstrConnection = db.connection();
-    Session().gobjFontScheme = CreateFontScheme();
-    Session().gobjFontScheme->SetLanguage("ENG");
-    Session().gstrOperator = strOperator;
-    Session().gblnEditNotice = blnEditNotice;
+    StartSession(db.connection(), strOperator, blnEditNotice);
 }
 
 inline frmNotice *OpenNoticeWindow()

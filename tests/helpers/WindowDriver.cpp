@@ -1,5 +1,8 @@
 #include "WindowDriver.h"
 
+#include "common/Session.h"
+#include <FontScheme.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QInputDialog>
@@ -27,6 +30,16 @@ bool ShowWindow(QWidget *window)
     window->show();
     window->activateWindow();
     return QTest::qWaitForWindowActive(window);
+}
+
+void StartSession(const QString &connection, const QString &strOperator, bool edit, int dialect)
+{
+    Session().gstrConnection = connection;
+    Session().gstrOperator = strOperator;
+    Session().gblnEditInnerInfo = Session().gblnEditNotice = edit;
+    Session().gintDBType = ToDBType(qint16(dialect)).value();
+    Session().gobjFontScheme = CreateFontScheme();
+    Session().gobjFontScheme->SetLanguage("ENG");
 }
 
 void SettleWindows()

@@ -26,6 +26,9 @@ void Click(const QWidget *window, const char *name);
 void TypeText(QWidget *target, const QString &text);
 // Shows a window and waits until it is on screen and active.
 bool ShowWindow(QWidget *window);
+// The session a host opens the windows in: database, operator, both rights, dialect, English.
+void StartSession(const QString &connection, const QString &strOperator = "ops", bool edit = true,
+                  int dialect = 0);
 // Lets closed windows be deleted.
 void SettleWindows();
 

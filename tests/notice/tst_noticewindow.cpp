@@ -45,8 +45,7 @@ class tst_NoticeWindow : public WindowTestCase
                           "\r\nEncoding=" + encoding + "\r\n");
         for (const QString &address : online)
             db.exec(QStringLiteral("Insert Into OnLine(UserIP) Values('%1')").arg(address));
-        StartNoticeSession(db, publisher);
-        Session().gintDBType = dialect;
+        StartSession(db.connection(), publisher, true, int(dialect));
         NoticeBroadcast::SetLocalIPSource([] { return "127.0.0.4"; });
         Click(OpenNoticeWindow(), "cmdAdd");
         TypeText(Text(), text);
@@ -185,8 +184,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QStringList, dialogs);
         DB_FIXTURE(db);
-        StartNoticeSession(db);
-        Session().gintDBType = ToDBType(qint16(dialect)).value();
+        StartSession(db.connection(), "ops", true, dialect);
         const QDateTime frozen(QDate(2001, 2, 3), QTime(4, 5, 6));
         SetClock([frozen] { return frozen; });
         const bool edit = action == QLatin1String("edit");

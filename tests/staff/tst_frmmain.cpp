@@ -1,7 +1,6 @@
 // The staff window driven as its user drives it: clicks on cells, typing into the editor, the
 // keys of the grid and the buttons, with the real message and input boxes answered.
 
-#include "common/Session.h"
 #include "DbFixture.h"
 #include "print/cryClerk.h"
 #include "print/frmPrint.h"
@@ -11,7 +10,6 @@
 #include "widgets/MsgBox.h"
 #include "widgets/Twips.h"
 #include "WindowDriver.h"
-#include <FontScheme.h>
 
 #include <QAction>
 #include <QClipboard>
@@ -36,11 +34,7 @@ class tst_frmMain : public WindowTestCase
 
     void open(const DbFixture &db, bool blnEdit, int dialect = 0)
     {
-        Session().gstrConnection = db.connection();
-        Session().gblnEditInnerInfo = blnEdit;
-        Session().gintDBType = ToDBType(qint16(dialect)).value();
-        Session().gobjFontScheme = CreateFontScheme();
-        Session().gobjFontScheme->SetLanguage("ENG");
+        StartSession(db.connection(), "ops", blnEdit, dialect);
         m_window = frmMain::instance();
         m_grid = Find<FlexGrid>(m_window, "vfgMain");
         m_editor = Find<QLineEdit>(m_window, "txtInput");
